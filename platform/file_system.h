@@ -1,0 +1,91 @@
+// The thin layer over the operating system's files, folders and directory
+// search. Paths are byte strings as the OS takes them (Shift-JIS on Windows,
+// the file system's own bytes on POSIX). Every failure is reported as the
+// run-time error number that the OS error maps to (0 means success); each
+// real implementation keeps its OS-code table in one place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tess::platform {
+
+enum class Access { Read, Write, ReadWrite };
+enum class Share { DenyNone, DenyRead, DenyWrite, Exclusive };
+
+class File {
+ public:
+  virtual ~File() = default;
+  // Reads up to n bytes; *got is 0 at the physical end of the file.
+  // Errors use the read/write table.
+  virtual int read(void* buffer, size_t n, size_t* got) = 0;
+  // Writes all n bytes or fails (read/write table; a full disk is 67).
+  virtual int write(const void* buffer, size_t n) = 0;
+  virtual int seek(uint64_t offset) = 0;
+  virtual int size(uint64_t* bytes) = 0;
+  // Releases the handle (and the sharing it held).
+  virtual int close() = 0;
+};
+
+// One entry of a directory search.
+struct DirEntry {
+  std::string name;  // without folder
+  uint64_t size = 0;
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  bool directory = false;
+  bool readOnly = false;
+  bool archive = false;
+};
+
+class DirectorySearch {
+ public:
+  virtual ~DirectorySearch() = default;
+  // The next matching entry; false when there is none.
+  virtual bool next(DirEntry* entry) = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Resolves name against the current directory without touching the file.
+  // False when the name cannot be resolved (then nothing exists there).
+  virtual bool fullPath(std::string_view name, std::string* full) = 0;
+  // True when the resolved path names an existing file (a file held by
+  // another opener counts as existing).
+  virtual bool exists(const std::string& full) = 0;
+  // Opens an existing file, or creates it first when create is set.
+  // Errors use the open table (access denied and sharing conflicts: 75).
+  virtual std::unique_ptr<File> open(const std::string& full, Access access,
+                                     Share share, bool create,
+                                     int* error) = 0;
+  // Deletes a file; the caller has already checked existence and open
+  // channels. Any failure is 75.
+  virtual int removeFile(const std::string& full) = 0;
+  // True when the two resolved paths name the same file for this platform
+  // (without regard to letter case where the file system ignores it).
+  virtual bool samePath(const std::string& a, const std::string& b) = 0;
+
+  // Changes the current directory (read/write table on failure).
+  virtual int changeDirectory(std::string_view path) = 0;
+  virtual std::string currentDirectory() = 0;
+
+  // Starts a search with a pattern whose last component may hold the
+  // wildcards * and ? with the dialogs' meaning ("*.*" matches every name).
+  // Returns null when nothing matches (first entry otherwise in *first).
+  virtual std::unique_ptr<DirectorySearch> findFirst(std::string_view pattern,
+                                                     DirEntry* first) = 0;
+
+  // Path syntax: the separators that end a folder part ("/" on POSIX;
+  // "\\", "/" and ":" on Windows), and the preferred one.
+  virtual bool isSeparator(unsigned char byte) const = 0;
+  virtual char preferredSeparator() const = 0;
+};
+
+// The real file system of the platform this build is for.
+std::unique_ptr<FileSystem> makeRealFileSystem();
+
+}  // namespace tess::platform

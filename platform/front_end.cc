@@ -1,0 +1,1 @@
+#include "platform/front_end.h"

@@ -1,0 +1,77 @@
+// Byte strings holding Shift-JIS text, and every string operation the
+// conversion and the shell use. Positions are 1-based and count bytes unless
+// an operation is marked character-aware. Counts and positions arrive as
+// 64-bit integers so that a negative value can be refused with error 5.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace tess {
+
+class ByteString {
+ public:
+  static constexpr int64_t kMaxLength = 2147483647;  // 2^31 - 1
+
+  ByteString() = default;
+  ByteString(const char* bytes) : bytes_(bytes) {}  // NOLINT: literals convert
+  ByteString(std::string_view bytes) : bytes_(bytes) {}  // NOLINT
+  explicit ByteString(std::string&& bytes) : bytes_(std::move(bytes)) {}
+  ByteString(const char* bytes, size_t size) : bytes_(bytes, size) {}
+
+  size_t size() const { return bytes_.size(); }
+  bool empty() const { return bytes_.empty(); }
+  const char* data() const { return bytes_.data(); }
+  std::string_view view() const { return bytes_; }
+  const std::string& str() const { return bytes_; }
+  // The byte at 0-based index i as an unsigned value.
+  unsigned char byteAt(size_t i) const {
+    return static_cast<unsigned char>(bytes_[i]);
+  }
+  void clear() { std::string().swap(bytes_); }
+
+  // Raw access for the runtime's own efficient building of strings.
+  std::string& mutableBytes() { return bytes_; }
+
+  friend bool operator==(const ByteString&, const ByteString&) = default;
+
+ private:
+  std::string bytes_;
+};
+
+// Shift-JIS lead byte: 0x81..0x9F or 0xE0..0xFC.
+constexpr bool isLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+int64_t byteLength(const ByteString& s);
+// Error 15 when the result would exceed 2^31 - 1 bytes.
+ByteString concatenate(const ByteString& left, const ByteString& right);
+// -1 when left is smaller, 0 when equal, 1 when left is greater (byte-wise).
+int compareStrings(const ByteString& left, const ByteString& right);
+
+ByteString leftBytes(const ByteString& s, int64_t count);
+ByteString rightBytes(const ByteString& s, int64_t count);
+ByteString midBytes(const ByteString& s, int64_t start);
+ByteString midBytes(const ByteString& s, int64_t start, int64_t length);
+int64_t findBytes(int64_t start, const ByteString& s, const ByteString& pattern);
+
+// Character-aware operations.
+int64_t countChars(const ByteString& s, int64_t which);
+ByteString leftChars(const ByteString& s, int64_t count);
+ByteString rightChars(const ByteString& s, int64_t count);
+ByteString midChars(const ByteString& s, int64_t start, int64_t length);
+int isDoubleByteAt(const ByteString& s, int64_t n);
+ByteString upperAscii(const ByteString& s);
+ByteString lowerAscii(const ByteString& s);
+ByteString trimLeadingBlanks(const ByteString& s);
+ByteString trimTrailingBlanks(const ByteString& s);
+ByteString toHalfWidth(const ByteString& s);
+
+ByteString bytesFromCodes(std::initializer_list<int64_t> codes);
+
+}  // namespace tess

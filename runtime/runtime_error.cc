@@ -1,0 +1,29 @@
+#include "runtime/runtime_error.h"
+
+#include <cstdio>
+
+namespace tess {
+
+RuntimeError::RuntimeError(uint16_t number, uint32_t line)
+    : number_(number),
+      line_(line),
+      what_("run-time error " + std::to_string(number)) {}
+
+void raiseError(uint16_t number, std::source_location where) {
+  throw RuntimeError(number, where.line());
+}
+
+ByteString formatErrorReport(const ByteString& module, uint32_t line,
+                             int number) {
+  // "\r\n%s [%u行]:エラー[%d]"
+  std::string text = "\r\n";
+  text += module.view();
+  text += " [";
+  text += std::to_string(line);
+  text += "\x8D\x73]:";                               // 行
+  text += "\x83\x47\x83\x89\x81\x5B";                 // エラー
+  text += "[" + std::to_string(number) + "]";
+  return ByteString(std::move(text));
+}
+
+}  // namespace tess

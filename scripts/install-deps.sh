@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building (and, with --tests, testing)
+# Tessarine needs. Runs apt-get only when something is missing.
+set -euo pipefail
+
+packages=(build-essential cmake ninja-build pkg-config googletest
+  libncurses-dev)
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(clang libclang-rt-14-dev tmux python3
+    g++-mingw-w64-x86-64-posix wine64 xvfb xdotool x11-utils
+    fonts-ipafont-gothic imagemagick)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+fi

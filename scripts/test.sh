@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds Tessarine and runs the whole test suite: the unit and program tests,
+# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, a
+# bounded fuzzing run, and the Windows build with its tests under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc)
+
+scripts/install-deps.sh --tests
+
+echo "== Build and test =="
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== Sanitizers (address, undefined) =="
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DTESSARINE_SANITIZE=ON -DTESSARINE_BENCH=OFF
+cmake --build build-sanitize -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+echo "== Fuzzing =="
+tests/fuzz/run_fuzz.sh "$root/build-fuzz" "${FUZZ_SECONDS:-60}"
+
+echo "== Windows build under Wine =="
+.ci/windows.sh "$root/build-win" "$root/build"
+
+echo "All test stages passed."

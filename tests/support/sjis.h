@@ -1,0 +1,14 @@
+// Test helper: Shift-JIS (code page 932) bytes of a UTF-8 text, so that
+// tests can be written readably.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tess::testing {
+
+std::string sjis(std::string_view utf8);
+// The reverse, for readable failure messages.
+std::string utf8(std::string_view sjisBytes);
+
+}  // namespace tess::testing
