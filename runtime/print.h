@@ -43,6 +43,9 @@ class Printer {
   StatementObserver* observer_;
   bool toWindow_ = true;
   int64_t channel_ = 0;
+  // Source line of the current print statement's selection: errors of its
+  // items are reported at that line.
+  uint32_t statementLine_ = 0;
 };
 
 }  // namespace tess

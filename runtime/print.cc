@@ -1,0 +1,164 @@
+#include "runtime/print.h"
+
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "runtime/numbers.h"
+#include "runtime/runtime_error.h"
+
+namespace tess {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+// Width taken for tabTo on a target without a width.
+constexpr int64_t kNoWidthTabSpan = 256;
+// A file's print column is an unsigned 16-bit count.
+constexpr int64_t kColumnMask = 0xFFFF;
+// Room for what a separator or the line-width rule adds to an item.
+constexpr size_t kSeparatorRoom = 2 + printZoneWidth + 2;
+
+// Appends the bytes of the separator to out; column is where the item
+// ended. Returns the column after the separator. width 0: no width.
+int64_t appendSeparator(std::string& out, PrintSeparator separator,
+                        int64_t column, int64_t width) {
+  switch (separator) {
+    case PrintSeparator::EndOfStatement:
+      out.append(kLineEnd);
+      return 0;
+    case PrintSeparator::Semicolon:
+      return column;
+    case PrintSeparator::Comma: {
+      const int64_t blanks = printZoneWidth - column % printZoneWidth;
+      const int64_t after = column + blanks;
+      if (width > 0 && (after > width || width - after < printZoneWidth)) {
+        out.append(kLineEnd);
+        return 0;
+      }
+      out.append(static_cast<size_t>(blanks), ' ');
+      return after;
+    }
+  }
+  return column;
+}
+
+std::string workingBuffer(size_t itemSize) {
+  std::string out;
+  try {
+    out.reserve(itemSize + kSeparatorRoom);
+  } catch (const std::bad_alloc&) {
+    raiseError(err::kPrintBufferUnavailable);
+  }
+  return out;
+}
+
+void printToWindow(ScreenWindow* window, std::string_view item,
+                   PrintSeparator separator) {
+  if (window == nullptr) raiseError(err::kNoWindow);
+  const int64_t width = window->printWidth();
+  int64_t column = window->printColumn();
+  std::string out = workingBuffer(item.size());
+  // An item that does not fit into the rest of the row starts a new row,
+  // unless the row is still empty; the window wraps what is still too long.
+  if (width > 0 && column != 0 &&
+      column + static_cast<int64_t>(item.size()) > width) {
+    out.append(kLineEnd);
+    column = 0;
+  }
+  out.append(item);
+  column += static_cast<int64_t>(item.size());
+  appendSeparator(out, separator, column, width);
+  window->writeText(out);
+}
+
+void printToFile(FileTable& files, int64_t channel, std::string_view item,
+                 PrintSeparator separator) {
+  // Files have no width: lines are never broken, the column just grows.
+  int64_t column =
+      (files.column(channel) + static_cast<int64_t>(item.size())) & kColumnMask;
+  std::string tail;
+  column = appendSeparator(tail, separator, column, 0) & kColumnMask;
+  // The file output is buffered, so handing over the item and the
+  // separator's bytes separately gives the same bytes without copying the
+  // item. The item is always handed over, so that a channel not open for
+  // writing fails even for an empty item.
+  files.writeBytes(channel, item);
+  if (!tail.empty()) files.writeBytes(channel, tail);
+  files.setColumn(channel, static_cast<int>(column));
+}
+
+}  // namespace
+
+Printer::Printer(FileTable& files, ScreenWindow* window,
+                 StatementObserver* observer)
+    : files_(files), window_(window), observer_(observer) {}
+
+void Printer::selectOutputWindow(int64_t window, std::source_location where) {
+  statementLine_ = where.line();
+  if (observer_ != nullptr) observer_->statementStart(statementLine_);
+  // Window 0, the main text window, is the only one.
+  if (window != 0 || window_ == nullptr)
+    throw RuntimeError(err::kNoWindow, statementLine_);
+  toWindow_ = true;
+  channel_ = 0;
+}
+
+void Printer::selectOutputFile(int64_t channel, std::source_location where) {
+  statementLine_ = where.line();
+  if (observer_ != nullptr) observer_->statementStart(statementLine_);
+  try {
+    files_.checkOutputChannel(channel);
+  } catch (RuntimeError& e) {
+    e.setLine(statementLine_);
+    throw;
+  }
+  toWindow_ = false;
+  channel_ = channel;
+}
+
+void Printer::printString(const ByteString& item, PrintSeparator separator) {
+  try {
+    if (toWindow_) {
+      printToWindow(window_, item.view(), separator);
+    } else {
+      printToFile(files_, channel_, item.view(), separator);
+    }
+  } catch (RuntimeError& e) {
+    e.setLine(statementLine_);
+    throw;
+  }
+}
+
+void Printer::printNumber(float value, PrintSeparator separator) {
+  ByteString text = numberToText(value);
+  text.mutableBytes().push_back(' ');
+  printString(text, separator);
+}
+
+ByteString Printer::tabTo(int64_t n) {
+  try {
+    if (n < 0 || n > 255) raiseError(err::kIllegalArgument);
+    int64_t width = 0;
+    int64_t column = 0;
+    if (toWindow_) {
+      if (window_ == nullptr) raiseError(err::kNoWindow);
+      width = window_->printWidth();
+      column = window_->printColumn();
+    } else {
+      column = files_.column(channel_);
+    }
+    const int64_t span = width > 0 ? width : kNoWidthTabSpan;
+    if (n > span) n %= span;
+    if (column <= n) {
+      return ByteString(std::string(static_cast<size_t>(n - column), ' '));
+    }
+    printString(ByteString(), PrintSeparator::EndOfStatement);
+    return ByteString(std::string(static_cast<size_t>(n), ' '));
+  } catch (RuntimeError& e) {
+    e.setLine(statementLine_);
+    throw;
+  }
+}
+
+}  // namespace tess
