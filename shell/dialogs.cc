@@ -1,0 +1,276 @@
+#include "shell/dialogs.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "runtime/runtime_error.h"
+
+namespace tess {
+
+namespace {
+
+constexpr size_t kMaxFilter = 512;
+constexpr size_t kMaxTitle = 64;
+constexpr size_t kMaxInitialName = 128;
+// The dialog's file buffer holds 128 bytes with the terminating zero; a
+// longer path than fits is a failed dialog.
+constexpr size_t kFileBuffer = 128;
+constexpr size_t kMaxPath = 260;
+
+// What an empty filter stands for: すべてのﾌｧｲﾙ(*.*)
+constexpr std::string_view kEveryFile =
+    "\x82\xB7\x82\xD7\x82\xC4\x82\xCC\xCC\xA7\xB2\xD9(*.*)";
+
+// Message box styles of the button and icon codes.
+constexpr unsigned kButtonStyles[] = {0x0, 0x1, 0x2, 0x3, 0x4, 0x5};
+constexpr unsigned kIconStyles[] = {0x10, 0x20, 0x30, 0x40, 0x0};
+
+platform::FileFilter convertItem(std::string_view item) {
+  // "(", ")", ";", ",", tab and blank are never the second byte of a
+  // double-byte character, so a byte-wise scan is safe here.
+  const size_t open = item.find('(');
+  if (open == std::string_view::npos) raiseError(err::kIllegalArgument);
+  const size_t close = item.rfind(')');
+  if (close == std::string_view::npos || close < open) {
+    raiseError(err::kIllegalArgument);
+  }
+  platform::FileFilter result;
+  result.display = std::string(item);
+  for (char c : item.substr(open + 1, close - open - 1)) {
+    if (c == '\t' || c == ' ') continue;
+    result.pattern += c == ',' ? ';' : c;
+  }
+  return result;
+}
+
+std::string twoDigits(int a, int b, int c, char separator) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2d%c%.2d%c%.2d", a, separator, b,
+                separator, c);
+  return text;
+}
+
+}  // namespace
+
+std::vector<platform::FileFilter> convertFilter(const ByteString& filter) {
+  if (filter.size() > kMaxFilter) raiseError(err::kIllegalArgument);
+  std::string_view text = filter.empty() ? kEveryFile : filter.view();
+  std::vector<platform::FileFilter> items;
+  size_t start = 0;
+  while (true) {
+    const size_t end = text.find(';', start);
+    if (end == std::string_view::npos) {
+      items.push_back(convertItem(text.substr(start)));
+      return items;
+    }
+    items.push_back(convertItem(text.substr(start, end - start)));
+    start = end + 1;
+  }
+}
+
+size_t nameStart(std::string_view path, const platform::FileSystem& fs) {
+  size_t start = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const auto b = static_cast<unsigned char>(path[i]);
+    if (isLeadByte(b)) {
+      ++i;  // the second byte belongs to the character
+    } else if (fs.isSeparator(b)) {
+      start = i + 1;
+    }
+  }
+  return start;
+}
+
+Dialogs::Dialogs(platform::FileSystem& fs, platform::FrontEnd& ui,
+                 TextWindow* mainWindow, StatementObserver* observer)
+    : fs_(fs), ui_(ui), mainWindow_(mainWindow), observer_(observer) {}
+
+Dialogs::~Dialogs() = default;
+
+template <typename F>
+auto Dialogs::statement(std::source_location where, F&& body)
+    -> decltype(body()) {
+  if (observer_ != nullptr) observer_->statementStart(where.line());
+  try {
+    return body();
+  } catch (RuntimeError& e) {
+    e.setLine(where.line());
+    throw;
+  }
+}
+
+ByteString Dialogs::showOpenDialog(int64_t window, const ByteString& title,
+                                   const ByteString& initialName,
+                                   const ByteString& filter, int64_t mode,
+                                   std::source_location where) {
+  return statement(where, [&] {
+    return fileDialog(false, window, title, initialName, filter, mode);
+  });
+}
+
+ByteString Dialogs::showSaveDialog(int64_t window, const ByteString& title,
+                                   const ByteString& initialName,
+                                   const ByteString& filter, int64_t mode,
+                                   std::source_location where) {
+  return statement(where, [&] {
+    return fileDialog(true, window, title, initialName, filter, mode);
+  });
+}
+
+std::string Dialogs::initialFolder(std::string_view name) {
+  std::string full;
+  if (!fs_.fullPath(name, &full)) return std::string();
+  full.resize(nameStart(full, fs_));
+  // A final separator goes, unless it ends a drive ("D:\") or is the root.
+  if (full.size() > 1 && full.back() != ':' &&
+      fs_.isSeparator(static_cast<unsigned char>(full.back())) &&
+      full[full.size() - 2] != ':') {
+    full.pop_back();
+  }
+  return full;
+}
+
+ByteString Dialogs::fileDialog(bool save, int64_t window,
+                               const ByteString& title,
+                               const ByteString& initialName,
+                               const ByteString& filter, int64_t mode) {
+  TextWindow& owner = lookupWindow(mainWindow_, window);
+  if (!owner.hasTextGrid()) raiseError(err::kWrongWindowKind);
+  if (title.size() > kMaxTitle) raiseError(err::kIllegalArgument);
+  if (initialName.size() > kMaxInitialName) raiseError(err::kIllegalArgument);
+  if (mode != 0 && mode != 1) raiseError(err::kIllegalArgument);
+
+  platform::FileDialogRequest request;
+  request.save = save;
+  request.title = title.str();
+  request.filters = convertFilter(filter);
+  request.filterIndex = 1;
+  const std::string_view name =
+      initialName.view().substr(nameStart(initialName.view(), fs_));
+  request.fileName = std::string(name);
+  // The save dialog takes only the name part, so it opens in the current
+  // directory; the open dialog opens in the initial name's folder.
+  request.initialFolder = initialFolder(save ? name : initialName.view());
+  request.pathMustExist = true;
+  if (save) {
+    request.overwritePrompt = mode == 0;
+  } else {
+    request.fileMustExist = mode == 0;
+  }
+
+  std::optional<std::string> chosen = ui_.fileDialog(request);
+  if (!chosen || chosen->size() >= kFileBuffer) return CancelMarker;
+  return ByteString(std::move(*chosen));
+}
+
+int Dialogs::showMessageBox(int64_t window, const ByteString& caption,
+                            const ByteString& text, int64_t buttons,
+                            int64_t icon) {
+  TextWindow& owner = lookupWindow(mainWindow_, window);
+  if (!owner.hasTextGrid()) raiseError(err::kWrongWindowKind);
+  if (buttons < 0 || buttons > 5) raiseError(err::kIllegalArgument);
+  if (icon < 0 || icon > 4) raiseError(err::kIllegalArgument);
+  const unsigned style = kButtonStyles[buttons] | kIconStyles[icon];
+  switch (ui_.messageBox(caption.str(), text.str(), style)) {
+    case platform::kIdOk:
+      return 0;
+    case platform::kIdCancel:
+      return 1;
+    case platform::kIdAbort:
+      return 2;
+    case platform::kIdRetry:
+      return 3;
+    case platform::kIdIgnore:
+      return 4;
+    case platform::kIdYes:
+      return 5;
+    case platform::kIdNo:
+      return 6;
+    default:
+      return 0;
+  }
+}
+
+void Dialogs::changeDirectory(const ByteString& path,
+                              std::source_location where) {
+  statement(where, [&] {
+    if (path.size() > kMaxPath) raiseError(err::kIllegalArgument);
+    const int error = fs_.changeDirectory(path.view());
+    if (error != 0) raiseError(static_cast<uint16_t>(error));
+  });
+}
+
+void Dialogs::openSearch(int64_t slot, const ByteString& pattern,
+                         std::source_location where) {
+  statement(where, [&] {
+    if (pattern.size() > kMaxPath) raiseError(err::kIllegalArgument);
+    if (slot < 1 || slot > kSearchSlots) raiseError(err::kBadChannel);
+    Slot& s = slots_[static_cast<size_t>(slot)];
+    if (s.inUse) raiseError(err::kAlreadyOpen);
+    s = Slot();
+    s.pattern = pattern.str();
+    s.inUse = true;
+  });
+}
+
+Dialogs::Slot& Dialogs::slotInUse(int64_t slot) {
+  if (slot < 1 || slot > kSearchSlots) raiseError(err::kBadChannel);
+  Slot& s = slots_[static_cast<size_t>(slot)];
+  if (!s.inUse) raiseError(err::kNotOpen);
+  return s;
+}
+
+void Dialogs::nextMatch(int64_t slot, std::source_location where) {
+  statement(where, [&] {
+    Slot& s = slotInUse(slot);
+    if (s.started && !s.found) raiseError(err::kInputPastEnd);
+    if (!s.started) {
+      s.started = true;
+      s.search = fs_.findFirst(s.pattern, &s.match);
+      s.found = s.search != nullptr;
+    } else {
+      s.found = s.search->next(&s.match);
+    }
+  });
+}
+
+bool Dialogs::searchExhausted(int64_t slot) {
+  Slot& s = slotInUse(slot);
+  if (!s.started) raiseError(err::kIllegalArgument);
+  return !s.found;
+}
+
+ByteString Dialogs::matchInfo(int64_t slot, int64_t what) {
+  Slot& s = slotInUse(slot);
+  if (what < 0 || what > 4) raiseError(err::kIllegalArgument);
+  // Only an entry that was found can be described.
+  if (!s.started) raiseError(err::kIllegalArgument);
+  if (!s.found) raiseError(err::kInputPastEnd);
+  const platform::DirEntry& m = s.match;
+  switch (what) {
+    case 0:
+      return ByteString(m.name);
+    case 1:
+      return ByteString(std::to_string(m.size));
+    case 2:
+      return ByteString(twoDigits(m.year % 100, m.month, m.day, '/'));
+    case 3:
+      return ByteString(twoDigits(m.hour, m.minute, m.second, ':'));
+    default: {
+      std::string letters;
+      letters += m.directory ? 'D' : '-';
+      letters += m.readOnly ? 'R' : '-';
+      letters += m.archive ? 'A' : '-';
+      return ByteString(std::move(letters));
+    }
+  }
+}
+
+void Dialogs::closeSearch(int64_t slot, std::source_location where) {
+  statement(where, [&] {
+    if (slot < 1 || slot > kSearchSlots) raiseError(err::kBadChannel);
+    slots_[static_cast<size_t>(slot)] = Slot();  // ends the search
+  });
+}
+
+}  // namespace tess

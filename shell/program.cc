@@ -1,0 +1,163 @@
+#include "shell/program.h"
+
+#include <string>
+#include <utility>
+
+#include "conversion/converter.h"
+#include "runtime/file_table.h"
+#include "runtime/print.h"
+#include "runtime/runtime_error.h"
+#include "shell/dialogs.h"
+#include "shell/run_driver.h"
+#include "shell/statement_pump.h"
+#include "shell/text_window.h"
+
+namespace tess {
+
+namespace {
+
+// The program's module name in reports: its name and the extension of its
+// main source file.
+constexpr const char* kModule = "Tessarine.cc";
+// ウィンドウをオープンできません
+constexpr const char* kCannotOpenWindow =
+    "\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xF0\x83\x49\x81\x5B\x83\x76"
+    "\x83\x93\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1";
+
+// \r\n中断しました
+constexpr const char* kInterrupted =
+    "\r\n\x92\x86\x92\x66\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+
+// \r\n任意のキーを押してください
+constexpr const char* kPressAnyKey =
+    "\r\n\x94\x43\x88\xD3\x82\xCC\x83\x4C\x81\x5B\x82\xF0\x89\x9F\x82\xB5"
+    "\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2";
+
+// 行]
+constexpr const char* kLineSuffix = "\x8D\x73] ";
+
+constexpr unsigned kIconHand = 0x10;
+constexpr unsigned kHelpWarning = 0x4030;  // MB_HELP | MB_ICONWARNING
+
+// The executable's name without its folder and without everything from its
+// first ".".
+std::string programName(const std::string& executablePath,
+                        const platform::FileSystem& fs) {
+  std::string name = executablePath.substr(nameStart(executablePath, fs));
+  const size_t dot = name.find('.');
+  if (dot != std::string::npos) name.resize(dot);
+  return name;
+}
+
+}  // namespace
+
+struct Program::State {
+  State(platform::FileSystem& fs, platform::FrontEnd& ui)
+      : pump(ui),
+        files(fs, &pump),
+        window(&ui),
+        printer(files, &window, &pump),
+        dialogs(fs, ui, &window, &pump),
+        converter(files, printer, &window, &dialogs),
+        driver(files, printer, dialogs, converter) {}
+
+  // From here on nothing runs as a statement of the program: no pump, no
+  // second end request while the run ends.
+  void stopStatements() {
+    files.setObserver(nullptr);
+    printer.setObserver(nullptr);
+    dialogs.setObserver(nullptr);
+  }
+
+  StatementPump pump;
+  FileTable files;
+  TextWindow window;
+  Printer printer;
+  Dialogs dialogs;
+  Converter converter;
+  RunDriver driver;
+};
+
+Program::Program(platform::FileSystem& fs, platform::FrontEnd& ui,
+                 platform::ProcessInfo process)
+    : fs_(fs), ui_(ui), process_(std::move(process)) {}
+
+Program::~Program() = default;
+
+int Program::run() {
+  const std::string name = programName(process_.executablePath, fs_);
+  const std::string caption = name + ".EXE";
+  State state(fs_, ui_);
+  if (!ui_.openWindow(name, &state.window)) {
+    ui_.failureBox(caption, kCannotOpenWindow, kIconHand);
+    return 0;
+  }
+
+  // Shows a report in the window and waits for a key; when the window cannot
+  // show it, a box takes its place.
+  auto report = [&](const ByteString& text) {
+    try {
+      state.window.writeText(text.view());
+      state.window.writeText(kPressAnyKey);
+      ui_.waitForKey();
+      state.window.writeText("\r\n");
+    } catch (const RuntimeError&) {
+      ui_.failureBox(caption, text.str(), kHelpWarning);
+    }
+  };
+
+  int exitCode = 0;
+  try {
+    state.driver.run();
+  } catch (const ProgramEnd& end) {
+    state.stopStatements();
+    exitCode = end.reason == ProgramEnd::Reason::BreakRequested ? 1 : 0;
+    try {
+      state.files.flushAll();
+      if (end.reason == ProgramEnd::Reason::BreakRequested) {
+        std::string text = kInterrupted;
+        text += " ";
+        text += kModule;
+        text += "[" + std::to_string(end.line) + kLineSuffix;
+        text += kPressAnyKey;
+        state.window.writeText(text);
+        ui_.waitForKey();
+        state.window.writeText("\r\n");
+      }
+    } catch (const RuntimeError& e) {
+      exitCode = 1;
+      if (end.reason == ProgramEnd::Reason::WindowClosed) {
+        state.window.markClosed();  // the user closed it: a box reports
+      }
+      report(formatErrorReport(kModule, end.line, e.number()));
+    }
+  } catch (const RuntimeError& error) {
+    state.stopStatements();
+    exitCode = 1;
+    // Every record written so far reaches its file before the report; a
+    // failure there is the error to report, at the line where the run
+    // stopped.
+    uint16_t number = error.number();
+    try {
+      state.files.flushAll();
+    } catch (const RuntimeError& flushError) {
+      number = flushError.number();
+    }
+    report(formatErrorReport(kModule, error.line(), number));
+  }
+
+  // Ending: the window goes first, then every channel is closed, so every
+  // output file gets its end-of-file mark. Nothing can be reported any more;
+  // a failure still makes the exit code say so.
+  state.stopStatements();
+  state.window.markClosed();
+  ui_.closeWindow();
+  try {
+    state.files.closeFiles();
+  } catch (const RuntimeError&) {
+    if (exitCode == 0) exitCode = 1;
+  }
+  return exitCode;
+}
+
+}  // namespace tess

@@ -1,0 +1,463 @@
+// The whole program over an in-memory file system and a scripted front end:
+// one run after another, append and overwrite, rejected names, cancels, the
+// no-message box, reported errors, a break and a closed window.
+#include "shell/program.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/support/fake_file_system.h"
+#include "tests/support/fake_front_end.h"
+#include "tests/support/sjis.h"
+
+namespace tess {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::FakeFrontEnd;
+using testing::sjis;
+
+constexpr char kEof = '\x1A';
+
+std::string padded(std::string text) {
+  text.resize(80, ' ');
+  return text;
+}
+
+std::string trimmed(std::string text) {
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+size_t countOf(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos;
+       at = text.find(part, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
+// A log with messages of conference 3; with a board line for that
+// conference first unless boardLine is false.
+std::string logWith(int messages, bool boardLine = true, int bodyLines = 2) {
+  std::string log = "connected\r\n";
+  if (boardLine) log += "- FOO  MES(03) Free talk -\r\n";
+  for (int m = 1; m <= messages; ++m) {
+    char header[80];
+    std::snprintf(header, sizeof header,
+                  "%05d/00456 XYZ00000  guest            RE: Hello", m);
+    log += header;
+    log += "\r\n";
+    log += sjis("(03)   96/12/31 23:59  00120へのコメント") + "\r\n";
+    for (int b = 1; b <= bodyLines; ++b) {
+      log += "body " + std::to_string(m) + "." + std::to_string(b) +
+             " of a message, long enough to fill some of the buffer\r\n";
+    }
+  }
+  log += "END\r\n";
+  return log;
+}
+
+struct ProgramTest : ::testing::Test {
+  ProgramTest() {
+    fs.setFile("/logs/19961231.log", logWith(2));
+    fs.setFile("/logs/19970101.log", logWith(3));
+    fs.addDirectory("/out");
+  }
+
+  int run(std::string executable = "/usr/bin/tessarine") {
+    Program program(fs, ui, {executable, 1});
+    return program.run();
+  }
+
+  std::string file(const std::string& name) {
+    return fs.fileBytes(name).value_or("<missing>");
+  }
+
+  // Index of the first completed row equal to text (padded), from start.
+  size_t rowIndex(const std::string& text, size_t start = 0) {
+    const auto& rows = ui.completedRows();
+    for (size_t i = start; i < rows.size(); ++i) {
+      if (trimmed(rows[i]) == text) return i;
+    }
+    return std::string::npos;
+  }
+
+  FakeFileSystem fs;
+  FakeFrontEnd ui;
+};
+
+TEST_F(ProgramTest, BannerLandsInItsCells) {
+  ui.cancelDialog();
+  EXPECT_EQ(run(), 0);
+  const auto& rows = ui.completedRows();
+  ASSERT_GE(rows.size(), 8u);
+  const std::string stars(54, '*');
+  EXPECT_EQ(rows[0], padded(std::string(10, ' ') + stars));
+  EXPECT_EQ(rows[1], padded(""));
+  EXPECT_EQ(rows[2],
+            padded(std::string(20, ' ') + sjis("nifty log →　Kanbelテキスト")));
+  EXPECT_EQ(rows[3], padded(std::string(26, ' ') + "(tessarine)     "));
+  EXPECT_EQ(rows[4],
+            padded(std::string(21, ' ') + "ver 0.20 mavel     1997.08.20"));
+  EXPECT_EQ(rows[5], rows[0]);
+  EXPECT_EQ(rows[6], padded(""));
+  EXPECT_EQ(rows[7], padded(""));
+  // The banner is on screen when the open dialog asks.
+  ASSERT_EQ(ui.screensAtDialogs().size(), 1u);
+  EXPECT_EQ(ui.screensAtDialogs()[0].substr(0, 66),
+            std::string(10, ' ') + stars + "\r\n");
+  EXPECT_EQ(ui.windowTitle(), "tessarine");
+  EXPECT_EQ(ui.closeWindowCalls(), 1);
+  EXPECT_EQ(ui.waitForKeyCalls(), 0);
+}
+
+TEST_F(ProgramTest, FirstRunWritesANewFileWithTheDescribedDialogs) {
+  ui.answerDialog("/logs/19961231.log");
+  ui.answerDialog("/out/kanbel.ren");
+  EXPECT_EQ(run(), 0);
+
+  ASSERT_EQ(ui.dialogs().size(), 3u);
+  const auto& open = ui.dialogs()[0];
+  EXPECT_FALSE(open.save);
+  EXPECT_EQ(open.title, sjis("niftyログのファイル指定(キャンセルで終了）"));
+  EXPECT_EQ(open.fileName, "19*.*");
+  EXPECT_EQ(open.initialFolder, "/");
+  EXPECT_TRUE(open.fileMustExist);
+  ASSERT_EQ(open.filters.size(), 4u);
+  EXPECT_EQ(open.filters[0].display, sjis("nifty log用(19*.*)"));
+  EXPECT_EQ(open.filters[2].pattern, "*.LOG");
+  EXPECT_EQ(open.filters[3].display, sjis("すべてのファイル(*.*)"));
+  const auto& save = ui.dialogs()[1];
+  EXPECT_TRUE(save.save);
+  EXPECT_EQ(save.title,
+            sjis("保存するKanbelテキストファイル名　（同じなら上書き）"));
+  EXPECT_EQ(save.fileName, "kanbel.ren");
+  EXPECT_FALSE(save.overwritePrompt);
+  ASSERT_EQ(save.filters.size(), 1u);
+  EXPECT_EQ(save.filters[0].pattern, "*.ren");
+  // The next run's open dialog starts in the previous log's folder.
+  EXPECT_EQ(ui.dialogs()[2].initialFolder, "/logs");
+
+  const std::string out = file("/out/kanbel.ren");
+  EXPECT_EQ(countOf(out, "#E\r\n"), 2u);
+  EXPECT_NE(out.find("body 2.2 of a message"), std::string::npos);
+  ASSERT_FALSE(out.empty());
+  EXPECT_EQ(out.back(), kEof);
+  EXPECT_EQ(countOf(out, std::string(1, kEof)), 1u);
+  EXPECT_TRUE(fs.openHandles().empty());
+
+  EXPECT_NE(rowIndex("/logs/19961231.log" +
+                     sjis(" に含まれる発言をKanbelテキスト化します")),
+            std::string::npos);
+  EXPECT_NE(rowIndex("/out/kanbel.ren" + sjis("　に保存します。")),
+            std::string::npos);
+}
+
+TEST_F(ProgramTest, SamePathAppendsOtherPathsStartAnew) {
+  ui.answerDialog("/logs/19961231.log");
+  ui.answerDialog("/out/kanbel.ren");
+  // Leading blanks (half- and full-width) go and ".ren" is added, so this
+  // names the previous file.
+  ui.answerDialog("/logs/19970101.log");
+  ui.answerDialog(" " + sjis("　") + "/out/kanbel");
+  ui.answerDialog("/logs/19961231.log");
+  ui.answerDialog("/out/other");
+  EXPECT_EQ(run(), 0);
+
+  ASSERT_EQ(ui.dialogs().size(), 7u);
+  const auto& later = ui.dialogs()[3];
+  EXPECT_EQ(later.title,
+            sjis("保存するKanbelテキストファイル名　(前と同じなら追加)"));
+  EXPECT_EQ(later.fileName, "kanbel.ren");
+  EXPECT_EQ(later.initialFolder, "/out");
+  EXPECT_EQ(ui.dialogs()[5].fileName, "kanbel.ren");
+  EXPECT_EQ(ui.dialogs()[6].initialFolder, "/logs");
+
+  const std::string appended = file("/out/kanbel.ren");
+  EXPECT_EQ(countOf(appended, "#E\r\n"), 5u);
+  EXPECT_EQ(countOf(appended, std::string(1, kEof)), 1u);
+  EXPECT_EQ(appended.back(), kEof);
+  const std::string other = file("/out/other.ren");
+  EXPECT_EQ(countOf(other, "#E\r\n"), 2u);
+  EXPECT_EQ(other.back(), kEof);
+}
+
+TEST_F(ProgramTest, ExistingFileUnderANewNameIsOverwritten) {
+  fs.setFile("/out/kanbel.ren", "OLD CONTENT\r\n\x1A");
+  ui.answerDialog("/logs/19961231.log");
+  ui.answerDialog("/out/kanbel.ren");
+  EXPECT_EQ(run(), 0);
+  const std::string out = file("/out/kanbel.ren");
+  EXPECT_EQ(out.find("OLD CONTENT"), std::string::npos);
+  EXPECT_EQ(countOf(out, "#E\r\n"), 2u);
+  EXPECT_EQ(countOf(out, std::string(1, kEof)), 1u);
+  EXPECT_EQ(ui.waitForKeyCalls(), 0);
+}
+
+TEST_F(ProgramTest, UnusableNameAsksAgainWithTheFirstDialog) {
+  ui.answerDialog("/logs/19961231.log");
+  ui.answerDialog("/out/a.ren");
+  ui.answerDialog("/logs/19970101.log");
+  ui.answerDialog("/missing/b.ren");
+  ui.answerDialog("/out/c.ren");
+  EXPECT_EQ(run(), 0);
+
+  ASSERT_EQ(ui.dialogs().size(), 6u);
+  const auto& again = ui.dialogs()[4];
+  EXPECT_TRUE(again.save);
+  EXPECT_EQ(again.title,
+            sjis("保存するKanbelテキストファイル名　（同じなら上書き）"));
+  EXPECT_EQ(again.fileName, "kanbel.ren");
+
+  const size_t first = rowIndex(sjis("ファイルの記述に間違いがあります。"));
+  ASSERT_NE(first, std::string::npos);
+  const auto& rows = ui.completedRows();
+  ASSERT_GT(rows.size(), first + 2);
+  EXPECT_EQ(trimmed(rows[first - 1]), "");
+  EXPECT_EQ(trimmed(rows[first + 1]),
+            sjis("パスやファイル名をチェックしてください。"));
+  EXPECT_EQ(trimmed(rows[first + 2]), "");
+
+  EXPECT_FALSE(fs.hasFile("/missing/b.ren"));
+  EXPECT_EQ(countOf(file("/out/c.ren"), "#E\r\n"), 3u);
+  EXPECT_EQ(countOf(file("/out/a.ren"), "#E\r\n"), 2u);
+}
+
+TEST_F(ProgramTest, CancelInEitherDialogEndsWithExitCodeZero) {
+  {
+    ui.cancelDialog();
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(ui.dialogs().size(), 1u);
+  }
+  FakeFrontEnd saveCancelled;
+  saveCancelled.answerDialog("/logs/19961231.log");
+  saveCancelled.cancelDialog();
+  Program program(fs, saveCancelled, {"/usr/bin/tessarine", 1});
+  EXPECT_EQ(program.run(), 0);
+  EXPECT_EQ(saveCancelled.dialogs().size(), 2u);
+  EXPECT_EQ(saveCancelled.closeWindowCalls(), 1);
+  EXPECT_EQ(saveCancelled.waitForKeyCalls(), 0);
+  EXPECT_TRUE(fs.openHandles().empty());  // the log was closed
+  EXPECT_FALSE(fs.hasFile("/out/kanbel.ren"));
+}
+
+TEST_F(ProgramTest, LogWithoutMessagesShowsTheBox) {
+  fs.setFile("/logs/empty.log", "hello\r\nworld\r\nbye\r\n");
+  ui.answerDialog("/logs/empty.log");
+  ui.answerDialog("/out/kanbel.ren");
+  EXPECT_EQ(run(), 0);
+  ASSERT_EQ(ui.messageBoxes().size(), 1u);
+  EXPECT_EQ(ui.messageBoxes()[0].caption, sjis("トラブル発生"));
+  EXPECT_EQ(ui.messageBoxes()[0].text,
+            "/logs/empty.log" + sjis("に発言はありませんでした"));
+  EXPECT_EQ(ui.messageBoxes()[0].style, 0x40u);
+  EXPECT_EQ(file("/out/kanbel.ren"), std::string(1, kEof));
+  EXPECT_TRUE(fs.openHandles().empty());
+}
+
+TEST_F(ProgramTest, ConferenceLinesAndTheCounterRow) {
+  fs.setFile("/logs/conf.log", logWith(1, false));
+  ui.answerDialog("/logs/conf.log");
+  ui.answerDialog("/out/kanbel.ren");
+  EXPECT_EQ(run(), 0);
+  const size_t saved = rowIndex("/out/kanbel.ren" + sjis("　に保存します。"));
+  ASSERT_NE(saved, std::string::npos);
+  const auto& rows = ui.completedRows();
+  ASSERT_GT(rows.size(), saved + 3);
+  EXPECT_EQ(rows[saved + 1], padded(std::string(10, ' ') + " 3"));
+  EXPECT_EQ(rows[saved + 2], padded(std::string(20, ' ') + sjis("無修正")));
+  // The count stays on its row; the next banner's first line continues it
+  // at column 10.
+  EXPECT_EQ(rows[saved + 3],
+            padded(" 1" + std::string(8, ' ') + std::string(54, '*')));
+}
+
+TEST_F(ProgramTest, UnhandledErrorIsReportedAndEndsWithExitCodeOne) {
+  ui.answerDialog("/logs/missing.log");
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(ui.waitForKeyCalls(), 1);
+  EXPECT_EQ(ui.closeWindowCalls(), 1);
+  const auto& rows = ui.completedRows();
+  ASSERT_GE(rows.size(), 2u);
+  const std::string report = trimmed(rows[rows.size() - 2]);
+  EXPECT_EQ(report.rfind("Tessarine.cc [", 0), 0u) << report;
+  const std::string tail = sjis("行]:エラー[63]");
+  ASSERT_GT(report.size(), tail.size());
+  EXPECT_EQ(report.substr(report.size() - tail.size()), tail);
+  EXPECT_EQ(trimmed(rows.back()), sjis("任意のキーを押してください"));
+}
+
+TEST_F(ProgramTest, WriteFailureDuringConversionIsReportedAndOutputClosed) {
+  // Several buffers' worth of records: the first disk write succeeds, the
+  // second finds the disk full; the end-of-file mark still fits.
+  fs.setFile("/logs/big.log", logWith(400, true, 3));
+  fs.failWritesAfter(65536 + 100, 67);
+  ui.answerDialog("/logs/big.log");
+  ui.answerDialog("/out/kanbel.ren");
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(ui.waitForKeyCalls(), 1);
+  const auto& rows = ui.completedRows();
+  ASSERT_GE(rows.size(), 2u);
+  const std::string report = trimmed(rows[rows.size() - 2]);
+  const std::string tail = sjis("]:エラー[67]");
+  ASSERT_GT(report.size(), tail.size());
+  EXPECT_EQ(report.substr(report.size() - tail.size()), tail) << report;
+  // No further dialog: the run ended at the failure.
+  EXPECT_EQ(ui.dialogs().size(), 2u);
+  // What reached the disk before the failure is kept and the file is
+  // closed with its mark.
+  const std::string out = file("/out/kanbel.ren");
+  ASSERT_GT(out.size(), 32768u);
+  EXPECT_LE(out.size(), 65536u + 1);
+  EXPECT_EQ(out.rfind("#S\r\n", 0), 0u);
+  EXPECT_EQ(out.back(), kEof);
+  EXPECT_GT(countOf(out, "#E\r\n"), 0u);
+  EXPECT_LT(countOf(out, "#E\r\n"), 400u);
+  EXPECT_TRUE(fs.openHandles().empty());
+}
+
+TEST_F(ProgramTest, BreakRequestIsReportedAndEndsWithExitCodeOne) {
+  fs.setFile("/logs/big.log", logWith(400));
+  ui.answerDialog("/logs/big.log");
+  ui.answerDialog("/out/kanbel.ren");
+  platform::PumpEvents events;
+  events.breakRequested = true;
+  ui.setPumpEvents(6, events);
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(ui.pumpCalls(), 6);
+  EXPECT_EQ(ui.waitForKeyCalls(), 1);
+  const auto& rows = ui.completedRows();
+  ASSERT_GE(rows.size(), 2u);
+  const std::string report = trimmed(rows[rows.size() - 2]);
+  const std::string head = sjis("中断しました Tessarine.cc[");
+  EXPECT_EQ(report.rfind(head, 0), 0u) << report;
+  EXPECT_EQ(report.substr(report.size() - 3), sjis("行]"));
+  EXPECT_EQ(trimmed(rows.back()), sjis("任意のキーを押してください"));
+  const std::string out = file("/out/kanbel.ren");
+  EXPECT_EQ(out.back(), kEof);
+  EXPECT_LT(countOf(out, "#E\r\n"), 400u);
+  EXPECT_TRUE(fs.openHandles().empty());
+}
+
+TEST_F(ProgramTest, ClosingTheWindowEndsTheRunQuietly) {
+  fs.setFile("/logs/big.log", logWith(400));
+  ui.answerDialog("/logs/big.log");
+  ui.answerDialog("/out/kanbel.ren");
+  platform::PumpEvents events;
+  events.quit = true;
+  ui.setPumpEvents(6, events);
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(ui.pumpCalls(), 6);
+  EXPECT_EQ(ui.waitForKeyCalls(), 0);
+  EXPECT_EQ(ui.closeWindowCalls(), 1);
+  EXPECT_TRUE(ui.failureBoxes().empty());
+  const std::string out = file("/out/kanbel.ren");
+  EXPECT_GT(countOf(out, "#E\r\n"), 0u);
+  EXPECT_LT(countOf(out, "#E\r\n"), 400u);
+  EXPECT_EQ(out.back(), kEof);
+  EXPECT_EQ(countOf(out, std::string(1, kEof)), 1u);
+  EXPECT_TRUE(fs.openHandles().empty());
+}
+
+TEST_F(ProgramTest, OutputThatCannotBeWrittenAtTheEndIsNotLostSilently) {
+  // The window is closed while the records are still buffered, and the disk
+  // refuses them: with the window gone, a box reports the failure.
+  fs.setFile("/logs/big.log", logWith(400));
+  ui.answerDialog("/logs/big.log");
+  ui.answerDialog("/out/kanbel.ren");
+  platform::PumpEvents events;
+  events.quit = true;
+  ui.setPumpEvents(6, events);
+  ui.onPump([&](int call) {
+    if (call == 6) fs.failWritesAfter(0, 67);
+  });
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(ui.waitForKeyCalls(), 0);
+  ASSERT_EQ(ui.failureBoxes().size(), 1u);
+  EXPECT_EQ(ui.failureBoxes()[0].caption, "tessarine.EXE");
+  EXPECT_EQ(ui.failureBoxes()[0].style, 0x4030u);
+  const std::string text = ui.failureBoxes()[0].text;
+  EXPECT_EQ(text.rfind("\r\nTessarine.cc [", 0), 0u);
+  EXPECT_NE(text.find(sjis("]:エラー[67]")), std::string::npos);
+  EXPECT_TRUE(fs.openHandles().empty());
+}
+
+TEST_F(ProgramTest, FailedFlushBeforeTheReportIsTheErrorReported) {
+  // Three messages, then more skipped text than the read buffer holds: the
+  // log's second read fails while the records are still buffered, and they
+  // cannot be written out either.
+  std::string log = logWith(3);
+  log += sjis("◆次頁はありません◆") + "\r\n";
+  for (int i = 0; i < 1000; ++i) log += std::string(98, 'j') + "\r\n";
+  log += logWith(1);
+  fs.setFile("/logs/big.log", log);
+  ui.answerDialog("/logs/big.log");
+  ui.answerDialog("/out/kanbel.ren");
+  ui.onPump([&](int call) {
+    if (call == 6) {
+      fs.failNextRead(71);
+      fs.failWritesAfter(0, 67);
+    }
+  });
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(ui.waitForKeyCalls(), 1);
+  const auto& rows = ui.completedRows();
+  ASSERT_GE(rows.size(), 2u);
+  const std::string report = trimmed(rows[rows.size() - 2]);
+  const std::string tail = sjis("]:エラー[67]");
+  ASSERT_GT(report.size(), tail.size());
+  EXPECT_EQ(report.substr(report.size() - tail.size()), tail) << report;
+}
+
+TEST_F(ProgramTest, WindowThatCannotOpenGivesTheStartUpBox) {
+  ui.failOpenWindow();
+  EXPECT_EQ(run("/opt/bin/Tess.arine.exe"), 0);
+  EXPECT_EQ(ui.windowTitle(), "Tess");
+  ASSERT_EQ(ui.failureBoxes().size(), 1u);
+  EXPECT_EQ(ui.failureBoxes()[0].caption, "Tess.EXE");
+  EXPECT_EQ(ui.failureBoxes()[0].text, sjis("ウィンドウをオープンできません"));
+  EXPECT_EQ(ui.failureBoxes()[0].style, 0x10u);
+  EXPECT_TRUE(ui.dialogs().empty());
+  EXPECT_EQ(ui.pumpCalls(), 0);
+}
+
+TEST(ProgramWindows, NameWrittenDifferentlyOverwritesThePreviousOutput) {
+  FakeFileSystem fs(FakeFileSystem::Style::Windows);
+  fs.setFile("C:\\LOGS\\19961231.LOG", logWith(2));
+  fs.setFile("C:\\LOGS\\19970101.LOG", logWith(3));
+  fs.addDirectory("C:\\OUT");
+  FakeFrontEnd ui;
+  ui.answerDialog("C:\\LOGS\\19961231.LOG");
+  ui.answerDialog("C:\\OUT\\kanbel.ren");
+  ui.answerDialog("C:\\LOGS\\19970101.LOG");
+  ui.answerDialog("C:\\OUT\\KANBEL.REN");
+  Program program(fs, ui, {"C:\\PROG\\TESSARINE.EXE", 1});
+  EXPECT_EQ(program.run(), 0);
+  EXPECT_EQ(ui.windowTitle(), "TESSARINE");
+  ASSERT_EQ(ui.dialogs().size(), 5u);
+  EXPECT_EQ(ui.dialogs()[2].initialFolder, "C:\\LOGS");
+  EXPECT_EQ(ui.dialogs()[3].initialFolder, "C:\\OUT");
+  EXPECT_EQ(ui.dialogs()[3].fileName, "kanbel.ren");
+  // Same file for the file system, but another name: written anew.
+  const std::string out = fs.fileBytes("C:\\OUT\\kanbel.ren").value_or("");
+  EXPECT_EQ(countOf(out, "#E\r\n"), 3u);
+  EXPECT_EQ(countOf(out, std::string(1, kEof)), 1u);
+}
+
+TEST(ProgramWindows, TitleComesFromTheExecutableName) {
+  FakeFileSystem fs(FakeFileSystem::Style::Windows);
+  FakeFrontEnd ui;
+  Program program(fs, ui, {"C:\\PROG\\\x95\x5C.EXE", 1});
+  EXPECT_EQ(program.run(), 0);
+  // 表 ends in the byte of "\", which is not a separator there.
+  EXPECT_EQ(ui.windowTitle(), "\x95\x5C");
+}
+
+}  // namespace
+}  // namespace tess

@@ -1,0 +1,205 @@
+#include "shell/run_driver.h"
+
+#include "runtime/runtime_error.h"
+
+namespace tess {
+
+namespace {
+
+constexpr int64_t kLogChannel = 1;
+constexpr int64_t kOutputChannel = 3;
+constexpr int64_t kLogSlot = 1;
+constexpr int64_t kOutputSlot = 2;
+constexpr int64_t kMainWindow = 0;
+constexpr int64_t kBannerColumn = 10;
+
+constexpr const char* kStars =
+    "******************************************************";
+constexpr const char* kBannerName = "                (tessarine)     ";
+constexpr const char* kBannerVersion =
+    "           ver 0.20 mavel     1997.08.20";
+constexpr const char* kLogInitialName = "19*.*";
+constexpr const char* kOutputInitialName = "kanbel.ren";
+constexpr const char* kOutputExtension = ".ren";
+
+//           nifty log →　Kanbelテキスト
+constexpr const char* kBannerTitle =
+    "          nifty log \x81\xA8\x81\x40Kanbel\x83\x65\x83\x4C\x83\x58"
+    "\x83\x67";
+
+//  に含まれる発言をKanbelテキスト化します
+constexpr const char* kConverting =
+    " \x82\xC9\x8A\xDC\x82\xDC\x82\xEA\x82\xE9\x94\xAD\x8C\xBE\x82\xF0Kanbel"
+    "\x83\x65\x83\x4C\x83\x58\x83\x67\x89\xBB\x82\xB5\x82\xDC\x82\xB7";
+
+// 　に保存します。
+constexpr const char* kSavingTo =
+    "\x81\x40\x82\xC9\x95\xDB\x91\xB6\x82\xB5\x82\xDC\x82\xB7\x81\x42";
+
+// niftyログのファイル指定(キャンセルで終了）
+constexpr const char* kLogTitle =
+    "nifty\x83\x8D\x83\x4F\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x8E\x77"
+    "\x92\xE8(\x83\x4C\x83\x83\x83\x93\x83\x5A\x83\x8B\x82\xC5\x8F\x49"
+    "\x97\xB9\x81\x6A";
+
+// nifty log用(19*.*);nifty log用(20*.*);nifty log用(*.LOG);
+// すべてのファイル(*.*)
+constexpr const char* kLogFilter =
+    "nifty log\x97\x70(19*.*);nifty log\x97\x70(20*.*);"
+    "nifty log\x97\x70(*.LOG);"
+    "\x82\xB7\x82\xD7\x82\xC4\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B(*.*)";
+
+// 保存するKanbelテキストファイル名　（同じなら上書き）
+constexpr const char* kFirstOutputTitle =
+    "\x95\xDB\x91\xB6\x82\xB7\x82\xE9Kanbel\x83\x65\x83\x4C\x83\x58\x83\x67"
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\x81\x40\x81\x69\x93\xAF\x82\xB6"
+    "\x82\xC8\x82\xE7\x8F\xE3\x8F\x91\x82\xAB\x81\x6A";
+
+// 保存するKanbelテキストファイル名　(前と同じなら追加)
+constexpr const char* kLaterOutputTitle =
+    "\x95\xDB\x91\xB6\x82\xB7\x82\xE9Kanbel\x83\x65\x83\x4C\x83\x58\x83\x67"
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\x81\x40(\x91\x4F\x82\xC6"
+    "\x93\xAF\x82\xB6\x82\xC8\x82\xE7\x92\xC7\x89\xC1)";
+
+// Kanbelテキスト(*.ren)
+constexpr const char* kOutputFilter =
+    "Kanbel\x83\x65\x83\x4C\x83\x58\x83\x67(*.ren)";
+
+// ファイルの記述に間違いがあります。
+constexpr const char* kBadName1 =
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x8B\x4C\x8F\x71\x82\xC9\x8A\xD4"
+    "\x88\xE1\x82\xA2\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB7\x81\x42";
+
+// パスやファイル名をチェックしてください。
+constexpr const char* kBadName2 =
+    "\x83\x70\x83\x58\x82\xE2\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\x82\xF0"
+    "\x83\x60\x83\x46\x83\x62\x83\x4E\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3"
+    "\x82\xA2\x81\x42";
+
+// A name that the save dialog returned, rejected by the open.
+class RejectedName {};
+
+}  // namespace
+
+RunDriver::RunDriver(FileTable& files, Printer& printer, Dialogs& dialogs,
+                     Converter& converter)
+    : files_(files),
+      printer_(printer),
+      dialogs_(dialogs),
+      converter_(converter) {}
+
+void RunDriver::run() {
+  while (setUp()) {
+    converter_.convertLog(logPath_);
+    files_.closeFiles();
+  }
+}
+
+void RunDriver::printLine(const ByteString& text, std::source_location where) {
+  printer_.selectOutputWindow(kMainWindow, where);
+  printer_.printString(text, PrintSeparator::EndOfStatement);
+}
+
+void RunDriver::printTabbedLine(const ByteString& text,
+                                std::source_location where) {
+  printer_.selectOutputWindow(kMainWindow, where);
+  printer_.printString(printer_.tabTo(kBannerColumn),
+                       PrintSeparator::Semicolon);
+  printer_.printString(text, PrintSeparator::EndOfStatement);
+}
+
+void RunDriver::printBanner() {
+  printTabbedLine(kStars);
+  printLine("");
+  printTabbedLine(kBannerTitle);
+  printTabbedLine(kBannerName);
+  printTabbedLine(kBannerVersion);
+  printTabbedLine(kStars);
+  printLine("");
+  printLine("");
+}
+
+bool RunDriver::setUp() {
+  printBanner();
+  if (!logPath_.empty()) dialogs_.changeDirectory(logDir_);
+  logPath_ = dialogs_.showOpenDialog(kMainWindow, kLogTitle, kLogInitialName,
+                                     kLogFilter, 0);
+  if (logPath_ == CancelMarker) return false;
+  files_.openFile(logPath_, FileMode::Input, ShareMode::DenyNone, kLogChannel);
+  printLine(concatenate(logPath_, kConverting));
+  logName_ = foundName(kLogSlot, logPath_, logName_);
+  logDir_ = leftBytes(logPath_, byteLength(logPath_) - byteLength(logName_));
+
+  if (!chooseOutput()) return false;
+
+  printLine(concatenate(outputPath_, kSavingTo));
+  outputName_ = foundName(kOutputSlot, outputPath_, outputName_);
+  outputDir_ =
+      leftBytes(outputPath_, byteLength(outputPath_) - byteLength(outputName_));
+  return true;
+}
+
+bool RunDriver::chooseOutput() {
+  while (true) {
+    printLine("");
+    if (outputPath_.empty()) {
+      outputChoice_ = dialogs_.showSaveDialog(
+          kMainWindow, kFirstOutputTitle, kOutputInitialName, kOutputFilter, 1);
+    } else {
+      dialogs_.changeDirectory(outputDir_);
+      outputChoice_ = dialogs_.showSaveDialog(kMainWindow, kLaterOutputTitle,
+                                              outputPath_, kOutputFilter, 1);
+    }
+    if (outputChoice_ == CancelMarker) return false;
+    outputChoice_ = trimLeadingBlanks(outputChoice_);
+    // A name without "." after its first byte gets the extension; a "." in
+    // a folder name counts too.
+    if (findBytes(1, outputChoice_, ".") <= 1) {
+      outputChoice_ = concatenate(outputChoice_, kOutputExtension);
+    }
+    if (outputChoice_ == outputPath_) {
+      // The file of the previous run: the records are added to it.
+      files_.openFile(outputPath_, FileMode::Append, ShareMode::DenyWrite,
+                      kOutputChannel);
+      return true;
+    }
+    outputPath_ = outputChoice_;
+    try {
+      openNewOutput();
+      return true;
+    } catch (const RejectedName&) {
+      printLine("");
+      outputPath_.clear();
+      printLine(kBadName1);
+      printLine(kBadName2);
+    }
+  }
+}
+
+void RunDriver::openNewOutput() {
+  // Only the opening of a new output file is guarded: an unusable name asks
+  // again, an existing file is replaced. Any other error, and any error while
+  // replacing, ends the run with its report.
+  try {
+    files_.openFile(outputPath_, FileMode::Output, ShareMode::DenyWrite,
+                    kOutputChannel);
+  } catch (const RuntimeError& e) {
+    if (e.number() == err::kBadFileName) throw RejectedName();
+    if (e.number() != err::kFileExists) throw;
+    files_.deleteFile(outputPath_);
+    files_.openFile(outputPath_, FileMode::Output, ShareMode::DenyWrite,
+                    kOutputChannel);
+  }
+}
+
+ByteString RunDriver::foundName(int64_t slot, const ByteString& path,
+                                const ByteString& previous) {
+  ByteString name = previous;
+  dialogs_.openSearch(slot, path);
+  dialogs_.nextMatch(slot);
+  if (!dialogs_.searchExhausted(slot)) name = dialogs_.matchInfo(slot, 0);
+  dialogs_.closeSearch(slot);
+  return name;
+}
+
+}  // namespace tess

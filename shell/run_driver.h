@@ -1,0 +1,65 @@
+// The run driver: banner, choice of the log and of the output file, opening
+// both (append to the previous output, otherwise a new file), the conversion
+// pass and closing, one run after another until a dialog is cancelled.
+#pragma once
+
+#include <source_location>
+
+#include "conversion/converter.h"
+#include "runtime/byte_string.h"
+#include "runtime/file_table.h"
+#include "runtime/print.h"
+#include "shell/dialogs.h"
+
+namespace tess {
+
+class RunDriver {
+ public:
+  RunDriver(FileTable& files, Printer& printer, Dialogs& dialogs,
+            Converter& converter);
+
+  // Runs until the user cancels one of the two dialogs, then returns (the
+  // program then ends with exit code 0). Run-time errors propagate.
+  void run();
+  // The set-up of one run: false when a dialog was cancelled; otherwise the
+  // log is open on channel 1 and the output on channel 3.
+  bool setUp();
+
+  // What the driver remembers between runs.
+  const ByteString& logPath() const { return logPath_; }
+  const ByteString& logName() const { return logName_; }
+  const ByteString& logDir() const { return logDir_; }
+  const ByteString& outputChoice() const { return outputChoice_; }
+  const ByteString& outputPath() const { return outputPath_; }
+  const ByteString& outputName() const { return outputName_; }
+  const ByteString& outputDir() const { return outputDir_; }
+
+ private:
+  void printLine(const ByteString& text,
+                 std::source_location where = std::source_location::current());
+  void printTabbedLine(
+      const ByteString& text,
+      std::source_location where = std::source_location::current());
+  void printBanner();
+  bool chooseOutput();
+  void openNewOutput();
+  // The file-name part of path as the directory search reports it, or
+  // previous when the search finds nothing.
+  ByteString foundName(int64_t slot, const ByteString& path,
+                       const ByteString& previous);
+
+  FileTable& files_;
+  Printer& printer_;
+  Dialogs& dialogs_;
+  Converter& converter_;
+
+  ByteString logPath_;
+  ByteString logName_;
+  ByteString logDir_;
+  ByteString outputChoice_;
+  ByteString outputPath_;
+  ByteString outputName_;
+  ByteString outputDir_;
+};
+
+}  // namespace tess
