@@ -5,9 +5,9 @@
 namespace tess {
 
 RuntimeError::RuntimeError(uint16_t number, uint32_t line)
-    : number_(number),
-      line_(line),
-      what_("run-time error " + std::to_string(number)) {}
+    : number_(number), line_(line), what_("run-time error ") {
+  what_ += std::to_string(number);
+}
 
 void raiseError(uint16_t number, std::source_location where) {
   throw RuntimeError(number, where.line());
@@ -20,9 +20,11 @@ ByteString formatErrorReport(const ByteString& module, uint32_t line,
   text += module.view();
   text += " [";
   text += std::to_string(line);
-  text += "\x8D\x73]:";                               // 行
-  text += "\x83\x47\x83\x89\x81\x5B";                 // エラー
-  text += "[" + std::to_string(number) + "]";
+  text += "\x8D\x73]:";                // 行
+  text += "\x83\x47\x83\x89\x81\x5B";  // エラー
+  text += '[';
+  text += std::to_string(number);
+  text += ']';
   return ByteString(std::move(text));
 }
 

@@ -1,0 +1,510 @@
+// The file system layer on POSIX systems: paths are the file system's own
+// bytes, separated by "/". Sharing between openers (the deny-read and
+// deny-write clauses of an open) is enforced between processes through
+// open-file-description locks where the system has them.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tess::platform {
+namespace {
+
+// errno to run-time error number, one column for failures of an open and one
+// for failures of reads, writes, seeks and directory changes. Any errno not
+// listed gives 27 (other system error).
+//
+//   errno                 at open  at read/write
+//   ENOENT                   63        63   file not found (at open: 55
+//                                           when the folder is missing)
+//   ENOTDIR                  55        63   path not found
+//   ENAMETOOLONG             55        63
+//   ELOOP                    55        63
+//   EINVAL                   55         5   bad name / bad argument
+//   EACCES, EPERM            75        75   access denied
+//   EBUSY, ETXTBSY           75        75
+//   EISDIR                   75        75
+//   EAGAIN, EWOULDBLOCK      75        75   lock conflict
+//   EROFS                    73        73   write protected
+//   EMFILE, ENFILE           66        66   too many files
+//   ENOMEM                    7         7   memory exhausted
+//   ENOSPC, EDQUOT           67        67   disk full
+//   EFBIG                    67        67   file beyond the allowed size
+//   EIO                      71        61   disk not readable / disk I/O
+//   ENXIO, ENODEV            53        60   device error / device fault
+//   EEXIST                   64        64   file already exists
+//   ETIMEDOUT                72        28   not ready / device timeout
+//   EOPNOTSUPP               27        28   not supported
+struct ErrnoMapping {
+  int code;
+  int atOpen;
+  int atReadWrite;
+};
+
+constexpr ErrnoMapping kErrnoTable[] = {
+    {ENOENT, 63, 63},      {ENOTDIR, 55, 63}, {ENAMETOOLONG, 55, 63},
+    {ELOOP, 55, 63},       {EINVAL, 55, 5},   {EACCES, 75, 75},
+    {EPERM, 75, 75},       {EBUSY, 75, 75},   {ETXTBSY, 75, 75},
+    {EISDIR, 75, 75},      {EAGAIN, 75, 75},
+#if EWOULDBLOCK != EAGAIN
+    {EWOULDBLOCK, 75, 75},
+#endif
+    {EROFS, 73, 73},       {EMFILE, 66, 66},  {ENFILE, 66, 66},
+    {ENOMEM, 7, 7},        {ENOSPC, 67, 67},
+#ifdef EDQUOT
+    {EDQUOT, 67, 67},
+#endif
+    {EFBIG, 67, 67},       {EIO, 71, 61},     {ENXIO, 53, 60},
+    {ENODEV, 53, 60},      {EEXIST, 64, 64},  {ETIMEDOUT, 72, 28},
+    {EOPNOTSUPP, 27, 28},
+};
+
+constexpr int kOtherSystemError = 27;
+constexpr int kAccessDenied = 75;
+
+int errorAtOpen(int code) {
+  for (const ErrnoMapping& m : kErrnoTable) {
+    if (m.code == code) return m.atOpen;
+  }
+  return kOtherSystemError;
+}
+
+int errorAtReadWrite(int code) {
+  for (const ErrnoMapping& m : kErrnoTable) {
+    if (m.code == code) return m.atReadWrite;
+  }
+  return kOtherSystemError;
+}
+
+// --- Sharing ---------------------------------------------------------------
+//
+// Every opener marks what it does and what it denies with shared locks on
+// four bytes far beyond any real file length; then it probes for marks of
+// other open file descriptions that conflict with its own. Marks are set
+// before probing, so of two openers racing each other at least one sees the
+// other. Closing the descriptor drops the marks.
+
+#ifdef F_OFD_SETLK
+constexpr off_t kShareBase = off_t{1} << 62;
+constexpr off_t kAccessReadByte = kShareBase;
+constexpr off_t kAccessWriteByte = kShareBase + 1;
+constexpr off_t kDenyReadByte = kShareBase + 2;
+constexpr off_t kDenyWriteByte = kShareBase + 3;
+
+bool reads(Access a) { return a != Access::Write; }
+bool writes(Access a) { return a != Access::Read; }
+bool deniesRead(Share s) {
+  return s == Share::DenyRead || s == Share::Exclusive;
+}
+bool deniesWrite(Share s) {
+  return s == Share::DenyWrite || s == Share::Exclusive;
+}
+
+struct flock byteLock(short type, off_t offset, off_t length = 1) {
+  struct flock lock;
+  std::memset(&lock, 0, sizeof lock);
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = offset;
+  lock.l_len = length;
+  lock.l_pid = 0;
+  return lock;
+}
+
+// Result of a probe: held by another description, free, or unknown (the
+// file system does not support these locks).
+enum class Probe { Held, Free, Unknown };
+
+Probe probe(int fd, off_t offset, off_t length = 1) {
+  struct flock lock = byteLock(F_WRLCK, offset, length);
+  if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return Probe::Unknown;
+  return lock.l_type == F_UNLCK ? Probe::Free : Probe::Held;
+}
+
+// 0 when the sharing of this opener fits every other opener's, 75 on a
+// conflict. File systems without the locks enforce nothing.
+int claimSharing(int fd, Access access, Share share) {
+  const off_t marks[] = {reads(access) ? kAccessReadByte : -1,
+                         writes(access) ? kAccessWriteByte : -1,
+                         deniesRead(share) ? kDenyReadByte : -1,
+                         deniesWrite(share) ? kDenyWriteByte : -1};
+  for (off_t mark : marks) {
+    if (mark < 0) continue;
+    struct flock lock = byteLock(F_RDLCK, mark);
+    if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+      if (errno == EAGAIN || errno == EACCES) return kAccessDenied;
+      return 0;  // no locks here (EINVAL, ENOLCK, EBADF...): no enforcement
+    }
+  }
+  const off_t checks[] = {reads(access) ? kDenyReadByte : -1,
+                          writes(access) ? kDenyWriteByte : -1,
+                          deniesRead(share) ? kAccessReadByte : -1,
+                          deniesWrite(share) ? kAccessWriteByte : -1};
+  for (off_t check : checks) {
+    if (check >= 0 && probe(fd, check) == Probe::Held) return kAccessDenied;
+  }
+  return 0;
+}
+
+// True when some open file description holds any sharing mark on the file.
+bool heldByOpener(const std::string& full) {
+  int fd = ::open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return false;
+  bool held = probe(fd, kShareBase, 4) == Probe::Held;
+  ::close(fd);
+  return held;
+}
+#else
+int claimSharing(int, Access, Share) { return 0; }
+bool heldByOpener(const std::string&) { return false; }
+#endif
+
+// --- Files -------------------------------------------------------------------
+
+class PosixFile : public File {
+ public:
+  explicit PosixFile(int fd) : fd_(fd) {}
+  ~PosixFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  PosixFile(const PosixFile&) = delete;
+  PosixFile& operator=(const PosixFile&) = delete;
+
+  int read(void* buffer, size_t n, size_t* got) override {
+    *got = 0;
+    if (n > SSIZE_MAX) n = SSIZE_MAX;
+    for (;;) {
+      ssize_t r = ::read(fd_, buffer, n);
+      if (r >= 0) {
+        *got = static_cast<size_t>(r);
+        return 0;
+      }
+      if (errno != EINTR) return errorAtReadWrite(errno);
+    }
+  }
+
+  int write(const void* buffer, size_t n) override {
+    const char* p = static_cast<const char*>(buffer);
+    while (n > 0) {
+      ssize_t w = ::write(fd_, p, std::min<size_t>(n, SSIZE_MAX));
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        return errorAtReadWrite(errno);
+      }
+      if (w == 0) return errorAtReadWrite(ENOSPC);
+      p += w;
+      n -= static_cast<size_t>(w);
+    }
+    return 0;
+  }
+
+  int seek(uint64_t offset) override {
+    if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
+      return errorAtReadWrite(EINVAL);
+    }
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
+      return errorAtReadWrite(errno);
+    }
+    return 0;
+  }
+
+  int size(uint64_t* bytes) override {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return errorAtReadWrite(errno);
+    *bytes = static_cast<uint64_t>(st.st_size);
+    return 0;
+  }
+
+  int close() override {
+    int fd = fd_;
+    fd_ = -1;
+    if (fd < 0) return 0;
+    // The descriptor is gone even when close reports an error (a delayed
+    // write failure on some file systems), so it is never retried.
+    if (::close(fd) != 0 && errno != EINTR) return errorAtReadWrite(errno);
+    return 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// --- Directory search --------------------------------------------------------
+
+char upperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// "*" any run, "?" one byte, ASCII letters without regard to case.
+bool matchPlain(std::string_view p, std::string_view n) {
+  size_t pi = 0, ni = 0;
+  size_t starP = std::string_view::npos, starN = 0;
+  while (ni < n.size()) {
+    if (pi < p.size() && p[pi] == '*') {
+      starP = pi++;
+      starN = ni;
+    } else if (pi < p.size() &&
+               (p[pi] == '?' || upperAscii(p[pi]) == upperAscii(n[ni]))) {
+      ++pi;
+      ++ni;
+    } else if (starP != std::string_view::npos) {
+      pi = starP + 1;
+      ni = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (pi < p.size() && p[pi] == '*') ++pi;
+  return pi == p.size();
+}
+
+// The dialogs' meaning: a final ".*" also matches a name that has no more
+// after the part before it, so "*.*" matches every name and "19*.*" matches
+// "1996" as well as "1996.LOG".
+bool wildcardMatch(std::string_view pattern, std::string_view name) {
+  if (matchPlain(pattern, name)) return true;
+  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
+    return matchPlain(pattern.substr(0, pattern.size() - 2), name);
+  }
+  return false;
+}
+
+bool describe(const std::string& path, std::string name, DirEntry* entry) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 && ::lstat(path.c_str(), &st) != 0) {
+    return false;
+  }
+  entry->name = std::move(name);
+  entry->directory = S_ISDIR(st.st_mode);
+  entry->size = entry->directory ? 0 : static_cast<uint64_t>(st.st_size);
+  struct tm local;
+  time_t stamp = st.st_mtime;
+  if (localtime_r(&stamp, &local) != nullptr) {
+    entry->year = local.tm_year + 1900;
+    entry->month = local.tm_mon + 1;
+    entry->day = local.tm_mday;
+    entry->hour = local.tm_hour;
+    entry->minute = local.tm_min;
+    entry->second = local.tm_sec;
+  }
+  entry->readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  entry->archive = S_ISREG(st.st_mode);
+  return true;
+}
+
+class PosixSearch : public DirectorySearch {
+ public:
+  explicit PosixSearch(std::vector<DirEntry> entries)
+      : entries_(std::move(entries)) {}
+  bool next(DirEntry* entry) override {
+    if (index_ >= entries_.size()) return false;
+    *entry = entries_[index_++];
+    return true;
+  }
+
+ private:
+  std::vector<DirEntry> entries_;
+  size_t index_ = 1;  // entry 0 went out with the first match
+};
+
+// True when the folder part of a full path names an existing folder: a
+// missing file in an existing folder is "not found", a missing folder is a
+// bad path.
+bool folderExists(const std::string& full) {
+  size_t cut = full.rfind('/');
+  if (cut == std::string::npos) return true;
+  std::string folder = cut == 0 ? std::string("/") : full.substr(0, cut);
+  struct stat st;
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// --- The file system
+// ----------------------------------------------------------
+
+class PosixFileSystem : public FileSystem {
+ public:
+  bool fullPath(std::string_view name, std::string* full) override {
+    if (name.empty() || name.find('\0') != std::string_view::npos) {
+      return false;
+    }
+    std::string joined;
+    if (name.front() != '/') {
+      joined = currentDirectory();
+      if (joined.empty()) return false;
+      joined += '/';
+    }
+    joined += name;
+    std::vector<std::string_view> parts;
+    std::string_view rest = joined;
+    while (!rest.empty()) {
+      size_t cut = rest.find('/');
+      std::string_view part = rest.substr(0, cut);
+      rest = cut == std::string_view::npos ? std::string_view()
+                                           : rest.substr(cut + 1);
+      if (part.empty() || part == ".") continue;
+      if (part == "..") {
+        if (!parts.empty()) parts.pop_back();
+        continue;
+      }
+      parts.push_back(part);
+    }
+    std::string result;
+    for (std::string_view part : parts) {
+      result += '/';
+      result += part;
+    }
+    if (result.empty()) result.push_back('/');
+    *full = std::move(result);
+    return true;
+  }
+
+  bool exists(const std::string& full) override {
+    struct stat st;
+    return ::stat(full.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  }
+
+  std::unique_ptr<File> open(const std::string& full, Access access,
+                             Share share, bool create, int* error) override {
+    // A writer is opened for reading too where permitted, so that it can
+    // hold the shared sharing marks (they need a readable descriptor).
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    flags |= access == Access::Read ? O_RDONLY : O_RDWR;
+    // A writer that creates its file never takes over one that another
+    // program created meanwhile (64); an appender simply opens it.
+    if (create) flags |= O_CREAT | (access == Access::Write ? O_EXCL : 0);
+    int fd = ::open(full.c_str(), flags, 0666);
+    if (fd < 0 && errno == EACCES && access == Access::Write) {
+      fd = ::open(full.c_str(), (flags & ~O_RDWR) | O_WRONLY, 0666);
+    }
+    if (fd < 0) {
+      int code = errno;
+      struct stat st;
+      if (code == ENOENT && !folderExists(full)) code = ENOTDIR;
+      if (code == EEXIST && ::stat(full.c_str(), &st) == 0 &&
+          S_ISDIR(st.st_mode)) {
+        code = EISDIR;
+      }
+      *error = errorAtOpen(code);
+      return nullptr;
+    }
+    auto file = std::make_unique<PosixFile>(fd);
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+      *error = errorAtOpen(errno);
+      return nullptr;
+    }
+    if (S_ISDIR(st.st_mode)) {
+      *error = errorAtOpen(EISDIR);
+      return nullptr;
+    }
+    // Non-blocking was only for the open itself (a FIFO must not hang it).
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (int e = claimSharing(fd, access, share)) {
+      *error = e;
+      return nullptr;
+    }
+    *error = 0;
+    return file;
+  }
+
+  int removeFile(const std::string& full) override {
+    // As on systems with mandatory sharing, a file some opener holds is not
+    // deleted.
+    if (heldByOpener(full)) return kAccessDenied;
+    return ::unlink(full.c_str()) == 0 ? 0 : kAccessDenied;
+  }
+
+  bool samePath(const std::string& a, const std::string& b) override {
+    return a == b;
+  }
+
+  int changeDirectory(std::string_view path) override {
+    std::string p(path);
+    if (p.empty()) return errorAtReadWrite(ENOENT);
+    return ::chdir(p.c_str()) == 0 ? 0 : errorAtReadWrite(errno);
+  }
+
+  std::string currentDirectory() override {
+    std::vector<char> buffer(PATH_MAX > 0 ? PATH_MAX : 4096);
+    for (;;) {
+      if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
+        return std::string(buffer.data());
+      }
+      if (errno != ERANGE || buffer.size() > (1u << 20)) return std::string();
+      buffer.resize(buffer.size() * 2);
+    }
+  }
+
+  std::unique_ptr<DirectorySearch> findFirst(std::string_view pattern,
+                                             DirEntry* first) override {
+    if (pattern.empty() || pattern.find('\0') != std::string_view::npos) {
+      return nullptr;
+    }
+    size_t cut = pattern.rfind('/');
+    std::string folder = cut == std::string_view::npos
+                             ? std::string(".")
+                             : std::string(pattern.substr(0, cut + 1));
+    std::string_view last =
+        cut == std::string_view::npos ? pattern : pattern.substr(cut + 1);
+    // Wildcards are only meaningful in the last component.
+    if (last.empty() || folder.find_first_of("*?") != std::string::npos) {
+      return nullptr;
+    }
+    std::string prefix = cut == std::string_view::npos ? std::string() : folder;
+    std::vector<DirEntry> entries;
+
+    if (last.find_first_of("*?") == std::string_view::npos) {
+      // A plain name finds that one entry.
+      DirEntry entry;
+      if (!describe(prefix + std::string(last), std::string(last), &entry)) {
+        return nullptr;
+      }
+      entries.push_back(std::move(entry));
+    } else {
+      std::string resolved;
+      bool atRoot = fullPath(folder, &resolved) && resolved == "/";
+      DIR* dir = ::opendir(folder.c_str());
+      if (dir == nullptr) return nullptr;
+      std::vector<std::string> names;
+      while (struct dirent* d = ::readdir(dir)) {
+        std::string_view name = d->d_name;
+        if (atRoot && (name == "." || name == "..")) continue;
+        if (wildcardMatch(last, name)) names.emplace_back(name);
+      }
+      ::closedir(dir);
+      std::sort(names.begin(), names.end());
+      for (std::string& name : names) {
+        DirEntry entry;
+        if (describe(prefix + name, name, &entry)) {
+          entries.push_back(std::move(entry));
+        }
+      }
+    }
+    if (entries.empty()) return nullptr;
+    *first = entries.front();
+    return std::make_unique<PosixSearch>(std::move(entries));
+  }
+
+  bool isSeparator(unsigned char byte) const override { return byte == '/'; }
+  char preferredSeparator() const override { return '/'; }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> makeRealFileSystem() {
+  return std::make_unique<PosixFileSystem>();
+}
+
+}  // namespace tess::platform

@@ -1,0 +1,285 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "tests/support/fake_file_system.h"
+
+namespace tess::platform {
+namespace {
+
+class PosixFileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string templ =
+        (std::filesystem::temp_directory_path() / "tess-fs-XXXXXX").string();
+    ASSERT_NE(mkdtemp(templ.data()), nullptr);
+    dir = std::filesystem::canonical(templ).string();
+    previous = std::filesystem::current_path();
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previous);
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
+    std::filesystem::remove_all(dir);
+  }
+
+  std::string path(const std::string& name) const { return dir + "/" + name; }
+  void write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path(name), std::ios::binary) << bytes;
+  }
+  // The error of an open, 0 on success (the file is closed again).
+  int openError(const std::string& full, Access access, Share share,
+                bool create = false) {
+    int error = -1;
+    auto file = fs->open(full, access, share, create, &error);
+    EXPECT_EQ(file == nullptr, error != 0);
+    return error;
+  }
+  std::vector<std::string> search(const std::string& pattern) {
+    std::vector<std::string> names;
+    DirEntry entry;
+    auto found = fs->findFirst(pattern, &entry);
+    if (!found) return names;
+    do {
+      names.push_back(entry.name);
+    } while (found->next(&entry));
+    return names;
+  }
+
+  std::string dir;
+  std::filesystem::path previous;
+  std::unique_ptr<FileSystem> fs = makeRealFileSystem();
+};
+
+TEST_F(PosixFileSystemTest, FullPathResolvesLexically) {
+  ASSERT_EQ(fs->changeDirectory(dir), 0);
+  EXPECT_EQ(fs->currentDirectory(), dir);
+  std::string full;
+  ASSERT_TRUE(fs->fullPath("a/./b/../c", &full));
+  EXPECT_EQ(full, dir + "/a/c");
+  ASSERT_TRUE(fs->fullPath("/x/../../y//z/", &full));
+  EXPECT_EQ(full, "/y/z");
+  ASSERT_TRUE(fs->fullPath("/..", &full));
+  EXPECT_EQ(full, "/");
+  ASSERT_TRUE(fs->fullPath("..", &full));
+  EXPECT_EQ(full, std::filesystem::path(dir).parent_path().string());
+  EXPECT_FALSE(fs->fullPath("", &full));
+  EXPECT_FALSE(fs->fullPath(std::string_view("a\0b", 3), &full));
+  EXPECT_TRUE(fs->samePath(dir + "/a", dir + "/a"));
+  EXPECT_FALSE(fs->samePath(dir + "/a", dir + "/A"));
+  EXPECT_TRUE(fs->isSeparator('/'));
+  EXPECT_FALSE(fs->isSeparator('\\'));
+  EXPECT_EQ(fs->preferredSeparator(), '/');
+}
+
+TEST_F(PosixFileSystemTest, FilesReadWriteSeekAndSize) {
+  int error = -1;
+  auto file = fs->open(path("f"), Access::ReadWrite, Share::DenyWrite,
+                       /*create=*/true, &error);
+  ASSERT_TRUE(file) << error;
+  EXPECT_TRUE(fs->exists(path("f")));
+  EXPECT_FALSE(fs->exists(dir));  // a folder is not a file
+  ASSERT_EQ(file->write("hello", 5), 0);
+  uint64_t size = 0;
+  ASSERT_EQ(file->size(&size), 0);
+  EXPECT_EQ(size, 5u);
+  ASSERT_EQ(file->seek(1), 0);
+  char buffer[8] = {};
+  size_t got = 0;
+  ASSERT_EQ(file->read(buffer, sizeof buffer, &got), 0);
+  EXPECT_EQ(std::string(buffer, got), "ello");
+  ASSERT_EQ(file->read(buffer, sizeof buffer, &got), 0);
+  EXPECT_EQ(got, 0u);
+  EXPECT_EQ(file->close(), 0);
+  // Creating an existing file keeps its bytes: a creating writer is
+  // refused (64), a creating appender opens the file as it is.
+  EXPECT_EQ(openError(path("f"), Access::Write, Share::DenyWrite, true), 64);
+  file = fs->open(path("f"), Access::ReadWrite, Share::DenyWrite, true, &error);
+  ASSERT_TRUE(file);
+  ASSERT_EQ(file->size(&size), 0);
+  EXPECT_EQ(size, 5u);
+}
+
+TEST_F(PosixFileSystemTest, OpenErrorsMapToRunTimeNumbers) {
+  write("file", "x");
+  EXPECT_EQ(openError(path("missing"), Access::Read, Share::DenyNone), 63);
+  EXPECT_EQ(
+      openError(path("nofolder/x"), Access::Write, Share::DenyWrite, true), 55);
+  EXPECT_EQ(openError(path("file/x"), Access::Read, Share::DenyNone), 55);
+  EXPECT_EQ(
+      openError(path(std::string(300, 'n')), Access::Read, Share::DenyNone),
+      55);
+  EXPECT_EQ(openError(dir, Access::Read, Share::DenyNone), 75);
+  EXPECT_EQ(openError(dir, Access::Write, Share::DenyWrite, true), 75);
+  if (geteuid() != 0) {  // permissions do not stop the superuser
+    chmod(path("file").c_str(), 0);
+    EXPECT_EQ(openError(path("file"), Access::Read, Share::DenyNone), 75);
+    chmod(dir.c_str(), 0500);
+    EXPECT_EQ(openError(path("new"), Access::Write, Share::DenyWrite, true),
+              75);
+  }
+}
+
+TEST_F(PosixFileSystemTest, FullDiskIsError67) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP();
+  int error = -1;
+  auto file =
+      fs->open("/dev/full", Access::Write, Share::DenyNone, false, &error);
+  ASSERT_TRUE(file) << error;
+  EXPECT_EQ(file->write("x", 1), 67);
+}
+
+TEST_F(PosixFileSystemTest, SharingBetweenOpenFileDescriptions) {
+#ifndef F_OFD_SETLK
+  GTEST_SKIP() << "no open-file-description locks here";
+#endif
+  write("k.ren", "x");
+  const std::string k = path("k.ren");
+  int error = -1;
+  auto writer = fs->open(k, Access::Write, Share::DenyWrite, false, &error);
+  ASSERT_TRUE(writer);
+  EXPECT_EQ(openError(k, Access::ReadWrite, Share::DenyWrite), 75);
+  EXPECT_EQ(openError(k, Access::Write, Share::Exclusive), 75);
+  EXPECT_EQ(openError(k, Access::Read, Share::DenyNone), 0);
+  // A reader may not deny writing to a file someone writes.
+  EXPECT_EQ(openError(k, Access::Read, Share::DenyWrite), 75);
+  // Deleting a file held by an opener is refused.
+  EXPECT_EQ(fs->removeFile(k), 75);
+  writer->close();
+  EXPECT_EQ(openError(k, Access::Read, Share::DenyWrite), 0);
+
+  auto exclusive = fs->open(k, Access::Read, Share::Exclusive, false, &error);
+  ASSERT_TRUE(exclusive);
+  EXPECT_EQ(openError(k, Access::Read, Share::DenyNone), 75);
+  exclusive.reset();  // destruction releases the sharing too
+  EXPECT_EQ(openError(k, Access::Read, Share::DenyNone), 0);
+
+  // Two readers that deny writing share the file.
+  auto reader = fs->open(k, Access::Read, Share::DenyWrite, false, &error);
+  ASSERT_TRUE(reader);
+  EXPECT_EQ(openError(k, Access::Read, Share::DenyWrite), 0);
+  EXPECT_EQ(openError(k, Access::Write, Share::DenyWrite), 75);
+  reader->close();
+  EXPECT_EQ(fs->removeFile(k), 0);
+  EXPECT_FALSE(fs->exists(k));
+  EXPECT_EQ(fs->removeFile(k), 75);
+}
+
+TEST_F(PosixFileSystemTest, SharingBetweenProcesses) {
+#ifndef F_OFD_SETLK
+  GTEST_SKIP() << "no open-file-description locks here";
+#endif
+  write("k.ren", "x");
+  const std::string k = path("k.ren");
+  int error = -1;
+  auto writer = fs->open(k, Access::Write, Share::DenyWrite, false, &error);
+  ASSERT_TRUE(writer);
+  // The child reports the open errors it gets through its exit status.
+  auto inChild = [&](Access access, Share share) {
+    pid_t child = fork();
+    if (child == 0) {
+      auto own = makeRealFileSystem();
+      int e = -1;
+      auto f = own->open(k, access, share, false, &e);
+      _exit(e);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(inChild(Access::ReadWrite, Share::DenyWrite), 75);
+  EXPECT_EQ(inChild(Access::Read, Share::DenyNone), 0);
+  writer->close();
+  EXPECT_EQ(inChild(Access::ReadWrite, Share::DenyWrite), 0);
+}
+
+TEST_F(PosixFileSystemTest, ChangeDirectory) {
+  std::filesystem::create_directory(path("sub"));
+  write("file", "");
+  ASSERT_EQ(fs->changeDirectory(path("sub") + "/"), 0);  // trailing "/"
+  EXPECT_EQ(fs->currentDirectory(), path("sub"));
+  ASSERT_EQ(fs->changeDirectory(".."), 0);
+  EXPECT_EQ(fs->currentDirectory(), dir);
+  EXPECT_EQ(fs->changeDirectory(path("missing")), 63);
+  EXPECT_EQ(fs->changeDirectory(path("file")), 63);
+  EXPECT_EQ(fs->changeDirectory(""), 63);
+  EXPECT_EQ(fs->currentDirectory(), dir);
+}
+
+TEST_F(PosixFileSystemTest, DirectorySearchWildcards) {
+  for (const char* name : {"1996.LOG", "1997", "2001.log", "readme.txt",
+                           "a.b.c", "1996.LOG.bak"}) {
+    write(name, "12345");
+  }
+  std::filesystem::create_directory(path("19sub"));
+  ASSERT_EQ(fs->changeDirectory(dir), 0);
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(search("*.*"), (Names{".", "..", "1996.LOG", "1996.LOG.bak", "1997",
+                                  "19sub", "2001.log", "a.b.c", "readme.txt"}));
+  EXPECT_EQ(search("19*.*"),
+            (Names{"1996.LOG", "1996.LOG.bak", "1997", "19sub"}));
+  EXPECT_EQ(search("*.LOG"), (Names{"1996.LOG", "2001.log"}));
+  EXPECT_EQ(search(dir + "/*.log"), (Names{"1996.LOG", "2001.log"}));
+  EXPECT_EQ(search("?99?"), (Names{"1997"}));
+  EXPECT_EQ(search("*.c"), (Names{"a.b.c"}));
+  EXPECT_EQ(search("readme.txt"), (Names{"readme.txt"}));
+  EXPECT_EQ(search("README.TXT"), Names{});  // plain names are exact here
+  EXPECT_EQ(search("*.zip"), Names{});
+  EXPECT_EQ(search(path("missing") + "/*.*"), Names{});
+  EXPECT_EQ(search(dir + "/"), Names{});
+  EXPECT_EQ(search("19*/*.*"), Names{});  // no wildcards in folders
+
+  DirEntry entry;
+  auto found = fs->findFirst(dir + "/1997", &entry);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(entry.name, "1997");
+  EXPECT_EQ(entry.size, 5u);
+  EXPECT_FALSE(entry.directory);
+  EXPECT_TRUE(entry.archive);
+  EXPECT_GE(entry.year, 2000);
+  EXPECT_FALSE(found->next(&entry));
+  ASSERT_TRUE(fs->findFirst("19s*", &entry));
+  EXPECT_TRUE(entry.directory);
+}
+
+TEST(WildcardTest, FakeFollowsTheSameRules) {
+  using testing::FakeFileSystem;
+  EXPECT_TRUE(FakeFileSystem::wildcardMatch("*.*", "noext"));
+  EXPECT_TRUE(FakeFileSystem::wildcardMatch("*.*", "a.b"));
+  EXPECT_TRUE(FakeFileSystem::wildcardMatch("19*.*", "1996"));
+  EXPECT_TRUE(FakeFileSystem::wildcardMatch("19*.*", "1996.log"));
+  EXPECT_FALSE(FakeFileSystem::wildcardMatch("19*.*", "2019.log"));
+  EXPECT_TRUE(FakeFileSystem::wildcardMatch("*.LOG", "x.log"));
+  EXPECT_FALSE(FakeFileSystem::wildcardMatch("*.LOG", "x.log.bak"));
+  EXPECT_TRUE(FakeFileSystem::wildcardMatch("a?c", "abc"));
+  EXPECT_FALSE(FakeFileSystem::wildcardMatch("a?c", "ac"));
+
+  FakeFileSystem fake;
+  fake.setFile("/logs/1996.LOG", "x");
+  fake.setFile("/logs/kanbel.ren", "x");
+  fake.addDirectory("/logs/1997");
+  DirEntry entry;
+  auto found = fake.findFirst("/logs/19*.*", &entry);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(entry.name, "1996.LOG");
+  ASSERT_TRUE(found->next(&entry));
+  EXPECT_EQ(entry.name, "1997");
+  EXPECT_TRUE(entry.directory);
+  EXPECT_FALSE(found->next(&entry));
+  ASSERT_EQ(fake.changeDirectory("/logs"), 0);
+  ASSERT_TRUE(fake.findFirst("*.*", &entry));
+  EXPECT_EQ(entry.name, ".");
+  EXPECT_FALSE(fake.findFirst("*.log.bak", &entry));
+}
+
+}  // namespace
+}  // namespace tess::platform

@@ -1,0 +1,397 @@
+#include "runtime/file_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "runtime/runtime_error.h"
+
+namespace tess {
+
+namespace {
+
+// Input is read and output written through one buffer of this size per
+// channel, so that a line costs no system call of its own.
+constexpr size_t kBufferBytes = size_t{1} << 16;
+constexpr size_t kMaxNameBytes = 255;
+constexpr unsigned char kCR = 0x0D;
+constexpr unsigned char kLF = 0x0A;
+
+constexpr bool validChannel(int64_t channel) {
+  return channel >= 1 && channel <= FileTable::kChannels;
+}
+
+void check(int error) {
+  if (error != 0) raiseError(static_cast<uint16_t>(error));
+}
+
+}  // namespace
+
+struct FileTable::Channel {
+  FileMode mode = FileMode::Input;
+  std::string path;  // full path as resolved at open
+  std::unique_ptr<platform::File> file;
+  // Input: the length at open. Output and Append: raised by writes.
+  uint64_t size = 0;
+  // Offset of the next byte read or written (the program's view; buffered
+  // bytes already count).
+  uint64_t position = 0;
+  int column = 0;
+
+  // Input: buffer[begin, end) holds the file's bytes from position on.
+  // Output and Append: buffer[0, end) holds bytes not yet written.
+  std::unique_ptr<char[]> buffer;
+  size_t begin = 0;
+  size_t end = 0;
+
+  // Writes out the buffered output; the buffer is emptied also when the
+  // write fails (the failure is reported once, as the run-time error).
+  int flush() {
+    if (end == 0) return 0;
+    size_t n = std::exchange(end, 0);
+    return file->write(buffer.get(), n);
+  }
+
+  // Reads the next block after the buffered input; false at the physical
+  // end of the file.
+  bool refill() {
+    begin = end = 0;
+    size_t got = 0;
+    check(file->read(buffer.get(), kBufferBytes, &got));
+    end = got;
+    return got > 0;
+  }
+};
+
+FileTable::FileTable(platform::FileSystem& fs, StatementObserver* observer)
+    : fs_(fs), observer_(observer) {}
+
+FileTable::~FileTable() {
+  for (auto& ch : channels_) {
+    if (!ch) continue;
+    try {
+      closeChannel(*ch);
+    } catch (...) {
+      // Errors of the final close have nowhere to go.
+    }
+  }
+}
+
+FileTable::Channel& FileTable::openChannel(int64_t channel) {
+  if (!validChannel(channel)) raiseError(err::kBadChannel);
+  if (!channels_[static_cast<size_t>(channel)]) raiseError(err::kNotOpen);
+  return *channels_[static_cast<size_t>(channel)];
+}
+
+const FileTable::Channel& FileTable::openChannel(int64_t channel) const {
+  if (!validChannel(channel)) raiseError(err::kBadChannel);
+  if (!channels_[static_cast<size_t>(channel)]) raiseError(err::kNotOpen);
+  return *channels_[static_cast<size_t>(channel)];
+}
+
+bool FileTable::isOpen(int64_t channel) const {
+  return validChannel(channel) && channels_[static_cast<size_t>(channel)];
+}
+
+bool FileTable::fileExists(const ByteString& name, ByteString* fullPath) {
+  std::string full;
+  if (!fs_.fullPath(name.view(), &full)) return false;
+  if (!fs_.exists(full)) return false;
+  if (fullPath != nullptr) *fullPath = ByteString(std::move(full));
+  return true;
+}
+
+void FileTable::openFile(const ByteString& name, FileMode mode, ShareMode share,
+                         int64_t channel, std::source_location where) {
+  try {
+    if (observer_ != nullptr) observer_->statementStart(where.line());
+    if (name.size() > kMaxNameBytes) raiseError(err::kBadFileName);
+    if (!validChannel(channel)) raiseError(err::kBadChannel);
+    if (channels_[static_cast<size_t>(channel)]) {
+      raiseError(err::kAlreadyOpen);
+    }
+
+    // Mode and sharing: the omitted clause lets readers share with
+    // everyone and keeps other writers away from an output file.
+    if (mode != FileMode::Input && mode != FileMode::Output &&
+        mode != FileMode::Append) {
+      raiseError(err::kBadFileMode);
+    }
+    const bool reading = mode == FileMode::Input;
+    if (share == ShareMode::Default) {
+      share = reading ? ShareMode::DenyNone : ShareMode::DenyWrite;
+    }
+    platform::Share osShare;
+    switch (share) {
+      case ShareMode::DenyWrite:
+        osShare = platform::Share::DenyWrite;
+        break;
+      case ShareMode::DenyRead:
+        raiseError(err::kBadFileMode);  // refused for every mode used here
+      case ShareMode::DenyNone:
+        if (!reading) raiseError(err::kBadFileMode);
+        osShare = platform::Share::DenyNone;
+        break;
+      case ShareMode::Exclusive:
+        osShare = platform::Share::Exclusive;
+        break;
+      default:
+        raiseError(err::kBadFileMode);
+    }
+
+    std::string full;
+    const bool resolved = fs_.fullPath(name.view(), &full);
+    const bool exists = resolved && fs_.exists(full);
+    platform::Access access = platform::Access::Read;
+    bool create = false;
+    switch (mode) {
+      case FileMode::Input:
+        if (!exists) raiseError(err::kFileNotFound);
+        break;
+      case FileMode::Output:
+        // An existing file is never overwritten by this open.
+        if (exists) raiseError(err::kFileExists);
+        if (!resolved) raiseError(err::kBadFileName);
+        access = platform::Access::Write;
+        create = true;
+        break;
+      case FileMode::Append:
+        if (!resolved) raiseError(err::kBadFileName);
+        access = platform::Access::ReadWrite;
+        create = !exists;
+        break;
+    }
+
+    int error = 0;
+    std::unique_ptr<platform::File> file =
+        fs_.open(full, access, osShare, create, &error);
+    if (!file) check(error != 0 ? error : err::kSystemError);
+
+    auto ch = std::make_unique<Channel>();
+    ch->mode = mode;
+    ch->path = std::move(full);
+    ch->file = std::move(file);
+    try {
+      ch->buffer.reset(new char[kBufferBytes]);
+      check(ch->file->size(&ch->size));
+      if (mode == FileMode::Append) {
+        ch->position = ch->size;
+        if (ch->size > 0) {
+          // A final end-of-file mark is overwritten by the first write.
+          check(ch->file->seek(ch->size - 1));
+          unsigned char last = 0;
+          size_t got = 0;
+          check(ch->file->read(&last, 1, &got));
+          if (got == 1 && last == EndOfFileMark) {
+            ch->size -= 1;
+            ch->position = ch->size;
+          }
+          check(ch->file->seek(ch->position));
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      ch->file->close();
+      raiseError(err::kOutOfMemory);
+    } catch (...) {
+      ch->file->close();
+      throw;
+    }
+    channels_[static_cast<size_t>(channel)] = std::move(ch);
+  } catch (RuntimeError& e) {
+    e.setLine(where.line());
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw RuntimeError(err::kOutOfMemory, where.line());
+  }
+}
+
+void FileTable::readLine(int64_t channel, ByteString& line,
+                         std::source_location where) {
+  try {
+    if (observer_ != nullptr) observer_->statementStart(where.line());
+    Channel& ch = openChannel(channel);
+    if (ch.mode != FileMode::Input) raiseError(err::kBadFileMode);
+    if (ch.position >= ch.size) raiseError(err::kInputPastEnd);
+
+    std::string& out = line.mutableBytes();
+    out.clear();  // keeps the capacity for the next line
+    // The mark 0x1A ends a line only as the file's very last byte.
+    const uint64_t markOffset = ch.size - 1;
+    for (;;) {
+      if (ch.begin == ch.end && !ch.refill()) {
+        // The physical end. A file cut short since the open ends here, so
+        // that reading cannot go on forever below the size taken at open.
+        ch.size = std::min(ch.size, ch.position);
+        break;
+      }
+      const char* data = ch.buffer.get() + ch.begin;
+      size_t avail = ch.end - ch.begin;
+      const char* cr = static_cast<const char*>(std::memchr(data, kCR, avail));
+      size_t span = cr != nullptr ? static_cast<size_t>(cr - data) : avail;
+      bool ended = cr != nullptr;
+      size_t terminator = ended ? 1 : 0;
+      if (markOffset >= ch.position && markOffset - ch.position < span &&
+          static_cast<unsigned char>(data[markOffset - ch.position]) ==
+              EndOfFileMark) {
+        span = static_cast<size_t>(markOffset - ch.position);
+        ended = true;
+        terminator = 1;
+        cr = nullptr;
+      }
+      if (out.size() + span > static_cast<size_t>(ByteString::kMaxLength)) {
+        raiseError(err::kStringTooLong);
+      }
+      // Copy the span without its NUL bytes.
+      const char* p = data;
+      const char* stop = data + span;
+      while (p < stop) {
+        const char* nul = static_cast<const char*>(
+            std::memchr(p, 0, static_cast<size_t>(stop - p)));
+        const char* segmentEnd = nul != nullptr ? nul : stop;
+        out.append(p, static_cast<size_t>(segmentEnd - p));
+        p = nul != nullptr ? nul + 1 : stop;
+      }
+      ch.begin += span + terminator;
+      ch.position += span + terminator;
+      if (!ended) continue;
+      if (cr != nullptr) {
+        // CR LF is one terminator, also when the LF starts the next block.
+        if (ch.begin == ch.end) ch.refill();
+        if (ch.begin < ch.end &&
+            static_cast<unsigned char>(ch.buffer[ch.begin]) == kLF) {
+          ++ch.begin;
+          ++ch.position;
+        }
+      }
+      break;
+    }
+  } catch (RuntimeError& e) {
+    e.setLine(where.line());
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw RuntimeError(err::kOutOfMemory, where.line());
+  }
+}
+
+bool FileTable::atEndOfFile(int64_t channel) {
+  const Channel& ch = openChannel(channel);
+  if (ch.mode != FileMode::Input) raiseError(err::kBadFileMode);
+  return ch.position + 1 >= ch.size;
+}
+
+bool FileTable::hasUnreadBytes(int64_t channel) {
+  const Channel& ch = openChannel(channel);
+  return ch.position < ch.size;
+}
+
+void FileTable::checkOutputChannel(int64_t channel) { openChannel(channel); }
+
+void FileTable::writeBytes(int64_t channel, std::string_view bytes) {
+  Channel& ch = openChannel(channel);
+  if (ch.mode == FileMode::Input) raiseError(err::kBadFileMode);
+  ch.position += bytes.size();
+  ch.size = std::max(ch.size, ch.position);
+  if (bytes.size() <= kBufferBytes - ch.end) {
+    std::memcpy(ch.buffer.get() + ch.end, bytes.data(), bytes.size());
+    ch.end += bytes.size();
+    if (ch.end == kBufferBytes) check(ch.flush());
+    return;
+  }
+  check(ch.flush());
+  if (bytes.size() >= kBufferBytes) {
+    check(ch.file->write(bytes.data(), bytes.size()));
+  } else {
+    std::memcpy(ch.buffer.get(), bytes.data(), bytes.size());
+    ch.end = bytes.size();
+  }
+}
+
+int FileTable::column(int64_t channel) const {
+  return openChannel(channel).column;
+}
+
+void FileTable::setColumn(int64_t channel, int column) {
+  openChannel(channel).column = column;
+}
+
+void FileTable::closeChannel(Channel& ch) {
+  // The channel is released whatever happens; the first failure is raised
+  // afterwards.
+  std::unique_ptr<Channel> owned;
+  for (auto& slot : channels_) {
+    if (slot.get() == &ch) owned = std::move(slot);
+  }
+  int error = 0;
+  if (ch.mode != FileMode::Input) {
+    const char mark = static_cast<char>(EndOfFileMark);
+    if (ch.end == kBufferBytes) error = ch.flush();
+    ch.buffer[ch.end++] = mark;
+    ++ch.position;
+    ch.size = std::max(ch.size, ch.position);
+    int flushed = ch.flush();
+    if (error == 0) error = flushed;
+  }
+  int closed = ch.file->close();
+  if (error == 0) error = closed;
+  check(error);
+}
+
+void FileTable::closeFiles(std::initializer_list<int64_t> channels,
+                           std::source_location where) {
+  try {
+    if (observer_ != nullptr) observer_->statementStart(where.line());
+    for (int64_t channel : channels) {
+      if (!validChannel(channel)) raiseError(err::kBadChannel);
+    }
+    int error = 0;
+    auto closeOne = [&](size_t index) {
+      if (!channels_[index]) return;
+      try {
+        closeChannel(*channels_[index]);
+      } catch (const RuntimeError& e) {
+        if (error == 0) error = e.number();
+      }
+    };
+    if (channels.size() == 0) {
+      for (size_t i = 1; i < channels_.size(); ++i) closeOne(i);
+    } else {
+      for (int64_t channel : channels) closeOne(static_cast<size_t>(channel));
+    }
+    check(error);
+  } catch (RuntimeError& e) {
+    e.setLine(where.line());
+    throw;
+  }
+}
+
+void FileTable::flushAll() {
+  int error = 0;
+  for (auto& ch : channels_) {
+    if (!ch || ch->mode == FileMode::Input) continue;
+    int e = ch->flush();
+    if (error == 0) error = e;
+  }
+  check(error);
+}
+
+void FileTable::deleteFile(const ByteString& name, std::source_location where) {
+  try {
+    if (observer_ != nullptr) observer_->statementStart(where.line());
+    if (name.size() > kMaxNameBytes) raiseError(err::kBadFileName);
+    ByteString full;
+    if (!fileExists(name, &full)) raiseError(err::kFileNotFound);
+    for (const auto& ch : channels_) {
+      if (ch && fs_.samePath(ch->path, full.str())) {
+        raiseError(err::kAlreadyOpen);
+      }
+    }
+    if (fs_.removeFile(full.str()) != 0) raiseError(err::kAccessDenied);
+  } catch (RuntimeError& e) {
+    e.setLine(where.line());
+    throw;
+  }
+}
+
+}  // namespace tess

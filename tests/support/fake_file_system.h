@@ -1,0 +1,163 @@
+// An in-memory platform::FileSystem for unit tests: files are byte strings,
+// folders exist explicitly or as parents of files, there is a current
+// directory, failures can be injected ("the next write fails with 67"), every
+// open is recorded with its access and sharing, and sharing conflicts between
+// open handles give 75 as on the real platforms. Directory search uses the
+// dialogs' wildcard rules.
+//
+// Two path styles: Posix ("/logs/a.log", separator "/", names compared
+// exactly) and Windows ("C:\LOGS\A.LOG", separators "\", "/" and ":", names
+// compared without regard to ASCII letter case).
+//
+// The fake must outlive every File and DirectorySearch it hands out.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tess::testing {
+
+class FakeFileSystem : public platform::FileSystem {
+ public:
+  enum class Style { Posix, Windows };
+
+  // One call of open(), successful or not.
+  struct OpenRecord {
+    std::string path;  // the full path as given to open()
+    platform::Access access;
+    platform::Share share;
+    bool create;
+    int error;  // 0 when the open succeeded
+  };
+
+  // One handle that is open right now.
+  struct OpenHandle {
+    std::string path;
+    platform::Access access;
+    platform::Share share;
+  };
+
+  // Posix style starts in "/"; Windows style in "C:\".
+  explicit FakeFileSystem(Style style = Style::Posix);
+  ~FakeFileSystem() override;
+
+  // --- Content ---------------------------------------------------------
+  // Creates or replaces a file (name resolved against the current
+  // directory); its parent folders are created as needed.
+  void setFile(std::string_view name, std::string_view bytes);
+  // Creates a folder and its parents.
+  void addDirectory(std::string_view name);
+  bool hasFile(std::string_view name) const;
+  bool hasDirectory(std::string_view name) const;
+  // The bytes of a file; nullopt when there is no such file.
+  std::optional<std::string> fileBytes(std::string_view name) const;
+  // The full paths of every file (not folders), in sorted order.
+  std::vector<std::string> allFiles() const;
+  void setReadOnly(std::string_view name, bool readOnly = true);
+  // Time stamp reported by directory search for this entry.
+  void setTime(std::string_view name, int year, int month, int day, int hour,
+               int minute, int second);
+
+  // --- Failure injection ------------------------------------------------
+  // Each "next" failure applies once, to the next call of that kind.
+  void failNextOpen(int error) { failNextOpen_ = error; }
+  // Every open of this file (name resolved now) fails with error.
+  void failOpensOf(std::string_view name, int error);
+  void failNextRead(int error) { failNextRead_ = error; }
+  // Each read returns at most this many bytes (short reads, as from a pipe
+  // or a network file); 0 lifts the limit.
+  void limitReads(size_t bytes) { readLimit_ = bytes; }
+  void failNextWrite(int error) { failNextWrite_ = error; }
+  // Writes fail with error once this many more bytes have been written in
+  // total (the failing write stores nothing): a disk that fills up.
+  void failWritesAfter(uint64_t bytes, int error = 67);
+  void failNextClose(int error) { failNextClose_ = error; }
+  void failNextRemove(int error) { failNextRemove_ = error; }
+  void failNextChangeDirectory(int error) { failNextChangeDirectory_ = error; }
+  // fullPath() fails for every name (then nothing exists anywhere).
+  void failFullPath(bool fail) { failFullPath_ = fail; }
+  // Sharing conflicts between open handles give 75 (on by default).
+  void enforceSharing(bool on) { enforceSharing_ = on; }
+
+  // --- Observation -------------------------------------------------------
+  const std::vector<OpenRecord>& opens() const { return opens_; }
+  std::vector<OpenHandle> openHandles() const;
+  // Number of handles open on this file right now.
+  int openCount(std::string_view name) const;
+  uint64_t readCalls() const { return readCalls_; }
+  uint64_t writeCalls() const { return writeCalls_; }
+  uint64_t seekCalls() const { return seekCalls_; }
+  uint64_t bytesWritten() const { return bytesWritten_; }
+
+  // --- platform::FileSystem ----------------------------------------------
+  bool fullPath(std::string_view name, std::string* full) override;
+  bool exists(const std::string& full) override;
+  std::unique_ptr<platform::File> open(const std::string& full,
+                                       platform::Access access,
+                                       platform::Share share, bool create,
+                                       int* error) override;
+  int removeFile(const std::string& full) override;
+  bool samePath(const std::string& a, const std::string& b) override;
+  int changeDirectory(std::string_view path) override;
+  std::string currentDirectory() override { return cwd_; }
+  std::unique_ptr<platform::DirectorySearch> findFirst(
+      std::string_view pattern, platform::DirEntry* first) override;
+  bool isSeparator(unsigned char byte) const override;
+  char preferredSeparator() const override;
+
+  // The wildcard rule of directory search, exposed for tests: "*" any run,
+  // "?" one byte, ASCII letters without regard to case, and a final ".*"
+  // also matching a name that ends before it ("*.*" matches every name).
+  static bool wildcardMatch(std::string_view pattern, std::string_view name);
+
+ private:
+  struct Node;
+  class FakeFile;
+  class FakeSearch;
+  friend class FakeFile;
+
+  std::string key(std::string_view full) const;
+  std::string parentOf(const std::string& full) const;
+  std::string lastComponent(const std::string& full) const;
+  bool isRoot(const std::string& full) const;
+  std::string resolveOrFail(std::string_view name) const;
+  Node* find(const std::string& full) const;
+  void makeDirectories(const std::string& full);
+  bool conflicts(const std::string& k, platform::Access access,
+                 platform::Share share) const;
+  void release(FakeFile* file);
+  int takeWriteFailure(size_t bytes);
+
+  Style style_;
+  std::string cwd_;
+  std::map<std::string, std::shared_ptr<Node>> nodes_;  // by key()
+  std::vector<FakeFile*> handles_;
+  std::map<std::string, int> openFailures_;  // by key()
+  std::vector<OpenRecord> opens_;
+
+  int failNextOpen_ = 0;
+  int failNextRead_ = 0;
+  size_t readLimit_ = 0;
+  int failNextWrite_ = 0;
+  int failNextClose_ = 0;
+  int failNextRemove_ = 0;
+  int failNextChangeDirectory_ = 0;
+  std::optional<uint64_t> writeBudget_;
+  int writeBudgetError_ = 67;
+  bool failFullPath_ = false;
+  bool enforceSharing_ = true;
+
+  uint64_t readCalls_ = 0;
+  uint64_t writeCalls_ = 0;
+  uint64_t seekCalls_ = 0;
+  uint64_t bytesWritten_ = 0;
+};
+
+}  // namespace tess::testing
