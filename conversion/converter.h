@@ -4,6 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <source_location>
+#include <string_view>
+#include <utility>
 
 #include "conversion/message_record.h"
 #include "runtime/byte_string.h"
@@ -15,6 +19,12 @@ namespace tess {
 
 class Converter {
  public:
+  static constexpr int64_t kLogChannel = 1;
+  static constexpr int64_t kOutputChannel = 3;
+  // Conference numbers 0 to 25 have a slot in the per-conference tables.
+  static constexpr int kConferenceSlots = 26;
+  using ConferenceTable = std::array<ByteString, kConferenceSlots>;
+
   // screen and boxes may be null (headless: screen lines and the
   // no-message box are then dropped).
   Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
@@ -27,14 +37,65 @@ class Converter {
 
   const MessageRecord& record() const { return record_; }
   int messageCount() const { return messageCount_; }
+  ReaderState readerState() const { return readerState_; }
+  const ByteString& currentLine() const { return currentLine_; }
+  const ConferenceTable& boardLineByMes() const { return boardLineByMes_; }
+  const ConferenceTable& boardLabelByMes() const { return boardLabelByMes_; }
+
+  // The steps of the pass. They work on the record, the current line and
+  // the reader state like the pass itself does; they are public so that
+  // each step can be driven and checked on its own.
+  MessageRecord& mutableRecord() { return record_; }
+  void setCurrentLine(ByteString line) { currentLine_ = std::move(line); }
+  void setReaderState(ReaderState state) { readerState_ = state; }
+
+  // Empties the first eleven fields of the record (the last four stay).
+  void resetRecord();
+  // Reads and examines lines, writing none, until a message header is
+  // complete or no byte of the log is left.
+  void skipToHeader();
+  // Puts an apostrophe in front of a line that the Kanbel text reader
+  // would take for a control line.
+  void escapeControlLine();
+  // Appends the next log line to a line cut inside a double-byte character.
+  void joinSplitCharacter();
+
+  // The recogniser: leaves its verdict about currentLine in readerState.
+  void parseLogLine();
+  void cleanTitle();
+
+  void parseBoardLine();
+  // closeParen: position of the first ")" of the board line just read.
+  void rememberBoard(int64_t closeParen);
+  void recallBoard(float conference);
+
+  // Lines 1 to 16 of a record from the record's fields.
+  void writeRecordHead();
 
  private:
+  void showCount();
+  void writeLine(const ByteString& line,
+                 std::source_location where = std::source_location::current());
+  // One print statement to the output whose items are the given parts,
+  // printed as one item: the same bytes with fewer writes.
+  void printStatement(
+      std::initializer_list<std::string_view> items, PrintSeparator last,
+      std::source_location where = std::source_location::current());
+  void parseMessageHeader(bool fiveDigits);
+  bool dateLineAccepted() const;
+
   FileTable& files_;
   Printer& printer_;
   ScreenWindow* screen_;
   MessageBoxService* boxes_;
   MessageRecord record_;
   int messageCount_ = 0;
+  ReaderState readerState_ = Body;
+  ByteString currentLine_;
+  ByteString continuationLine_;
+  ByteString statementBytes_;
+  ConferenceTable boardLineByMes_;
+  ConferenceTable boardLabelByMes_;
 };
 
 }  // namespace tess

@@ -28,6 +28,8 @@ struct MessageRecord {
   ByteString boardLine;
   ByteString headerLine;
   ByteString dateLine;
+
+  friend bool operator==(const MessageRecord&, const MessageRecord&) = default;
 };
 
 }  // namespace tess

@@ -3,6 +3,7 @@
 // (ncursesw), line mode for scripts, and the Win32 window.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -46,6 +47,9 @@ struct FileDialogRequest {
   bool fileMustExist = false;
   bool pathMustExist = false;
   bool overwritePrompt = false;
+  // The longest full path the dialog may return (its file buffer less the
+  // terminating zero); a front end refuses a longer choice with a notice.
+  size_t maxPathBytes = 127;
 };
 
 // Win32 answer codes of a message box.

@@ -23,7 +23,7 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
 
 echo "== Fuzzing =="
-tests/fuzz/run_fuzz.sh "$root/build-fuzz" "${FUZZ_SECONDS:-60}"
+tests/fuzz/run_fuzz.sh "${FUZZ_SECONDS:-60}" "$root/build-fuzz"
 
 echo "== Windows build under Wine =="
 .ci/windows.sh "$root/build-win" "$root/build"

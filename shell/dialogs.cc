@@ -152,6 +152,7 @@ ByteString Dialogs::fileDialog(bool save, int64_t window,
   // directory; the open dialog opens in the initial name's folder.
   request.initialFolder = initialFolder(save ? name : initialName.view());
   request.pathMustExist = true;
+  request.maxPathBytes = kFileBuffer - 1;
   if (save) {
     request.overwritePrompt = mode == 0;
   } else {

@@ -287,7 +287,8 @@ void FakeFileSystem::makeDirectories(const std::string& full) {
     n->directory = true;
     return;
   }
-  makeDirectories(parentOf(full));
+  // A root of another drive is made without a parent.
+  if (!isRoot(full)) makeDirectories(parentOf(full));
   auto dir = std::make_shared<Node>();
   dir->path = full;
   dir->directory = true;

@@ -1,0 +1,128 @@
+#include "conversion/converter.h"
+
+#include <string_view>
+
+namespace tess {
+
+namespace {
+
+// Letters that, after "#", make a line a control line of Kanbel text.
+constexpr std::string_view kControlLetters = "WTFKABE";
+
+}  // namespace
+
+Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
+                     MessageBoxService* boxes)
+    : files_(files), printer_(printer), screen_(screen), boxes_(boxes) {}
+
+void Converter::convertLog(const ByteString& logPath) {
+  readerState_ = Body;
+  messageCount_ = 0;
+  resetRecord();
+  skipToHeader();
+  if (files_.atEndOfFile(kLogChannel)) {
+    if (boxes_ != nullptr) {
+      boxes_->showMessageBox(
+          0,
+          "\x83\x67\x83\x89\x83\x75\x83\x8b\x94\xad\x90\xb6" /* トラブル発生 */,
+          concatenate(logPath,
+                      "\x82\xc9\x94\xad\x8c\xbe\x82\xcd\x82\xa0\x82\xe8\x82\xdc"
+                      "\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd"
+                      /* に発言はありませんでした */),
+          0, 3);
+    }
+    return;
+  }
+  do {
+    ++messageCount_;
+    showCount();
+    if (record_.headline.empty()) record_.title = "  ";
+    writeRecordHead();
+    // The first body line is written as it is: it is neither joined nor
+    // examined, even when it looks like a header or a board line.
+    files_.readLine(kLogChannel, currentLine_);
+    readerState_ = Body;
+    while (readerState_ == Body && !files_.atEndOfFile(kLogChannel)) {
+      escapeControlLine();
+      writeLine(currentLine_);
+      files_.readLine(kLogChannel, currentLine_);
+      joinSplitCharacter();
+      parseLogLine();
+      if (readerState_ == FalseHeader) readerState_ = Body;
+      if (readerState_ == Skipping) skipToHeader();
+    }
+    writeLine("#E");
+    writeLine("");
+  } while (!files_.atEndOfFile(kLogChannel));
+  files_.closeFiles();
+}
+
+void Converter::resetRecord() {
+  record_.board.clear();
+  record_.boardLabel.clear();
+  record_.mes.clear();
+  record_.currentMes.clear();
+  record_.headline.clear();
+  record_.title.clear();
+  record_.handle.clear();
+  record_.userId.clear();
+  record_.messageNumber.clear();
+  record_.postedTime.clear();
+  record_.refer.clear();
+}
+
+void Converter::skipToHeader() {
+  do {
+    // An exhausted log ends the search: there is nothing left to read.
+    if (!files_.hasUnreadBytes(kLogChannel)) return;
+    files_.readLine(kLogChannel, currentLine_);
+    parseLogLine();
+  } while (readerState_ < HeaderComplete && !files_.atEndOfFile(kLogChannel));
+}
+
+void Converter::escapeControlLine() {
+  // "#" is a single-byte character, so a line of two or more bytes that
+  // starts with it has at least two characters.
+  const ByteString& line = currentLine_;
+  if (line.size() < 2 || line.byteAt(0) != '#') return;
+  unsigned char second = line.byteAt(1);
+  if (isLeadByte(second)) return;
+  if (second >= 'a' && second <= 'z')
+    second = static_cast<unsigned char>(second - 0x20);
+  if (kControlLetters.find(static_cast<char>(second)) ==
+      std::string_view::npos) {
+    return;
+  }
+  currentLine_ = concatenate("'", currentLine_);
+}
+
+void Converter::joinSplitCharacter() {
+  const ByteString& line = currentLine_;
+  const size_t size = line.size();
+  if (size == 0 || !isLeadByte(line.byteAt(size - 1))) return;
+  // The byte after a byte that cannot lead a character always begins one;
+  // from there the bytes of the lead-byte range pair up. The last byte is
+  // a character of its own when it falls on such a pair's first byte.
+  size_t runStart = size - 1;
+  while (runStart > 0 && isLeadByte(line.byteAt(runStart - 1))) --runStart;
+  if ((size - 1 - runStart) % 2 != 0) return;
+  // With no byte left the line cannot be completed and stays as it is.
+  if (!files_.hasUnreadBytes(kLogChannel)) return;
+  files_.readLine(kLogChannel, continuationLine_);
+  currentLine_ = concatenate(currentLine_, continuationLine_);
+}
+
+void Converter::showCount() {
+  if (screen_ == nullptr) return;
+  screen_->setPosition(0, screen_->currentRow(), 0, 3);
+  printer_.selectOutputWindow(0);
+  printer_.printNumber(static_cast<float>(messageCount_),
+                       PrintSeparator::Semicolon);
+}
+
+void Converter::writeLine(const ByteString& line, std::source_location where) {
+  printer_.selectOutputFile(kOutputChannel, where);
+  printer_.printString(line, PrintSeparator::EndOfStatement);
+}
+
+}  // namespace tess

@@ -1,0 +1,286 @@
+// Recognition of log lines: no-next-page lines, GO command lines, board
+// lines and message headers with their date lines.
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "conversion/converter.h"
+#include "conversion/field_helpers.h"
+#include "runtime/numbers.h"
+
+namespace tess {
+
+namespace {
+
+constexpr std::string_view kNoNextPageWithPrompt =
+    "\x81\x84\x81\x9f\x8e\x9f\x95\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9"
+    "\x82\xf1\x81\x9f"; /* ＞◆次頁はありません◆ */
+constexpr std::string_view kNoNextPage =
+    "\x81\x9f\x8e\x9f\x95\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1"
+    "\x81\x9f"; /* ◆次頁はありません◆ */
+constexpr std::string_view kCommentMarker =
+    "\x82\xd6\x82\xcc\x83\x52\x83\x81\x83\x93\x83\x67"; /* へのコメント */
+
+// A message header line is longer than 38 bytes.
+constexpr size_t kShortestHeaderLine = 39;
+
+// "＞GO " with the letters in either case. The first two bytes form the
+// full-width "＞", so the letters stand on character boundaries.
+bool isGoCommandLine(std::string_view line) {
+  return line.size() >= 5 && static_cast<unsigned char>(line[0]) == 0x81 &&
+         static_cast<unsigned char>(line[1]) == 0x84 &&
+         (line[2] == 'G' || line[2] == 'g') &&
+         (line[3] == 'O' || line[3] == 'o') && line[4] == ' ';
+}
+
+bool isBoardLine(std::string_view line) {
+  return line.starts_with("- ") && line.ends_with(" -");
+}
+
+// True when the number at the start of the field is certainly too large
+// for a single-precision value (at least 10^39). Reading such a number
+// could overflow even double precision, so the field is refused before
+// its value is taken. The number's form is that of textToNumber: blanks,
+// a sign, digits with one point, and an exponent after E, e, D or d.
+bool exceedsSingleRange(std::string_view field) {
+  size_t i = 0;
+  while (i < field.size() && field[i] == ' ') ++i;
+  if (i < field.size() && field[i] == '&') {
+    // Hexadecimal and octal integers of up to eight digits stay below 2^32.
+    return field.size() - i > 10;
+  }
+  if (i < field.size() && (field[i] == '+' || field[i] == '-')) ++i;
+  int64_t integerDigits = 0;    // significant digits before the point
+  int64_t zerosAfterPoint = 0;  // zeros after the point before the first digit
+  bool nonZero = false;
+  bool point = false;
+  for (; i < field.size(); ++i) {
+    const char c = field[i];
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      if (c != '0') nonZero = true;
+      if (!point && nonZero) ++integerDigits;
+      if (point && !nonZero) ++zerosAfterPoint;
+    } else {
+      break;
+    }
+  }
+  if (!nonZero) return false;
+  int64_t exponent = 0;
+  if (i < field.size() && (field[i] == 'E' || field[i] == 'e' ||
+                           field[i] == 'D' || field[i] == 'd')) {
+    ++i;
+    bool negative = false;
+    if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
+      negative = field[i] == '-';
+      ++i;
+    }
+    for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
+      if (exponent < 100000) exponent = exponent * 10 + (field[i] - '0');
+    }
+    if (negative) exponent = -exponent;
+  }
+  const int64_t magnitude = integerDigits > 0 ? integerDigits - 1 + exponent
+                                              : exponent - zerosAfterPoint - 1;
+  return magnitude >= 39;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A field of width digits passes when its value is above zero and it is
+// the zero-padded decimal text of that value. A value that a
+// single-precision number cannot hold never passes.
+bool passesNumberTest(std::string_view field, double width) {
+  // Digits only (the usual case): the decimal text of a value below 10^6
+  // is its digits, so the field passes unless it is all zeros.
+  if (field.size() <= 6 && std::all_of(field.begin(), field.end(), isDigit)) {
+    return std::any_of(field.begin(), field.end(),
+                       [](char c) { return c != '0'; });
+  }
+  if (exceedsSingleRange(field)) return false;
+  const ByteString text(field);
+  const double value = textToNumber(text);
+  if (!fitsSingle(value) || !(value > 0)) return false;
+  return ZERONUM(numberToText(toSingle(value)), width) == text;
+}
+
+// The value of a text of at most two bytes, as textToNumber gives it.
+double shortNumber(std::string_view text) {
+  if (text.size() == 2 && isDigit(text[0]) && isDigit(text[1])) {
+    return (text[0] - '0') * 10 + (text[1] - '0');
+  }
+  return textToNumber(ByteString(text));
+}
+
+void assign(ByteString& field, std::string_view bytes) {
+  field.mutableBytes().assign(bytes);
+}
+
+// The last five bytes of "00000" followed by the text.
+void assignFiveDigits(ByteString& field, std::string_view text) {
+  std::string& out = field.mutableBytes();
+  if (text.size() >= 5) {
+    out.assign(text.substr(text.size() - 5));
+  } else {
+    out.assign(5 - text.size(), '0');
+    out.append(text);
+  }
+}
+
+}  // namespace
+
+void Converter::parseLogLine() {
+  const std::string_view line = currentLine_.view();
+  if (line.empty()) return;
+  const unsigned char first = static_cast<unsigned char>(line[0]);
+  if (first == 0x81) {
+    if (line.starts_with(kNoNextPageWithPrompt) ||
+        line.starts_with(kNoNextPage) || isGoCommandLine(line)) {
+      readerState_ = Skipping;
+      record_.currentMes.clear();
+      return;
+    }
+  } else if (first == '-' && isBoardLine(line)) {
+    parseBoardLine();
+    return;
+  }
+  // A header candidate: the first "/" of the line at byte 4 or byte 6.
+  if (line.size() < kShortestHeaderLine) return;
+  const size_t slash = line.substr(0, 6).find('/');
+  if (slash == 3) {
+    parseMessageHeader(false);
+  } else if (slash == 5) {
+    parseMessageHeader(true);
+  }
+}
+
+void Converter::parseMessageHeader(bool fiveDigits) {
+  const std::string_view line = currentLine_.view();
+  // 0-based offsets of the fields in the two layouts.
+  const size_t width = fiveDigits ? 5 : 3;
+  const size_t secondNumber = fiveDigits ? 6 : 4;
+  const size_t blankBeforeId = fiveDigits ? 11 : 9;
+  const size_t userId = blankBeforeId + 1;
+  const size_t blanksBeforeHandle = userId + 8;
+  const size_t handle = blanksBeforeHandle + 2;
+  const size_t blankBeforeTitle = fiveDigits ? 38 : 37;
+  const size_t title = blankBeforeTitle + 1;
+
+  // The line is longer than 38 bytes, so every field is complete.
+  if (line[blankBeforeTitle] != ' ') return;
+  if (!passesNumberTest(line.substr(0, width), static_cast<double>(width))) {
+    return;
+  }
+  if (!passesNumberTest(line.substr(secondNumber, width),
+                        static_cast<double>(width))) {
+    return;
+  }
+  if (line[blankBeforeId] != ' ') return;
+  if (line.substr(blanksBeforeHandle, 2) != "  ") return;
+  // A header line needs its date line: with no byte left, it is text.
+  if (!files_.hasUnreadBytes(kLogChannel)) return;
+
+  assign(record_.messageNumber, line.substr(0, width));
+  assign(record_.userId, line.substr(userId, 8));
+  assign(record_.handle, line.substr(handle, 16));
+  const std::string_view rawTitle = line.substr(title);
+  assign(record_.title, rawTitle);
+  // The title and handle columns come from the raw values; the board
+  // label and the number are put in front once the date line is read.
+  ByteString paddedTitle;
+  paddedTitle.mutableBytes().reserve(35);
+  paddedTitle.mutableBytes().assign(rawTitle.substr(0, 35));
+  paddedTitle.mutableBytes().resize(35, ' ');
+  std::string& headline = record_.headline.mutableBytes();
+  headline.assign(CUTS(paddedTitle, 34).view());
+  headline += ' ';
+  headline.append(CUTS(record_.handle, 10).view());
+  cleanTitle();
+  record_.headerLine = currentLine_;
+
+  files_.readLine(kLogChannel, currentLine_);
+  const std::string_view dateLine = currentLine_.view();
+  assign(record_.mes, dateLine.substr(0, 4));
+  if (!dateLineAccepted()) {
+    readerState_ = FalseHeader;
+    writeLine(record_.headerLine);
+    record_.mes = record_.currentMes;
+    return;
+  }
+
+  // Bytes 8 to 21, behind the century: "19" after year 70, else "20".
+  const std::string_view posted =
+      dateLine.size() > 7 ? dateLine.substr(7, 14) : std::string_view();
+  std::string& postedTime = record_.postedTime.mutableBytes();
+  postedTime.assign(shortNumber(posted.substr(0, 2)) > 70 ? "19" : "20");
+  postedTime.append(posted);
+
+  const int64_t marker = findBytes(1, currentLine_, ByteString(kCommentMarker));
+  // A marker before byte 24 leaves no room for a number: no reference.
+  if (marker > 24) {
+    assign(record_.refer,
+           dateLine.substr(23, static_cast<size_t>(marker - 24)));
+  } else {
+    record_.refer.mutableBytes().clear();
+  }
+  assignFiveDigits(record_.sortKey, record_.refer.empty()
+                                        ? record_.messageNumber.view()
+                                        : record_.refer.view());
+  record_.dateLine = currentLine_;
+
+  if (record_.currentMes != record_.mes) {
+    recallBoard(toSingle(shortNumber(record_.mes.view().substr(1, 2))));
+  }
+  // Board label, blank, five-digit number, blank, then the columns.
+  std::string composed;
+  composed.reserve(record_.boardLabel.size() + 7 + headline.size());
+  composed.append(record_.boardLabel.view());
+  composed += ' ';
+  ByteString number;
+  assignFiveDigits(number, record_.messageNumber.view());
+  composed.append(number.view());
+  composed += ' ';
+  composed.append(headline);
+  headline.swap(composed);
+  readerState_ = HeaderComplete;
+}
+
+// The conference number: "(", two digits, ")", with a value other than 0.
+bool Converter::dateLineAccepted() const {
+  const std::string_view candidate = record_.mes.view();
+  return !candidate.empty() && candidate.front() == '(' &&
+         candidate.back() == ')' && shortNumber(candidate.substr(1, 2)) != 0;
+}
+
+void Converter::cleanTitle() {
+  ByteString& title = record_.title;
+  // "RE" in either case: both are single-byte characters, so the first two
+  // bytes upper-cased are "RE" exactly when they are these letters.
+  const auto hasReplyPrefix = [&title] {
+    const std::string_view t = title.view();
+    return t.size() >= 2 && (t[0] == 'R' || t[0] == 'r') &&
+           (t[1] == 'E' || t[1] == 'e');
+  };
+  while (hasReplyPrefix()) {
+    const int64_t colon = findBytes(1, title, ":");
+    if (colon == 3) {
+      title = trimLeadingBlanks(midBytes(title, 4));
+    } else if (colon > 3 &&
+               (title.view()[2] == '*' || title.view()[2] == '^')) {
+      title = trimLeadingBlanks(midBytes(title, colon + 1));
+    } else {
+      break;  // unchanged: the loop ends
+    }
+  }
+  title = toHalfWidth(title);
+  // Lower-casing changes only the bytes A to Z; most titles have none.
+  const std::string_view t = title.view();
+  if (std::any_of(t.begin(), t.end(),
+                  [](char c) { return c >= 'A' && c <= 'Z'; })) {
+    title = lowerAscii(title);
+  }
+  title.mutableBytes().append("  ");
+}
+
+}  // namespace tess
