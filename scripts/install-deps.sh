@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config googletest
   libncurses-dev)
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(clang libclang-rt-14-dev tmux python3
+  packages+=(clang libclang-rt-14-dev tmux procps python3
     g++-mingw-w64-x86-64-posix wine64 xvfb xdotool x11-utils
     fonts-ipafont-gothic imagemagick)
 fi

@@ -1,0 +1,234 @@
+// Line mode: rows to the output in the locale's charset, dialogs answered
+// from input lines under the must-exist rules, boxes printed, signals as the
+// break request and the end of the session.
+#include "platform/posix/ui_line_mode.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "tests/support/fake_file_system.h"
+#include "tests/support/sjis.h"
+
+namespace tess::platform {
+namespace {
+
+using tess::testing::FakeFileSystem;
+using tess::testing::sjis;
+
+class FakeSignals : public SignalSource {
+ public:
+  bool takeBreakRequest() override {
+    bool was = breakPending;
+    breakPending = false;
+    return was;
+  }
+  bool quitRequested() override { return quit; }
+  bool breakPending = false;
+  bool quit = false;
+};
+
+class FakeHost : public WindowHost {
+ public:
+  FakeHost() : cells_(80 * 24, ' ') {}
+  void setRow(int row, const std::string& bytes) {
+    cells_.replace(static_cast<size_t>(row) * 80, bytes.size(), bytes);
+  }
+  CellView cells() const override {
+    CellView view;
+    view.cells = reinterpret_cast<const unsigned char*>(cells_.data());
+    view.cursorRow = cursorRow;
+    return view;
+  }
+  std::string clipboardText() const override { return {}; }
+  int cursorRow = 0;
+
+ private:
+  std::string cells_;
+};
+
+class LineModeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+    fs.setFile("/logs/1996.log", "log");
+    fs.addDirectory("/out");
+    fs.addDirectory("/logs/sub");
+    fs.changeDirectory("/out");
+  }
+  void TearDown() override { std::setlocale(LC_ALL, "C"); }
+
+  // Runs one dialog with the given input lines.
+  std::optional<std::string> dialog(const FileDialogRequest& request,
+                                    const std::string& lines) {
+    input.str(lines);
+    input.clear();
+    LineModeFrontEnd ui(fs, in, out, err, signals);
+    return ui.fileDialog(request);
+  }
+
+  static FileDialogRequest openRequest() {
+    FileDialogRequest r;
+    r.title = sjis("ログのファイル指定");
+    r.initialFolder = "/logs";
+    r.fileName = "19*.*";
+    r.fileMustExist = true;
+    r.pathMustExist = true;
+    return r;
+  }
+
+  static FileDialogRequest saveRequest() {
+    FileDialogRequest r;
+    r.save = true;
+    r.title = sjis("保存");
+    r.fileName = "kanbel.ren";
+    r.pathMustExist = true;
+    return r;
+  }
+
+  FakeFileSystem fs;
+  FakeSignals signals;
+  std::istringstream input;
+  StreamLineInput in{input};
+  std::ostringstream out;
+  std::ostringstream err;
+};
+
+TEST_F(LineModeTest, RowsGoOutConvertedWithoutTrailingBlanks) {
+  LineModeFrontEnd ui(fs, in, out, err, signals);
+  FakeHost host;
+  ASSERT_TRUE(ui.openWindow("tessarine", &host));
+  std::string row = sjis("\tnifty log →　Kanbelテキスト");
+  row.resize(80, ' ');
+  ui.rowCompleted(row);
+  ui.rowCompleted(std::string(80, ' '));
+  EXPECT_EQ(out.str(), "?nifty log → 　Kanbelテキスト\n\n");
+}
+
+TEST_F(LineModeTest, ClosingWritesTheCurrentRowUnlessBlank) {
+  FakeHost host;
+  host.setRow(3, "   12");
+  host.cursorRow = 3;
+  {
+    LineModeFrontEnd ui(fs, in, out, err, signals);
+    ui.openWindow("t", &host);
+    ui.closeWindow();
+    ui.closeWindow();  // a second close writes nothing more
+  }
+  EXPECT_EQ(out.str(), "   12\n");
+  out.str("");
+  host.cursorRow = 4;
+  LineModeFrontEnd ui(fs, in, out, err, signals);
+  ui.openWindow("t", &host);
+  ui.closeWindow();
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(LineModeTest, EndOfInputCancelsAfterThePrompt) {
+  EXPECT_EQ(dialog(openRequest(), ""), std::nullopt);
+  EXPECT_EQ(out.str(), "ログのファイル指定 [19*.*]: \n");
+}
+
+TEST_F(LineModeTest, RelativeNameResolvesAgainstTheInitialFolder) {
+  EXPECT_EQ(dialog(openRequest(), "1996.log\n"), "/logs/1996.log");
+  EXPECT_EQ(out.str(), "ログのファイル指定 [19*.*]: 1996.log\n");
+  // Without an initial folder the current directory is used.
+  EXPECT_EQ(dialog(saveRequest(), "new.ren\r\n"), "/out/new.ren");
+  EXPECT_EQ(dialog(saveRequest(), "/logs/x.ren"), "/logs/x.ren");
+}
+
+TEST_F(LineModeTest, EmptyLineTakesTheInitialName) {
+  EXPECT_EQ(dialog(saveRequest(), "\n"), "/out/kanbel.ren");
+  // An initial name with wildcards is no choice: a notice, then again.
+  EXPECT_EQ(dialog(openRequest(), "\n/logs/1996.log\n"), "/logs/1996.log");
+  EXPECT_NE(out.str().find("wildcards"), std::string::npos);
+  EXPECT_EQ(dialog(openRequest(), "\n*.log\n"), std::nullopt);
+}
+
+TEST_F(LineModeTest, MustExistRulesAskAgain) {
+  EXPECT_EQ(dialog(openRequest(), "nothing.log\nsub\n1996.log\n"),
+            "/logs/1996.log");
+  const std::string shown = out.str();
+  EXPECT_NE(shown.find("File not found: /logs/nothing.log"), std::string::npos);
+  EXPECT_NE(shown.find("/logs/sub is a folder"), std::string::npos);
+
+  out.str("");
+  EXPECT_EQ(dialog(saveRequest(), "/missing/out.ren\n"), std::nullopt);
+  EXPECT_NE(out.str().find("Folder not found: /missing"), std::string::npos);
+}
+
+TEST_F(LineModeTest, OverwritePromptNeedsAYes) {
+  fs.setFile("/out/old.ren", "x");
+  FileDialogRequest request = saveRequest();
+  request.overwritePrompt = true;
+  EXPECT_EQ(dialog(request, "old.ren\nn\nold.ren\ny\n"), "/out/old.ren");
+  EXPECT_EQ(dialog(request, "old.ren\n"), std::nullopt);
+}
+
+TEST_F(LineModeTest, QuitBeforeADialogCancelsWithoutReading) {
+  signals.quit = true;
+  EXPECT_EQ(dialog(saveRequest(), "a.ren\n"), std::nullopt);
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(LineModeTest, MessageBoxIsPrintedAndAnsweredWithItsFirstButton) {
+  LineModeFrontEnd ui(fs, in, out, err, signals);
+  EXPECT_EQ(ui.messageBox(sjis("トラブル発生"),
+                          sjis("/a.logに発言はありませんでした"), 0x40),
+            kIdOk);
+  EXPECT_EQ(out.str(), "[トラブル発生] /a.logに発言はありませんでした\n");
+  out.str("");
+  EXPECT_EQ(ui.messageBox("Q", "line 1\r\nline 2", 0x24), kIdYes);
+  EXPECT_EQ(out.str(), "[Q] line 1\nline 2\n");
+  ui.failureBox("TESSARINE.EXE", sjis("ウィンドウをオープンできません"), 0x10);
+  EXPECT_EQ(err.str(), "TESSARINE.EXE: ウィンドウをオープンできません\n");
+}
+
+TEST_F(LineModeTest, PumpReportsSignals) {
+  LineModeFrontEnd ui(fs, in, out, err, signals);
+  PumpEvents none = ui.pump();
+  EXPECT_FALSE(none.breakRequested);
+  EXPECT_FALSE(none.quit);
+  signals.breakPending = true;
+  EXPECT_TRUE(ui.pump().breakRequested);
+  EXPECT_FALSE(ui.pump().breakRequested);  // taken once
+  signals.quit = true;
+  EXPECT_TRUE(ui.pump().quit);
+  EXPECT_TRUE(ui.pump().quit);
+}
+
+TEST(FdLineInputTest, ReadsLinesUpToTheEnd) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const char text[] = "first\r\nsecond\n\nlast";
+  ASSERT_EQ(write(fds[1], text, std::strlen(text)),
+            static_cast<ssize_t>(std::strlen(text)));
+  close(fds[1]);
+  FakeSignals signals;
+  FdLineInput input(fds[0], signals);
+  EXPECT_EQ(input.readLine(), "first");
+  EXPECT_EQ(input.readLine(), "second");
+  EXPECT_EQ(input.readLine(), "");
+  EXPECT_EQ(input.readLine(), "last");
+  EXPECT_EQ(input.readLine(), std::nullopt);
+  EXPECT_EQ(input.readLine(), std::nullopt);
+  close(fds[0]);
+}
+
+TEST(FdLineInputTest, QuitEndsTheInputBeforeReading) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  FakeSignals signals;
+  signals.quit = true;
+  FdLineInput input(fds[0], signals);
+  EXPECT_EQ(input.readLine(), std::nullopt);  // does not block
+  close(fds[0]);
+  close(fds[1]);
+}
+
+}  // namespace
+}  // namespace tess::platform

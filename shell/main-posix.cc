@@ -1,0 +1,44 @@
+// The program entry on POSIX systems. The front end follows standard input
+// and output: both terminals (of a kind that can be drawn on) give the
+// terminal window; anything else (a pipe, a file) gives line mode, so that a
+// run can be scripted.
+#include <unistd.h>
+
+#include <clocale>
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/front_end.h"
+#include "platform/posix/ui_line_mode.h"
+#include "platform/posix/ui_terminal.h"
+#include "shell/program.h"
+
+namespace {
+
+std::string executablePath(const char* argv0) {
+  std::string path(4096, '\0');
+  ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
+  if (n > 0 && static_cast<size_t>(n) < path.size()) {
+    path.resize(static_cast<size_t>(n));
+    return path;
+  }
+  return argv0 ? std::string(argv0) : std::string("tessarine");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  tess::platform::ProcessInfo process;
+  process.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
+
+  std::unique_ptr<tess::platform::FileSystem> fs =
+      tess::platform::makeRealFileSystem();
+  std::unique_ptr<tess::platform::FrontEnd> ui =
+      isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) &&
+              tess::platform::terminalUsable()
+          ? tess::platform::makeStdioTerminal(*fs)
+          : tess::platform::makeStdioLineMode(*fs);
+  return tess::Program(*fs, *ui, process).run();
+}
