@@ -26,6 +26,6 @@ echo "== Fuzzing =="
 tests/fuzz/run_fuzz.sh "${FUZZ_SECONDS:-60}" "$root/build-fuzz"
 
 echo "== Windows build under Wine =="
-.ci/windows.sh "$root/build-win" "$root/build"
+TESSARINE_WIN_BUILD="$root/build-win" .ci/windows.sh "$root/build/tessarine"
 
 echo "All test stages passed."

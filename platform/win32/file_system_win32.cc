@@ -1,0 +1,344 @@
+// Files, folders and directory search over the Windows ANSI interface. Paths
+// are the bytes the ANSI calls take (Shift-JIS on a Japanese system), passed
+// through unchanged.
+#include "platform/win32/file_system_win32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "platform/file_system.h"
+
+namespace tess::platform {
+namespace win32 {
+namespace {
+
+struct ErrorEntry {
+  uint32_t windowsError;
+  int number;
+};
+
+// Windows error codes of an open and the run-time errors they stand for.
+// Anything not listed is 27.
+constexpr ErrorEntry kOpenErrors[] = {
+    {2, 63},  {18, 63},                      // not found
+    {3, 55},  {15, 55}, {16, 55}, {17, 55},  // bad path
+    {4, 66},                                 // no handles
+    {5, 75},  {32, 75}, {33, 75},            // denied
+    {7, 7},   {8, 7},                        // memory
+    {19, 73},                                // protected
+    {20, 53}, {22, 53}, {23, 53}, {24, 53},
+    {25, 53}, {27, 53}, {29, 53}, {30, 53},  // device
+    {21, 72},                                // not ready
+    {26, 71},                                // unreadable
+    {82, 65},                                // cannot make
+};
+
+// Windows error codes of a read, write, seek or directory change and the
+// run-time errors they stand for. Anything not listed is 27.
+constexpr ErrorEntry kReadWriteErrors[] = {
+    {1, 5},    {2, 63},   {3, 63},   {4, 66},  {5, 75},  {8, 7},    {11, 71},
+    {12, 75},  {15, 72},  {16, 72},  {17, 72}, {18, 67}, {19, 73},  {20, 60},
+    {21, 72},  {26, 71},  {27, 71},  {28, 60}, {29, 67}, {30, 54},  {32, 75},
+    {33, 75},  {34, 60},  {50, 28},  {80, 64}, {87, 5},  {108, 59}, {110, 63},
+    {111, 61}, {112, 67}, {113, 66},
+};
+
+template <size_t N>
+int lookUp(const ErrorEntry (&table)[N], uint32_t windowsError) {
+  for (const ErrorEntry& entry : table) {
+    if (entry.windowsError == windowsError) return entry.number;
+  }
+  return 27;
+}
+
+}  // namespace
+
+int openErrorNumber(uint32_t windowsError) {
+  return lookUp(kOpenErrors, windowsError);
+}
+
+int readWriteErrorNumber(uint32_t windowsError) {
+  return lookUp(kReadWriteErrors, windowsError);
+}
+
+namespace {
+
+int lastReadWriteError() { return readWriteErrorNumber(GetLastError()); }
+
+// A name that holds a zero byte would reach the OS cut short, naming some
+// other file: such names are refused.
+bool hasZeroByte(std::string_view text) {
+  return text.find('\0') != std::string_view::npos;
+}
+
+class Win32File final : public File {
+ public:
+  explicit Win32File(HANDLE handle) : handle_(handle) {}
+  ~Win32File() override { close(); }
+  Win32File(const Win32File&) = delete;
+  Win32File& operator=(const Win32File&) = delete;
+
+  int read(void* buffer, size_t n, size_t* got) override {
+    *got = 0;
+    if (handle_ == INVALID_HANDLE_VALUE) return 5;
+    DWORD want = static_cast<DWORD>(std::min<size_t>(n, 0x40000000));
+    DWORD done = 0;
+    if (!ReadFile(handle_, buffer, want, &done, nullptr)) {
+      return lastReadWriteError();
+    }
+    *got = done;
+    return 0;
+  }
+
+  int write(const void* buffer, size_t n) override {
+    if (handle_ == INVALID_HANDLE_VALUE) return 5;
+    const char* bytes = static_cast<const char*>(buffer);
+    while (n > 0) {
+      DWORD want = static_cast<DWORD>(std::min<size_t>(n, 0x40000000));
+      DWORD done = 0;
+      if (!WriteFile(handle_, bytes, want, &done, nullptr)) {
+        return lastReadWriteError();
+      }
+      // A write that succeeds without taking every byte has run out of
+      // room.
+      if (done == 0) return 67;
+      bytes += done;
+      n -= done;
+    }
+    return 0;
+  }
+
+  int seek(uint64_t offset) override {
+    if (handle_ == INVALID_HANDLE_VALUE) return 5;
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN)) {
+      return lastReadWriteError();
+    }
+    return 0;
+  }
+
+  int size(uint64_t* bytes) override {
+    *bytes = 0;
+    if (handle_ == INVALID_HANDLE_VALUE) return 5;
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(handle_, &length)) return lastReadWriteError();
+    *bytes = static_cast<uint64_t>(length.QuadPart);
+    return 0;
+  }
+
+  int close() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return 0;
+    HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
+    if (!CloseHandle(handle)) return lastReadWriteError();
+    return 0;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+void fillEntry(const WIN32_FIND_DATAA& data, DirEntry* entry) {
+  entry->name = data.cFileName;
+  entry->size =
+      (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  FILETIME local;
+  SYSTEMTIME time{};
+  if (FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) &&
+      FileTimeToSystemTime(&local, &time)) {
+    entry->year = time.wYear;
+    entry->month = time.wMonth;
+    entry->day = time.wDay;
+    entry->hour = time.wHour;
+    entry->minute = time.wMinute;
+    entry->second = time.wSecond;
+  } else {
+    entry->year = entry->month = entry->day = 0;
+    entry->hour = entry->minute = entry->second = 0;
+  }
+  entry->directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry->readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+  entry->archive = (data.dwFileAttributes & FILE_ATTRIBUTE_ARCHIVE) != 0;
+}
+
+class Win32Search final : public DirectorySearch {
+ public:
+  explicit Win32Search(HANDLE handle) : handle_(handle) {}
+  ~Win32Search() override {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  Win32Search(const Win32Search&) = delete;
+  Win32Search& operator=(const Win32Search&) = delete;
+
+  bool next(DirEntry* entry) override {
+    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    WIN32_FIND_DATAA data;
+    if (!FindNextFileA(handle_, &data)) {
+      // The search is over: give its handle back at once.
+      FindClose(std::exchange(handle_, INVALID_HANDLE_VALUE));
+      return false;
+    }
+    fillEntry(data, entry);
+    return true;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+DWORD shareFlags(Share share) {
+  switch (share) {
+    case Share::DenyNone:
+      return FILE_SHARE_READ | FILE_SHARE_WRITE;
+    case Share::DenyWrite:
+      return FILE_SHARE_READ;
+    case Share::DenyRead:
+      return FILE_SHARE_WRITE;
+    case Share::Exclusive:
+      return 0;
+  }
+  return 0;
+}
+
+DWORD accessFlags(Access access) {
+  switch (access) {
+    case Access::Read:
+      return GENERIC_READ;
+    case Access::Write:
+      return GENERIC_WRITE;
+    case Access::ReadWrite:
+      return GENERIC_READ | GENERIC_WRITE;
+  }
+  return GENERIC_READ;
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  bool fullPath(std::string_view name, std::string* full) override {
+    if (name.empty() || hasZeroByte(name)) return false;
+    std::string input(name);
+    std::string buffer(MAX_PATH + 1, '\0');
+    DWORD length =
+        GetFullPathNameA(input.c_str(), static_cast<DWORD>(buffer.size()),
+                         buffer.data(), nullptr);
+    if (length == 0) return false;
+    if (length >= buffer.size()) {
+      buffer.assign(length + 1, '\0');
+      length =
+          GetFullPathNameA(input.c_str(), static_cast<DWORD>(buffer.size()),
+                           buffer.data(), nullptr);
+      if (length == 0 || length >= buffer.size()) return false;
+    }
+    buffer.resize(length);
+    *full = std::move(buffer);
+    return true;
+  }
+
+  bool exists(const std::string& full) override {
+    if (full.empty() || hasZeroByte(full)) return false;
+    // Opened for reading, as an existence test that the other openers'
+    // sharing cannot refuse: a sharing violation still means the file is
+    // there. A folder is not a file and does not count.
+    HANDLE handle = CreateFileA(full.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      return GetLastError() == ERROR_SHARING_VIOLATION;
+    }
+    CloseHandle(handle);
+    return true;
+  }
+
+  std::unique_ptr<File> open(const std::string& full, Access access,
+                             Share share, bool create, int* error) override {
+    *error = 0;
+    if (full.empty() || hasZeroByte(full)) {
+      *error = 55;
+      return nullptr;
+    }
+    // OPEN_ALWAYS creates a missing file but never empties an existing one,
+    // even when another program made it after the caller's existence test.
+    HANDLE handle = CreateFileA(
+        full.c_str(), accessFlags(access), shareFlags(share), nullptr,
+        create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      *error = openErrorNumber(GetLastError());
+      return nullptr;
+    }
+    return std::make_unique<Win32File>(handle);
+  }
+
+  int removeFile(const std::string& full) override {
+    if (hasZeroByte(full)) return 75;
+    return DeleteFileA(full.c_str()) ? 0 : 75;
+  }
+
+  bool samePath(const std::string& a, const std::string& b) override {
+    if (a == b) return true;
+    // The file system ignores letter case the way an ordinal comparison
+    // without case does, on the names as the ANSI calls read them.
+    std::wstring wideA = widen(a);
+    std::wstring wideB = widen(b);
+    if (wideA.empty() || wideB.empty()) return false;
+    return CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size()),
+                                wideB.data(), static_cast<int>(wideB.size()),
+                                TRUE) == CSTR_EQUAL;
+  }
+
+  int changeDirectory(std::string_view path) override {
+    if (path.empty() || hasZeroByte(path)) return 63;
+    std::string text(path);
+    if (!SetCurrentDirectoryA(text.c_str())) return lastReadWriteError();
+    return 0;
+  }
+
+  std::string currentDirectory() override {
+    DWORD length = GetCurrentDirectoryA(0, nullptr);
+    if (length == 0) return {};
+    std::string buffer(length, '\0');
+    DWORD got = GetCurrentDirectoryA(length, buffer.data());
+    if (got == 0 || got >= length) return {};
+    buffer.resize(got);
+    return buffer;
+  }
+
+  std::unique_ptr<DirectorySearch> findFirst(std::string_view pattern,
+                                             DirEntry* first) override {
+    if (pattern.empty() || hasZeroByte(pattern)) return nullptr;
+    std::string text(pattern);
+    WIN32_FIND_DATAA data;
+    HANDLE handle = FindFirstFileA(text.c_str(), &data);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    fillEntry(data, first);
+    return std::make_unique<Win32Search>(handle);
+  }
+
+  bool isSeparator(unsigned char byte) const override {
+    return byte == '\\' || byte == '/' || byte == ':';
+  }
+  char preferredSeparator() const override { return '\\'; }
+
+ private:
+  static std::wstring widen(const std::string& bytes) {
+    if (bytes.empty()) return {};
+    int length = MultiByteToWideChar(
+        CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                        wide.data(), length);
+    return wide;
+  }
+};
+
+}  // namespace
+}  // namespace win32
+
+std::unique_ptr<FileSystem> makeRealFileSystem() {
+  return std::make_unique<win32::Win32FileSystem>();
+}
+
+}  // namespace tess::platform

@@ -1,0 +1,80 @@
+// The parts of the Windows front end that need no window: the common
+// dialogs' request block, the drawing text of a row of cells, and the
+// clipboard text. Kept apart so that they can be checked without a display.
+#pragma once
+
+#include <windows.h>
+// commdlg.h needs the types of windows.h first.
+#include <commdlg.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/front_end.h"
+
+namespace tess::platform::win32 {
+
+// The file buffer of the common dialogs: 128 bytes with the final zero.
+inline constexpr size_t kDialogFileBuffer = 128;
+
+// The buffers that an OPENFILENAMEA points into; they must live as long as
+// the dialog runs.
+struct DialogBuffers {
+  std::string filter;         // display\0pattern\0...\0\0
+  std::string title;          // zero-terminated by std::string
+  std::string initialFolder;  // ditto; unused when empty
+  char file[kDialogFileBuffer] = {};
+};
+
+// The filter list of the common dialogs: for each filter its display text
+// and its pattern, each ending with a zero byte, and one more zero byte at
+// the end.
+std::string dialogFilter(const std::vector<FileFilter>& filters);
+
+// OFN_* flags of a request: the must-exist and overwrite rules, and always
+// OFN_NOCHANGEDIR | OFN_HIDEREADONLY.
+DWORD dialogFlags(const FileDialogRequest& request);
+
+// Fills the buffers from the request and points the block at them. The
+// name box's text is cut to fit the file buffer.
+void prepareDialog(const FileDialogRequest& request, HWND owner,
+                   DialogBuffers* buffers, OPENFILENAMEA* block);
+
+// The chosen path in the file buffer after a successful dialog.
+std::string dialogResult(const DialogBuffers& buffers);
+
+// What a dialog run needs of the system: the dialog itself
+// (GetOpenFileNameA or GetSaveFileNameA), the common dialogs' last error
+// (CommDlgExtendedError) and a notice box.
+struct DialogCalls {
+  std::function<BOOL(OPENFILENAMEA*)> show;
+  std::function<DWORD()> lastError;
+  std::function<void(const std::string& sjisText)> notice;
+};
+
+// Runs the dialog until the user chooses a path that fits the request's
+// limit or cancels. A longer path (one the file buffer cannot take) is
+// refused with a notice and the dialog comes back; a cancel or any other
+// failure gives nothing.
+std::optional<std::string> chooseFile(const FileDialogRequest& request,
+                                      HWND owner, const DialogCalls& calls);
+
+// The notice for a path longer than the limit (Shift-JIS).
+std::string pathTooLongNotice(size_t maxPathBytes);
+
+// The text to draw for one row of Shift-JIS cells, whatever the system's
+// ANSI code page: the characters of code page 932 and, for each of them,
+// the advance to the next one (one cell for a single byte, two cells for a
+// double-byte character), so that every character starts at its cell.
+struct RowText {
+  std::wstring text;
+  std::vector<INT> advances;
+};
+RowText rowText(const unsigned char* cells, int columns, int cellWidth);
+
+// Shift-JIS bytes as UTF-16 by code page 932.
+std::wstring fromCodePage932(const std::string& bytes);
+
+}  // namespace tess::platform::win32

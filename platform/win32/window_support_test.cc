@@ -1,0 +1,229 @@
+// The common dialogs' request block and the drawing text of the cells, as
+// the Windows front end hands them to the OS.
+#include "platform/win32/window_support.h"
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "tests/support/sjis.h"
+
+namespace tess::platform::win32 {
+namespace {
+
+using tess::testing::sjis;
+
+FileDialogRequest logRequest() {
+  FileDialogRequest request;
+  request.title = sjis("niftyログのファイル指定(キャンセルで終了）");
+  request.fileName = "19*.*";
+  request.filters = {{sjis("nifty log用(19*.*)"), "19*.*"},
+                     {sjis("nifty log用(20*.*)"), "20*.*"},
+                     {sjis("nifty log用(*.LOG)"), "*.LOG"},
+                     {sjis("すべてのファイル(*.*)"), "*.*"}};
+  request.fileMustExist = true;
+  request.pathMustExist = true;
+  return request;
+}
+
+TEST(DialogRequest, FilterListEndsWithTwoZeroBytes) {
+  std::string list = dialogFilter(
+      {{"a(*.x, *.y)", "*.x;*.y"}, {sjis("すべてのファイル(*.*)"), "*.*"}});
+  EXPECT_EQ(list, std::string("a(*.x, *.y)\0*.x;*.y\0", 20) +
+                      sjis("すべてのファイル(*.*)") +
+                      std::string("\0*.*\0\0", 6));
+}
+
+TEST(DialogRequest, FlagsOfTheThreeUses) {
+  FileDialogRequest open = logRequest();
+  EXPECT_EQ(dialogFlags(open), 0x180Cu) << "open, the file must exist";
+  FileDialogRequest anyName;
+  anyName.pathMustExist = true;
+  EXPECT_EQ(dialogFlags(anyName), 0x080Cu) << "open or save, any name";
+  FileDialogRequest replace;
+  replace.save = true;
+  replace.pathMustExist = true;
+  replace.overwritePrompt = true;
+  EXPECT_EQ(dialogFlags(replace), 0x080Eu) << "save, ask before replacing";
+}
+
+TEST(DialogRequest, BlockPointsAtTheBuffers) {
+  FileDialogRequest request = logRequest();
+  request.initialFolder = "C:\\LOGS";
+  DialogBuffers buffers;
+  OPENFILENAMEA block;
+  HWND owner = reinterpret_cast<HWND>(0x1234);
+  prepareDialog(request, owner, &buffers, &block);
+
+  EXPECT_EQ(block.lStructSize, OPENFILENAME_SIZE_VERSION_400A);
+  EXPECT_LT(block.lStructSize, sizeof(OPENFILENAMEA));
+  EXPECT_EQ(block.hwndOwner, owner);
+  EXPECT_EQ(block.nFilterIndex, 1u);
+  EXPECT_EQ(block.nMaxFile, 128u);
+  EXPECT_STREQ(block.lpstrFile, "19*.*");
+  EXPECT_STREQ(block.lpstrInitialDir, "C:\\LOGS");
+  EXPECT_EQ(std::string(block.lpstrTitle), request.title);
+  EXPECT_EQ(block.Flags, 0x180Cu);
+  EXPECT_EQ(block.lpstrDefExt, nullptr);
+  EXPECT_EQ(block.lpstrFileTitle, nullptr);
+  EXPECT_EQ(block.lpstrCustomFilter, nullptr);
+  ASSERT_NE(block.lpstrFilter, nullptr);
+  EXPECT_EQ(std::string(block.lpstrFilter, buffers.filter.size()),
+            dialogFilter(request.filters));
+  EXPECT_EQ(
+      std::memcmp(block.lpstrFilter + buffers.filter.size() - 2, "\0\0", 2), 0);
+
+  // What the dialog leaves in the buffer is the answer.
+  std::strcpy(buffers.file, "C:\\LOGS\\1997.LOG");
+  EXPECT_EQ(dialogResult(buffers), "C:\\LOGS\\1997.LOG");
+}
+
+TEST(DialogRequest, CurrentFolderAndLongNames) {
+  FileDialogRequest request;
+  request.save = true;
+  request.fileName = "kanbel.ren";
+  DialogBuffers buffers;
+  OPENFILENAMEA block;
+  prepareDialog(request, nullptr, &buffers, &block);
+  EXPECT_EQ(block.lpstrInitialDir, nullptr) << "no folder: the current one";
+  EXPECT_EQ(block.lpstrFilter, nullptr);
+
+  // A name that does not fit is cut to 127 bytes, never inside a
+  // double-byte character.
+  request.fileName = std::string(126, 'a') + sjis("表示");
+  prepareDialog(request, nullptr, &buffers, &block);
+  EXPECT_EQ(dialogResult(buffers), std::string(126, 'a'));
+  request.fileName = std::string(140, 'b');
+  prepareDialog(request, nullptr, &buffers, &block);
+  EXPECT_EQ(dialogResult(buffers), std::string(127, 'b'));
+}
+
+// A scripted dialog: each round either fills the file buffer with a path
+// and succeeds, or fails with a common dialog error.
+struct ScriptedDialog {
+  struct Round {
+    std::optional<std::string> path;
+    DWORD error = 0;
+  };
+  std::vector<Round> rounds;
+  size_t shown = 0;
+  std::vector<DWORD> bufferSizes;
+  std::vector<std::string> notices;
+  DWORD error = 0;
+
+  DialogCalls calls() {
+    DialogCalls c;
+    c.show = [this](OPENFILENAMEA* block) -> BOOL {
+      bufferSizes.push_back(block->nMaxFile);
+      if (shown >= rounds.size()) {
+        error = 0;
+        return FALSE;
+      }
+      const Round& round = rounds[shown++];
+      error = round.error;
+      if (!round.path) return FALSE;
+      std::strncpy(block->lpstrFile, round.path->c_str(), block->nMaxFile);
+      return TRUE;
+    };
+    c.lastError = [this] { return error; };
+    c.notice = [this](const std::string& text) { notices.push_back(text); };
+    return c;
+  }
+};
+
+TEST(ChooseFile, TooLongPathIsRefusedAndAskedAgain) {
+  FileDialogRequest request = logRequest();
+  ScriptedDialog dialog;
+  dialog.rounds = {{std::nullopt, FNERR_BUFFERTOOSMALL},
+                   {"C:\\LOGS\\1997.LOG", 0}};
+  std::optional<std::string> chosen =
+      chooseFile(request, nullptr, dialog.calls());
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(*chosen, "C:\\LOGS\\1997.LOG");
+  ASSERT_EQ(dialog.notices.size(), 1u);
+  EXPECT_EQ(dialog.notices[0], pathTooLongNotice(127));
+  EXPECT_NE(dialog.notices[0].find("127"), std::string::npos);
+  EXPECT_EQ(dialog.bufferSizes, (std::vector<DWORD>{128, 128}));
+}
+
+TEST(ChooseFile, CancelAndFailuresGiveNothing) {
+  FileDialogRequest request = logRequest();
+  ScriptedDialog cancelled;
+  cancelled.rounds = {{std::nullopt, 0}};
+  EXPECT_FALSE(chooseFile(request, nullptr, cancelled.calls()));
+  EXPECT_TRUE(cancelled.notices.empty());
+  EXPECT_EQ(cancelled.shown, 1u);
+
+  ScriptedDialog broken;
+  broken.rounds = {{std::nullopt, CDERR_INITIALIZATION}};
+  EXPECT_FALSE(chooseFile(request, nullptr, broken.calls()));
+  EXPECT_TRUE(broken.notices.empty());
+}
+
+TEST(ChooseFile, SmallerLimitShrinksTheBuffer) {
+  FileDialogRequest request = logRequest();
+  request.maxPathBytes = 20;
+  ScriptedDialog dialog;
+  dialog.rounds = {{"C:\\A\\B\\C\\D\\E\\F\\G\\1997.LOG", 0},
+                   {"C:\\1997.LOG", 0}};
+  std::optional<std::string> chosen =
+      chooseFile(request, nullptr, dialog.calls());
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(*chosen, "C:\\1997.LOG");
+  EXPECT_EQ(dialog.bufferSizes, (std::vector<DWORD>{21, 21}));
+  ASSERT_EQ(dialog.notices.size(), 1u);
+  EXPECT_EQ(dialog.notices[0], pathTooLongNotice(20));
+
+  request.maxPathBytes = 4000;
+  ScriptedDialog large;
+  large.rounds = {{"C:\\x.log", 0}};
+  ASSERT_TRUE(chooseFile(request, nullptr, large.calls()));
+  EXPECT_EQ(large.bufferSizes, (std::vector<DWORD>{128}))
+      << "never more than the file buffer";
+}
+
+TEST(RowText, EveryCharacterStartsAtItsCell) {
+  // "ab", a double-byte character, a blank and "ソ" (0x83 0x5C), then
+  // blanks to the row's end.
+  std::string cells = "ab" + sjis("表") + " " + sjis("ソ");
+  cells.resize(10, ' ');
+  RowText row =
+      rowText(reinterpret_cast<const unsigned char*>(cells.data()), 10, 8);
+  EXPECT_EQ(row.text, L"ab\u8868 \u30BD   ");
+  EXPECT_EQ(row.advances, (std::vector<INT>{8, 8, 16, 8, 16, 8, 8, 8}));
+}
+
+TEST(RowText, StrayBytesStayOneCellWide) {
+  // A lead byte in the last cell has no partner; control bytes show as
+  // blanks; half-width katakana is one cell.
+  const unsigned char cells[] = {'\t', 0x00, 0xB1, 'x', 0x81};
+  RowText row = rowText(cells, 5, 8);
+  EXPECT_EQ(row.text, L"  \uFF71x ");
+  EXPECT_EQ(row.advances, (std::vector<INT>{8, 8, 8, 8, 8}));
+  int total = 0;
+  for (INT advance : row.advances) total += advance;
+  EXPECT_EQ(total, 5 * 8);
+}
+
+TEST(RowText, WholeRowKeepsItsWidth) {
+  // However the bytes fall, the advances add up to the row's width, so no
+  // row pushes the next text out of its cells.
+  std::string cells;
+  for (int i = 0; i < 80; ++i) cells += static_cast<char>(0x81 + (i * 7) % 120);
+  RowText row =
+      rowText(reinterpret_cast<const unsigned char*>(cells.data()), 80, 9);
+  int total = 0;
+  for (INT advance : row.advances) total += advance;
+  EXPECT_EQ(total, 80 * 9);
+  EXPECT_EQ(row.text.size(), row.advances.size());
+}
+
+TEST(CodePage932, ConvertsWhateverTheAnsiCodePage) {
+  EXPECT_EQ(fromCodePage932(sjis("コピー(&Y)")), L"\u30B3\u30D4\u30FC(&Y)");
+  EXPECT_EQ(fromCodePage932(""), L"");
+}
+
+}  // namespace
+}  // namespace tess::platform::win32
