@@ -22,9 +22,9 @@ fail() {
 
 screen() { tmuxc capture-pane -p -t "$1"; }
 
-# Waits up to 10 s for text on the screen of a session.
+# Waits up to 30 s for text on the screen of a session.
 wait_for() {  # session, text
-  for _ in $(seq 200); do
+  for _ in $(seq 600); do
     screen "$1" 2> /dev/null | grep -qF -- "$2" && return 0
     sleep 0.05
   done
@@ -34,7 +34,7 @@ wait_for() {  # session, text
 }
 
 wait_gone() {  # session, text
-  for _ in $(seq 200); do
+  for _ in $(seq 600); do
     screen "$1" | grep -qF -- "$2" || return 0
     sleep 0.05
   done
@@ -43,7 +43,7 @@ wait_gone() {  # session, text
 }
 
 wait_file() {  # path
-  for _ in $(seq 200); do
+  for _ in $(seq 600); do
     [[ -s "$1" ]] && return 0
     sleep 0.05
   done
@@ -159,7 +159,7 @@ expect_closed "$work/kanbel.ren"
 [[ $(records "$work/kanbel.ren") -eq 2 ]] || fail "kanbel.ren records"
 
 # --- Ctrl-C during a conversion: the break report waits for a key -----------
-make_log "$work/1997.log" 50000
+make_log "$work/1997.log" 400000
 start brk
 wait_for brk 'niftyログのファイル指定'
 keys brk C-u
@@ -198,7 +198,7 @@ for _ in $(seq 100); do
   [[ -n "$first" ]] && break
   sleep 0.02
 done
-sleep 0.3
+sleep 0.1
 second=$(count_row)
 if [[ -z "$first" || -z "$second" ]]; then
   fail "no running count on the screen"
@@ -212,7 +212,7 @@ wait_file "$work/hup.rc"
   fail "exit code after a hang-up: $(cat "$work/hup.rc" 2> /dev/null)"
 expect_closed "$work/hangup.ren"
 n=$(records "$work/hangup.ren")
-[[ $n -lt 50000 ]] || fail "the hang-up came after the conversion ($n)"
+[[ $n -lt 400000 ]] || fail "the hang-up came after the conversion ($n)"
 
 # --- SIGTERM closes the window: the open dialog ends, exit code 0 -----------
 start term

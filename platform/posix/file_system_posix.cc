@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/wildcard.h"
 
 namespace tess::platform {
 namespace {
@@ -242,44 +243,6 @@ class PosixFile : public File {
 };
 
 // --- Directory search --------------------------------------------------------
-
-char upperAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// "*" any run, "?" one byte, ASCII letters without regard to case.
-bool matchPlain(std::string_view p, std::string_view n) {
-  size_t pi = 0, ni = 0;
-  size_t starP = std::string_view::npos, starN = 0;
-  while (ni < n.size()) {
-    if (pi < p.size() && p[pi] == '*') {
-      starP = pi++;
-      starN = ni;
-    } else if (pi < p.size() &&
-               (p[pi] == '?' || upperAscii(p[pi]) == upperAscii(n[ni]))) {
-      ++pi;
-      ++ni;
-    } else if (starP != std::string_view::npos) {
-      pi = starP + 1;
-      ni = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (pi < p.size() && p[pi] == '*') ++pi;
-  return pi == p.size();
-}
-
-// The dialogs' meaning: a final ".*" also matches a name that has no more
-// after the part before it, so "*.*" matches every name and "19*.*" matches
-// "1996" as well as "1996.LOG".
-bool wildcardMatch(std::string_view pattern, std::string_view name) {
-  if (matchPlain(pattern, name)) return true;
-  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
-    return matchPlain(pattern.substr(0, pattern.size() - 2), name);
-  }
-  return false;
-}
 
 bool describe(const std::string& path, std::string name, DirEntry* entry) {
   struct stat st;

@@ -7,35 +7,6 @@ namespace tess::platform {
 
 namespace {
 
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool globMatch(std::string_view pattern, std::string_view name) {
-  size_t p = 0;
-  size_t n = 0;
-  size_t starP = std::string_view::npos;
-  size_t starN = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
-      starN = n;
-    } else if (p < pattern.size() &&
-               (pattern[p] == '?' ||
-                lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
-      ++p;
-      ++n;
-    } else if (starP != std::string_view::npos) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
 std::string_view trimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
     s.remove_prefix(1);
@@ -61,19 +32,6 @@ size_t lastSeparator(const FileSystem& fs, std::string_view path) {
 }
 
 }  // namespace
-
-bool hasWildcards(std::string_view name) {
-  return name.find_first_of("*?") != std::string_view::npos;
-}
-
-bool wildcardMatch(std::string_view pattern, std::string_view name) {
-  if (globMatch(pattern, name)) return true;
-  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
-      name.find('.') == std::string_view::npos) {
-    return globMatch(pattern.substr(0, pattern.size() - 2), name);
-  }
-  return false;
-}
 
 bool matchesAnyPattern(std::string_view patterns, std::string_view name) {
   while (true) {

@@ -10,15 +10,10 @@
 
 #include "platform/file_system.h"
 #include "platform/front_end.h"
+#include "platform/wildcard.h"
 
 namespace tess::platform {
 
-bool hasWildcards(std::string_view name);
-
-// One pattern: "*" any run of bytes, "?" one byte, ASCII letters without
-// regard to case, and a final ".*" also matching a name without an
-// extension ("*.*" matches every name).
-bool wildcardMatch(std::string_view pattern, std::string_view name);
 // Several patterns separated by ";" ("*.x;*.y"); blanks around them ignored.
 bool matchesAnyPattern(std::string_view patterns, std::string_view name);
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/wildcard.h"
+
 namespace tess::testing {
 
 using platform::Access;
@@ -25,33 +27,6 @@ bool deniesRead(Share s) {
 }
 bool deniesWrite(Share s) {
   return s == Share::DenyWrite || s == Share::Exclusive;
-}
-
-bool hasWildcard(std::string_view s) {
-  return s.find_first_of("*?") != std::string_view::npos;
-}
-
-// "*" any run, "?" one byte, letters without regard to case.
-bool matchPlain(std::string_view p, std::string_view n) {
-  size_t pi = 0, ni = 0;
-  size_t starP = std::string_view::npos, starN = 0;
-  while (ni < n.size()) {
-    if (pi < p.size() && p[pi] == '*') {
-      starP = pi++;
-      starN = ni;
-    } else if (pi < p.size() &&
-               (p[pi] == '?' || upper(p[pi]) == upper(n[ni]))) {
-      ++pi;
-      ++ni;
-    } else if (starP != std::string_view::npos) {
-      pi = starP + 1;
-      ni = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (pi < p.size() && p[pi] == '*') ++pi;
-  return pi == p.size();
 }
 
 }  // namespace
@@ -476,15 +451,6 @@ int FakeFileSystem::changeDirectory(std::string_view path) {
   return 0;
 }
 
-bool FakeFileSystem::wildcardMatch(std::string_view pattern,
-                                   std::string_view name) {
-  if (matchPlain(pattern, name)) return true;
-  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
-    return matchPlain(pattern.substr(0, pattern.size() - 2), name);
-  }
-  return false;
-}
-
 std::unique_ptr<platform::DirectorySearch> FakeFileSystem::findFirst(
     std::string_view pattern, DirEntry* first) {
   size_t cut = std::string_view::npos;
@@ -501,7 +467,7 @@ std::unique_ptr<platform::DirectorySearch> FakeFileSystem::findFirst(
   } else {
     std::string_view folderPart = pattern.substr(0, cut + 1);
     last = pattern.substr(cut + 1);
-    if (hasWildcard(folderPart) || !fullPath(folderPart, &folder)) {
+    if (platform::hasWildcards(folderPart) || !fullPath(folderPart, &folder)) {
       return nullptr;
     }
   }
@@ -511,7 +477,7 @@ std::unique_ptr<platform::DirectorySearch> FakeFileSystem::findFirst(
 
   std::vector<DirEntry> entries;
   auto add = [&](const Node& n, std::string name) {
-    if (!wildcardMatch(last, name)) return;
+    if (!platform::wildcardMatch(last, name)) return;
     DirEntry e;
     e.name = std::move(name);
     e.size = n.directory ? 0 : n.bytes.size();

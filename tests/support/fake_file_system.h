@@ -112,11 +112,6 @@ class FakeFileSystem : public platform::FileSystem {
   bool isSeparator(unsigned char byte) const override;
   char preferredSeparator() const override;
 
-  // The wildcard rule of directory search, exposed for tests: "*" any run,
-  // "?" one byte, ASCII letters without regard to case, and a final ".*"
-  // also matching a name that ends before it ("*.*" matches every name).
-  static bool wildcardMatch(std::string_view pattern, std::string_view name);
-
  private:
   struct Node;
   class FakeFile;
