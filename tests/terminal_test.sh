@@ -158,6 +158,16 @@ wait_file "$work/main.rc"
 expect_closed "$work/kanbel.ren"
 [[ $(records "$work/kanbel.ren") -eq 2 ]] || fail "kanbel.ren records"
 
+# Waits until the running count of a conversion is on the screen.
+wait_count() {  # session
+  for _ in $(seq 600); do
+    screen "$1" | grep -qE '^ +[0-9]+$' && return 0
+    sleep 0.02
+  done
+  fail "no running count on the screen"
+  return 1
+}
+
 # --- Ctrl-C during a conversion: the break report waits for a key -----------
 make_log "$work/1997.log" 400000
 start brk
@@ -169,6 +179,7 @@ wait_for brk 'Name:   kanbel.ren'
 keys brk C-u
 keys brk -l 'break.ren'
 keys brk Enter
+wait_count brk
 keys brk C-c
 wait_for brk '中断しました'
 wait_for brk '任意のキーを押してください'
