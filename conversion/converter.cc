@@ -97,15 +97,8 @@ void Converter::escapeControlLine() {
 }
 
 void Converter::joinSplitCharacter() {
-  const ByteString& line = currentLine_;
-  const size_t size = line.size();
-  if (size == 0 || !isLeadByte(line.byteAt(size - 1))) return;
-  // The byte after a byte that cannot lead a character always begins one;
-  // from there the bytes of the lead-byte range pair up. The last byte is
-  // a character of its own when it falls on such a pair's first byte.
-  size_t runStart = size - 1;
-  while (runStart > 0 && isLeadByte(line.byteAt(runStart - 1))) --runStart;
-  if ((size - 1 - runStart) % 2 != 0) return;
+  // Only a line whose last byte is a lone lead byte was cut.
+  if (!endsInLoneLeadByte(currentLine_.view())) return;
   // With no byte left the line cannot be completed and stays as it is.
   if (!files_.hasUnreadBytes(kLogChannel)) return;
   files_.readLine(kLogChannel, continuationLine_);
@@ -121,8 +114,8 @@ void Converter::showCount() {
 }
 
 void Converter::writeLine(const ByteString& line, std::source_location where) {
-  printer_.selectOutputFile(kOutputChannel, where);
-  printer_.printString(line, PrintSeparator::EndOfStatement);
+  printer_.printFileStatement(kOutputChannel, {line.view()},
+                              PrintSeparator::EndOfStatement, where);
 }
 
 }  // namespace tess

@@ -93,7 +93,6 @@ class Converter {
   ReaderState readerState_ = Body;
   ByteString currentLine_;
   ByteString continuationLine_;
-  ByteString statementBytes_;
   ConferenceTable boardLineByMes_;
   ConferenceTable boardLabelByMes_;
 };

@@ -117,6 +117,20 @@ void assign(ByteString& field, std::string_view bytes) {
   field.mutableBytes().assign(bytes);
 }
 
+// Appends CUTS(text, width) to out without building the texts that CUTS
+// compares. CUTS counts the characters of the first width and the first
+// width + 1 bytes; the counts are equal exactly when the first width bytes
+// end in a lone lead byte that the next byte would complete, and then a
+// blank takes that lead byte's place.
+void appendCut(std::string& out, std::string_view text, size_t width) {
+  const size_t start = out.size();
+  out.append(text.substr(0, width));
+  if (text.size() > width &&
+      endsInLoneLeadByte(std::string_view(out).substr(start))) {
+    out.back() = ' ';
+  }
+}
+
 // The last five bytes of "00000" followed by the text.
 void assignFiveDigits(ByteString& field, std::string_view text) {
   std::string& out = field.mutableBytes();
@@ -188,14 +202,15 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   assign(record_.title, rawTitle);
   // The title and handle columns come from the raw values; the board
   // label and the number are put in front once the date line is read.
-  ByteString paddedTitle;
-  paddedTitle.mutableBytes().reserve(35);
-  paddedTitle.mutableBytes().assign(rawTitle.substr(0, 35));
-  paddedTitle.mutableBytes().resize(35, ' ');
+  // The title column is CUTS(the raw title filled up with blanks to 35
+  // bytes, 34): the first 34 of those bytes, the last of them a blank when
+  // they end in a lone lead byte.
   std::string& headline = record_.headline.mutableBytes();
-  headline.assign(CUTS(paddedTitle, 34).view());
+  headline.assign(rawTitle.substr(0, 34));
+  headline.resize(34, ' ');
+  if (endsInLoneLeadByte(headline)) headline.back() = ' ';
   headline += ' ';
-  headline.append(CUTS(record_.handle, 10).view());
+  appendCut(headline, record_.handle.view(), 10);
   cleanTitle();
   record_.headerLine = currentLine_;
 
@@ -232,17 +247,14 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   if (record_.currentMes != record_.mes) {
     recallBoard(toSingle(shortNumber(record_.mes.view().substr(1, 2))));
   }
-  // Board label, blank, five-digit number, blank, then the columns.
-  std::string composed;
-  composed.reserve(record_.boardLabel.size() + 7 + headline.size());
-  composed.append(record_.boardLabel.view());
-  composed += ' ';
+  // Board label, blank, five-digit number and blank, put in front of the
+  // columns in the headline's own storage.
   ByteString number;
   assignFiveDigits(number, record_.messageNumber.view());
-  composed.append(number.view());
-  composed += ' ';
-  composed.append(headline);
-  headline.swap(composed);
+  headline.insert(0, 1, ' ');
+  headline.insert(0, number.view());
+  headline.insert(0, 1, ' ');
+  headline.insert(0, record_.boardLabel.view());
   readerState_ = HeaderComplete;
 }
 
@@ -273,12 +285,14 @@ void Converter::cleanTitle() {
       break;  // unchanged: the loop ends
     }
   }
-  title = toHalfWidth(title);
+  // The results are copied into the title's own storage, which keeps its
+  // capacity from one message to the next.
+  title.mutableBytes().assign(toHalfWidth(title).view());
   // Lower-casing changes only the bytes A to Z; most titles have none.
   const std::string_view t = title.view();
   if (std::any_of(t.begin(), t.end(),
                   [](char c) { return c >= 'A' && c <= 'Z'; })) {
-    title = lowerAscii(title);
+    title.mutableBytes().assign(lowerAscii(title).view());
   }
   title.mutableBytes().append("  ");
 }

@@ -40,11 +40,7 @@ constexpr std::string_view kUp = "\x81\xa3";   /* ▲ */
 void Converter::printStatement(std::initializer_list<std::string_view> items,
                                PrintSeparator last,
                                std::source_location where) {
-  std::string& bytes = statementBytes_.mutableBytes();
-  bytes.clear();
-  for (const std::string_view item : items) bytes.append(item);
-  printer_.selectOutputFile(kOutputChannel, where);
-  printer_.printString(statementBytes_, last);
+  printer_.printFileStatement(kOutputChannel, items, last, where);
 }
 
 void Converter::writeRecordHead() {

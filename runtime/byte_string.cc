@@ -117,7 +117,11 @@ constexpr std::array<uint16_t, 5> kSemiVoicedForms = {0x8370, 0x8373, 0x8376,
 // Every character of the four tables has the lead byte 0x81, 0x82 or 0x83.
 constexpr unsigned kFirstTableLead = 0x81;
 constexpr unsigned kLastTableLead = 0x83;
-constexpr size_t kTableSlots = (kLastTableLead - kFirstTableLead + 1) * 256;
+constexpr size_t kTableRows = kLastTableLead - kFirstTableLead + 1;
+// One row of 256 entries per table lead byte, and a last row of zeros that
+// every other character looks up, so that the walk below needs no branch
+// to tell the characters apart.
+constexpr size_t kTableSlots = (kTableRows + 1) * 256;
 
 constexpr size_t slotOf(uint16_t code) {
   return (static_cast<size_t>(code >> 8) - kFirstTableLead) * 256 +
@@ -153,25 +157,48 @@ constexpr std::array<uint16_t, kTableSlots> buildHalfWidthTable() {
 constexpr std::array<uint16_t, kTableSlots> kHalfWidthTable =
     buildHalfWidthTable();
 
-uint16_t halfWidthOf(unsigned char lead, unsigned char trail) {
-  if (lead < kFirstTableLead || lead > kLastTableLead) return 0;
-  return kHalfWidthTable[(lead - kFirstTableLead) * 256u + trail];
+// The table row of every byte: its own row for a table lead byte, else the
+// row of zeros.
+constexpr std::array<uint8_t, 256> buildTableRows() {
+  std::array<uint8_t, 256> rows{};
+  for (size_t b = 0; b < 256; ++b) {
+    rows[b] = b >= kFirstTableLead && b <= kLastTableLead
+                  ? static_cast<uint8_t>(b - kFirstTableLead)
+                  : static_cast<uint8_t>(kTableRows);
+  }
+  return rows;
 }
+
+constexpr std::array<uint8_t, 256> kTableRowOf = buildTableRows();
 
 ByteString mapSingleBytes(const ByteString& s, unsigned char from,
                           unsigned char to, int delta) {
   const std::string_view v = s.view();
   std::string out(v);
-  for (size_t i = 0; i < v.size();) {
-    const size_t w = charWidthAt(v, i);
+  // Byte by byte, carrying whether the byte is the second of a double-byte
+  // character: the next byte's position does not wait for this byte's
+  // value, which keeps the walk fast on mixed text.
+  bool second = false;
+  for (size_t i = 0; i < v.size(); ++i) {
     const auto b = static_cast<unsigned char>(v[i]);
-    if (w == 1 && b >= from && b <= to) out[i] = static_cast<char>(b + delta);
-    i += w;
+    // A letter is never a lead byte: at a character's start it is a
+    // single-byte character.
+    if (!second && b >= from && b <= to) out[i] = static_cast<char>(b + delta);
+    second = !second && isLeadByte(b);
   }
   return ByteString(std::move(out));
 }
 
 }  // namespace
+
+bool endsInLoneLeadByte(std::string_view text) {
+  size_t run = 0;
+  while (run < text.size() &&
+         isLeadByte(static_cast<unsigned char>(text[text.size() - 1 - run]))) {
+    ++run;
+  }
+  return run % 2 == 1;
+}
 
 int64_t byteLength(const ByteString& s) {
   return static_cast<int64_t>(s.size());
@@ -347,23 +374,30 @@ ByteString trimTrailingBlanks(const ByteString& s) {
 
 ByteString toHalfWidth(const ByteString& s) {
   const std::string_view v = s.view();
+  const size_t n = v.size();
   std::string out;
   size_t copied = 0;  // bytes of v before this index are already in out
-  for (size_t i = 0; i < v.size();) {
-    if (charWidthAt(v, i) == 1) {
-      ++i;
-      continue;
-    }
-    const uint16_t half = halfWidthOf(static_cast<unsigned char>(v[i]),
-                                      static_cast<unsigned char>(v[i + 1]));
+  // Byte by byte, carrying whether the byte is the second of a double-byte
+  // character. Titles mix single-byte and double-byte characters at
+  // random: every byte looks up a table entry without a branch (a byte
+  // that does not start a double-byte character looks up the row of
+  // zeros), and only a hit branches.
+  bool second = false;
+  for (size_t i = 0; i < n; ++i) {
+    const auto b = static_cast<unsigned char>(v[i]);
+    const bool lead = !second && isLeadByte(b);
+    const bool pair = lead && i + 1 < n;
+    const auto trail = static_cast<unsigned char>(v[i + pair]);
+    const size_t row = pair ? kTableRowOf[b] : kTableRows;
+    const uint16_t half = kHalfWidthTable[row * 256 + trail];
     if (half != 0) {
-      if (out.empty()) out.reserve(v.size());
+      if (out.empty()) out.reserve(n);
       out.append(v.substr(copied, i - copied));
       out.push_back(static_cast<char>(half & 0xFF));
       if ((half >> 8) != 0) out.push_back(static_cast<char>(half >> 8));
       copied = i + 2;
     }
-    i += 2;
+    second = lead;
   }
   if (copied == 0) return s;  // nothing to replace
   out.append(v.substr(copied));

@@ -48,6 +48,13 @@ constexpr bool isLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// True when text ends in a lead byte that starts a character (a lead byte
+// whose second byte is missing). A byte outside the lead range always ends a
+// character, as a single byte or as a second byte, and the lead-range bytes
+// after it pair up from there: only the run of lead-range bytes at the end
+// decides, so the answer needs no walk from the first byte.
+bool endsInLoneLeadByte(std::string_view text);
+
 int64_t byteLength(const ByteString& s);
 // Error 15 when the result would exceed 2^31 - 1 bytes.
 ByteString concatenate(const ByteString& left, const ByteString& right);
@@ -58,7 +65,8 @@ ByteString leftBytes(const ByteString& s, int64_t count);
 ByteString rightBytes(const ByteString& s, int64_t count);
 ByteString midBytes(const ByteString& s, int64_t start);
 ByteString midBytes(const ByteString& s, int64_t start, int64_t length);
-int64_t findBytes(int64_t start, const ByteString& s, const ByteString& pattern);
+int64_t findBytes(int64_t start, const ByteString& s,
+                  const ByteString& pattern);
 
 // Character-aware operations.
 int64_t countChars(const ByteString& s, int64_t which);

@@ -12,9 +12,6 @@ namespace tess {
 
 namespace {
 
-// Input is read and output written through one buffer of this size per
-// channel, so that a line costs no system call of its own.
-constexpr size_t kBufferBytes = size_t{1} << 16;
 constexpr size_t kMaxNameBytes = 255;
 constexpr unsigned char kCR = 0x0D;
 constexpr unsigned char kLF = 0x0A;
@@ -29,41 +26,59 @@ void check(int error) {
 
 }  // namespace
 
-struct FileTable::Channel {
-  FileMode mode = FileMode::Input;
-  std::string path;  // full path as resolved at open
-  std::unique_ptr<platform::File> file;
-  // Input: the length at open. Output and Append: raised by writes.
-  uint64_t size = 0;
-  // Offset of the next byte read or written (the program's view; buffered
-  // bytes already count).
-  uint64_t position = 0;
-  int column = 0;
+int FileTable::Channel::flush() {
+  if (end == 0) return 0;
+  size_t n = std::exchange(end, 0);
+  return file->write(buffer.get(), n);
+}
 
-  // Input: buffer[begin, end) holds the file's bytes from position on.
-  // Output and Append: buffer[0, end) holds bytes not yet written.
-  std::unique_ptr<char[]> buffer;
-  size_t begin = 0;
-  size_t end = 0;
-
-  // Writes out the buffered output; the buffer is emptied also when the
-  // write fails (the failure is reported once, as the run-time error).
-  int flush() {
-    if (end == 0) return 0;
-    size_t n = std::exchange(end, 0);
-    return file->write(buffer.get(), n);
+void FileTable::Channel::putAndWriteOut(std::string_view bytes) {
+  position += bytes.size();
+  size = std::max(size, position);
+  // The output reaches the file in whole buffers, however the bytes were
+  // handed over: what is written before a failing write does not depend on
+  // how the print statements split their bytes.
+  const size_t room = kBufferBytes - end;
+  std::memcpy(buffer.get() + end, bytes.data(), room);
+  end = kBufferBytes;
+  bytes.remove_prefix(room);
+  check(flush());
+  const size_t whole = bytes.size() - bytes.size() % kBufferBytes;
+  if (whole > 0) {
+    check(file->write(bytes.data(), whole));
+    bytes.remove_prefix(whole);
   }
+  std::memcpy(buffer.get(), bytes.data(), bytes.size());
+  end = bytes.size();
+}
 
-  // Reads the next block after the buffered input; false at the physical
-  // end of the file.
-  bool refill() {
-    begin = end = 0;
-    size_t got = 0;
-    check(file->read(buffer.get(), kBufferBytes, &got));
-    end = got;
-    return got > 0;
+bool FileTable::Channel::refill() {
+  begin = end = nul = 0;
+  size_t got = 0;
+  check(file->read(buffer.get(), kBufferBytes, &got));
+  end = got;
+  nul = nulFrom(0);
+  return got > 0;
+}
+
+size_t FileTable::Channel::nulFrom(size_t from) const {
+  const void* found = std::memchr(buffer.get() + from, 0, end - from);
+  return found != nullptr ? static_cast<size_t>(
+                                static_cast<const char*>(found) - buffer.get())
+                          : end;
+}
+
+void FileTable::Channel::takeWithoutNul(std::string& out, size_t span) {
+  const size_t stop = begin + span;
+  while (nul < stop) {
+    out.append(buffer.get() + begin, nul - begin);
+    begin = nul + 1;
+    nul = nulFrom(begin);
   }
-};
+  out.append(buffer.get() + begin, stop - begin);
+  begin = stop;
+  position += span;
+}
 
 FileTable::FileTable(platform::FileSystem& fs, StatementObserver* observer)
     : fs_(fs), observer_(observer) {}
@@ -79,20 +94,12 @@ FileTable::~FileTable() {
   }
 }
 
-FileTable::Channel& FileTable::openChannel(int64_t channel) {
-  if (!validChannel(channel)) raiseError(err::kBadChannel);
-  if (!channels_[static_cast<size_t>(channel)]) raiseError(err::kNotOpen);
-  return *channels_[static_cast<size_t>(channel)];
-}
-
-const FileTable::Channel& FileTable::openChannel(int64_t channel) const {
-  if (!validChannel(channel)) raiseError(err::kBadChannel);
-  if (!channels_[static_cast<size_t>(channel)]) raiseError(err::kNotOpen);
-  return *channels_[static_cast<size_t>(channel)];
+void FileTable::raiseChannelError(int64_t channel) const {
+  raiseError(validChannel(channel) ? err::kNotOpen : err::kBadChannel);
 }
 
 bool FileTable::isOpen(int64_t channel) const {
-  return validChannel(channel) && channels_[static_cast<size_t>(channel)];
+  return openOrNull(channel) != nullptr;
 }
 
 bool FileTable::fileExists(const ByteString& name, ByteString* fullPath) {
@@ -227,35 +234,25 @@ void FileTable::readLine(int64_t channel, ByteString& line,
         break;
       }
       const char* data = ch.buffer.get() + ch.begin;
-      size_t avail = ch.end - ch.begin;
+      const size_t avail = ch.end - ch.begin;
       const char* cr = static_cast<const char*>(std::memchr(data, kCR, avail));
       size_t span = cr != nullptr ? static_cast<size_t>(cr - data) : avail;
       bool ended = cr != nullptr;
-      size_t terminator = ended ? 1 : 0;
       if (markOffset >= ch.position && markOffset - ch.position < span &&
           static_cast<unsigned char>(data[markOffset - ch.position]) ==
               EndOfFileMark) {
         span = static_cast<size_t>(markOffset - ch.position);
         ended = true;
-        terminator = 1;
         cr = nullptr;
       }
       if (out.size() + span > static_cast<size_t>(ByteString::kMaxLength)) {
         raiseError(err::kStringTooLong);
       }
-      // Copy the span without its NUL bytes.
-      const char* p = data;
-      const char* stop = data + span;
-      while (p < stop) {
-        const char* nul = static_cast<const char*>(
-            std::memchr(p, 0, static_cast<size_t>(stop - p)));
-        const char* segmentEnd = nul != nullptr ? nul : stop;
-        out.append(p, static_cast<size_t>(segmentEnd - p));
-        p = nul != nullptr ? nul + 1 : stop;
-      }
-      ch.begin += span + terminator;
-      ch.position += span + terminator;
+      ch.takeWithoutNul(out, span);
       if (!ended) continue;
+      // The terminator: the CR or the final mark.
+      ++ch.begin;
+      ++ch.position;
       if (cr != nullptr) {
         // CR LF is one terminator, also when the LF starts the next block.
         if (ch.begin == ch.end) ch.refill();
@@ -291,21 +288,7 @@ void FileTable::checkOutputChannel(int64_t channel) { openChannel(channel); }
 void FileTable::writeBytes(int64_t channel, std::string_view bytes) {
   Channel& ch = openChannel(channel);
   if (ch.mode == FileMode::Input) raiseError(err::kBadFileMode);
-  ch.position += bytes.size();
-  ch.size = std::max(ch.size, ch.position);
-  if (bytes.size() <= kBufferBytes - ch.end) {
-    std::memcpy(ch.buffer.get() + ch.end, bytes.data(), bytes.size());
-    ch.end += bytes.size();
-    if (ch.end == kBufferBytes) check(ch.flush());
-    return;
-  }
-  check(ch.flush());
-  if (bytes.size() >= kBufferBytes) {
-    check(ch.file->write(bytes.data(), bytes.size()));
-  } else {
-    std::memcpy(ch.buffer.get(), bytes.data(), bytes.size());
-    ch.end = bytes.size();
-  }
+  ch.put(bytes);
 }
 
 int FileTable::column(int64_t channel) const {

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <source_location>
+#include <string>
 #include <string_view>
 
 #include "platform/file_system.h"
@@ -69,10 +72,80 @@ class FileTable {
   bool isOpen(int64_t channel) const;
 
  private:
-  struct Channel;
-  Channel& openChannel(int64_t channel);
-  const Channel& openChannel(int64_t channel) const;
+  // Input is read and output written through one buffer of this size per
+  // channel, so that a line costs no system call of its own.
+  static constexpr size_t kBufferBytes = size_t{1} << 16;
+
+  struct Channel {
+    FileMode mode = FileMode::Input;
+    std::string path;  // full path as resolved at open
+    std::unique_ptr<platform::File> file;
+    // Input: the length at open. Output and Append: raised by writes.
+    uint64_t size = 0;
+    // Offset of the next byte read or written (the program's view;
+    // buffered bytes already count).
+    uint64_t position = 0;
+    int column = 0;
+
+    // Input: buffer[begin, end) holds the file's bytes from position on.
+    // Output and Append: buffer[0, end) holds bytes not yet written.
+    std::unique_ptr<char[]> buffer;
+    size_t begin = 0;
+    size_t end = 0;
+    // Input: index of the first NUL byte in buffer[begin, end), or end
+    // when there is none. NUL bytes are rare: searching for the next one
+    // once per block, and again only after one has been passed, spares
+    // every line a second scan of its bytes.
+    size_t nul = 0;
+
+    // Adds bytes to the buffered output. Defined here so that the print
+    // path copies an item straight into the buffer.
+    void put(std::string_view bytes) {
+      if (bytes.size() < kBufferBytes - end) {  // the buffer stays unfilled
+        std::memcpy(buffer.get() + end, bytes.data(), bytes.size());
+        end += bytes.size();
+        position += bytes.size();
+        if (size < position) size = position;
+        return;
+      }
+      putAndWriteOut(bytes);
+    }
+    // put for bytes that fill the buffer: the buffer is written out.
+    void putAndWriteOut(std::string_view bytes);
+    // Writes out the buffered output; the buffer is emptied also when the
+    // write fails (the failure is reported once, as the run-time error).
+    int flush();
+    // Reads the next block after the buffered input; false at the
+    // physical end of the file.
+    bool refill();
+    // Index of the first NUL byte in buffer[from, end), or end.
+    size_t nulFrom(size_t from) const;
+    // Appends the next span bytes of the input to out, dropping NUL bytes,
+    // and consumes them.
+    void takeWithoutNul(std::string& out, size_t span);
+  };
+
+  // The channel's record, or null when it is not open (or out of range).
+  Channel* openOrNull(int64_t channel) const {
+    return channel >= 1 && channel <= kChannels
+               ? channels_[static_cast<size_t>(channel)].get()
+               : nullptr;
+  }
+  // The open channel: 50 outside 1..255, 57 when not open.
+  Channel& openChannel(int64_t channel) {
+    if (Channel* ch = openOrNull(channel)) return *ch;
+    raiseChannelError(channel);
+  }
+  const Channel& openChannel(int64_t channel) const {
+    if (const Channel* ch = openOrNull(channel)) return *ch;
+    raiseChannelError(channel);
+  }
+  [[noreturn]] void raiseChannelError(int64_t channel) const;
   void closeChannel(Channel& ch);
+
+  // The print path writes the bytes of a file print statement straight
+  // into the channel's buffer, with one look-up of the channel.
+  friend class Printer;
 
   platform::FileSystem& fs_;
   StatementObserver* observer_;

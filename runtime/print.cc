@@ -43,6 +43,27 @@ int64_t appendSeparator(std::string& out, PrintSeparator separator,
   return column;
 }
 
+// The bytes of the separator after an item on a target without a width
+// (a file); *column is where the item ended and becomes the column after
+// the separator.
+std::string_view fileSeparatorBytes(PrintSeparator separator, int64_t* column) {
+  static constexpr std::string_view kZoneBlanks = "              ";
+  static_assert(kZoneBlanks.size() == printZoneWidth);
+  switch (separator) {
+    case PrintSeparator::EndOfStatement:
+      *column = 0;
+      return kLineEnd;
+    case PrintSeparator::Semicolon:
+      break;
+    case PrintSeparator::Comma: {
+      const int64_t blanks = printZoneWidth - *column % printZoneWidth;
+      *column = (*column + blanks) & kColumnMask;
+      return kZoneBlanks.substr(0, static_cast<size_t>(blanks));
+    }
+  }
+  return kLineEnd.substr(0, 0);
+}
+
 std::string workingBuffer(size_t itemSize) {
   std::string out;
   try {
@@ -70,22 +91,6 @@ void printToWindow(ScreenWindow* window, std::string_view item,
   column += static_cast<int64_t>(item.size());
   appendSeparator(out, separator, column, width);
   window->writeText(out);
-}
-
-void printToFile(FileTable& files, int64_t channel, std::string_view item,
-                 PrintSeparator separator) {
-  // Files have no width: lines are never broken, the column just grows.
-  int64_t column =
-      (files.column(channel) + static_cast<int64_t>(item.size())) & kColumnMask;
-  std::string tail;
-  column = appendSeparator(tail, separator, column, 0) & kColumnMask;
-  // The file output is buffered, so handing over the item and the
-  // separator's bytes separately gives the same bytes without copying the
-  // item. The item is always handed over, so that a channel not open for
-  // writing fails even for an empty item.
-  files.writeBytes(channel, item);
-  if (!tail.empty()) files.writeBytes(channel, tail);
-  files.setColumn(channel, static_cast<int>(column));
 }
 
 }  // namespace
@@ -117,13 +122,49 @@ void Printer::selectOutputFile(int64_t channel, std::source_location where) {
   channel_ = channel;
 }
 
+// Inline: this is the print path of every line that the conversion writes.
+inline void Printer::printToFile(FileTable::Channel& target,
+                                 std::initializer_list<std::string_view> parts,
+                                 PrintSeparator separator) {
+  // Checked before any byte is handed over, so that a channel not open for
+  // writing fails even for an empty item.
+  if (target.mode == FileMode::Input) raiseError(err::kBadFileMode);
+  // Files have no width: lines are never broken, the column just grows.
+  int64_t column = target.column;
+  for (const std::string_view part : parts) {
+    target.put(part);
+    column += static_cast<int64_t>(part.size());
+  }
+  column &= kColumnMask;
+  const std::string_view tail = fileSeparatorBytes(separator, &column);
+  if (!tail.empty()) target.put(tail);
+  target.column = static_cast<int>(column);
+}
+
 void Printer::printString(const ByteString& item, PrintSeparator separator) {
   try {
     if (toWindow_) {
       printToWindow(window_, item.view(), separator);
     } else {
-      printToFile(files_, channel_, item.view(), separator);
+      printToFile(files_.openChannel(channel_), {item.view()}, separator);
     }
+  } catch (RuntimeError& e) {
+    e.setLine(statementLine_);
+    throw;
+  }
+}
+
+void Printer::printFileStatement(int64_t channel,
+                                 std::initializer_list<std::string_view> parts,
+                                 PrintSeparator separator,
+                                 std::source_location where) {
+  statementLine_ = where.line();
+  if (observer_ != nullptr) observer_->statementStart(statementLine_);
+  try {
+    FileTable::Channel& target = files_.openChannel(channel);
+    toWindow_ = false;
+    channel_ = channel;
+    printToFile(target, parts, separator);
   } catch (RuntimeError& e) {
     e.setLine(statementLine_);
     throw;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <source_location>
+#include <string_view>
 
 #include "runtime/byte_string.h"
 #include "runtime/file_table.h"
@@ -32,12 +34,26 @@ class Printer {
                                              std::source_location::current());
 
   void printString(const ByteString& item, PrintSeparator separator);
+  // A whole print statement to a file channel with one string item made of
+  // the given parts, one after the other: the statement start, the errors
+  // and the bytes of selectOutputFile followed by printString of the joined
+  // parts, without joining them first.
+  void printFileStatement(
+      int64_t channel, std::initializer_list<std::string_view> parts,
+      PrintSeparator separator,
+      std::source_location where = std::source_location::current());
   void printNumber(float value, PrintSeparator separator);
   // The blanks that move the print position to column n (0..255, else 5);
   // may write a line end to the target first.
   ByteString tabTo(int64_t n);
 
  private:
+  // A string item made of the given parts, one after the other, to an
+  // open file channel: the parts are copied straight into its output.
+  static void printToFile(FileTable::Channel& target,
+                          std::initializer_list<std::string_view> parts,
+                          PrintSeparator separator);
+
   FileTable& files_;
   ScreenWindow* window_;
   StatementObserver* observer_;
