@@ -60,20 +60,7 @@ expect_closed() {
   [[ $(tr -cd '\032' < "$1" | wc -c) -eq 1 ]] || fail "$1: several 0x1A"
 }
 
-records() { grep -c $'^#E\r$' "$1"; }
-
-make_log() {
-  awk -v n="$2" 'BEGIN {
-    handle = sprintf("guest%11s", "")
-    printf "- FOO  MES(03) Free talk -\r\n"
-    for (i = 1; i <= n; i++) {
-      m = (i - 1) % 99999 + 1  # message numbers have five digits
-      printf "%05d/%05d XYZ%05d  %s Title %d\r\n", m, m, m, handle, i
-      printf "(03)   96/12/31 23:59  \r\n"
-      printf "body of message %d\r\nsecond line\r\n\r\n", i
-    }
-  }' > "$1"
-}
+. "$(dirname "$0")/program_test_logs.sh"
 
 # Starts the program in a new 80 x 24 session; its exit code goes to
 # $work/NAME.rc.

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/listed_search.h"
 #include "platform/wildcard.h"
 
 namespace tess::platform {
@@ -267,21 +268,6 @@ bool describe(const std::string& path, std::string name, DirEntry* entry) {
   return true;
 }
 
-class PosixSearch : public DirectorySearch {
- public:
-  explicit PosixSearch(std::vector<DirEntry> entries)
-      : entries_(std::move(entries)) {}
-  bool next(DirEntry* entry) override {
-    if (index_ >= entries_.size()) return false;
-    *entry = entries_[index_++];
-    return true;
-  }
-
- private:
-  std::vector<DirEntry> entries_;
-  size_t index_ = 1;  // entry 0 went out with the first match
-};
-
 // True when the folder part of a full path names an existing folder: a
 // missing file in an existing folder is "not found", a missing folder is a
 // bad path.
@@ -457,7 +443,7 @@ class PosixFileSystem : public FileSystem {
     }
     if (entries.empty()) return nullptr;
     *first = entries.front();
-    return std::make_unique<PosixSearch>(std::move(entries));
+    return std::make_unique<ListedSearch>(std::move(entries));
   }
 
   bool isSeparator(unsigned char byte) const override { return byte == '/'; }

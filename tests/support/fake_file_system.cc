@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/listed_search.h"
 #include "platform/wildcard.h"
 
 namespace tess::testing {
@@ -112,21 +113,6 @@ class FakeFileSystem::FakeFile : public platform::File {
   Share share_;
   uint64_t position_ = 0;
   bool closed_ = false;
-};
-
-class FakeFileSystem::FakeSearch : public platform::DirectorySearch {
- public:
-  explicit FakeSearch(std::vector<DirEntry> entries)
-      : entries_(std::move(entries)) {}
-  bool next(DirEntry* entry) override {
-    if (index_ >= entries_.size()) return false;
-    *entry = entries_[index_++];
-    return true;
-  }
-
- private:
-  std::vector<DirEntry> entries_;
-  size_t index_ = 1;  // entry 0 was handed out by findFirst
 };
 
 FakeFileSystem::FakeFileSystem(Style style) : style_(style) {
@@ -503,7 +489,7 @@ std::unique_ptr<platform::DirectorySearch> FakeFileSystem::findFirst(
   }
   if (entries.empty()) return nullptr;
   *first = entries.front();
-  return std::make_unique<FakeSearch>(std::move(entries));
+  return std::make_unique<platform::ListedSearch>(std::move(entries));
 }
 
 }  // namespace tess::testing

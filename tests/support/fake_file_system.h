@@ -115,7 +115,6 @@ class FakeFileSystem : public platform::FileSystem {
  private:
   struct Node;
   class FakeFile;
-  class FakeSearch;
   friend class FakeFile;
 
   std::string key(std::string_view full) const;
