@@ -1,6 +1,7 @@
 #include "shell/run_driver.h"
 
 #include "runtime/runtime_error.h"
+#include "shell/output_file.h"
 
 namespace tess {
 
@@ -75,9 +76,6 @@ constexpr const char* kBadName2 =
     "\x83\x70\x83\x58\x82\xE2\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\x82\xF0"
     "\x83\x60\x83\x46\x83\x62\x83\x4E\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3"
     "\x82\xA2\x81\x42";
-
-// A name that the save dialog returned, rejected by the open.
-class RejectedName {};
 
 }  // namespace
 
@@ -159,36 +157,22 @@ bool RunDriver::chooseOutput() {
     }
     if (outputChoice_ == outputPath_) {
       // The file of the previous run: the records are added to it.
-      files_.openFile(outputPath_, FileMode::Append, ShareMode::DenyWrite,
-                      kOutputChannel);
+      openAppendedOutput(files_, outputPath_, kOutputChannel);
       return true;
     }
     outputPath_ = outputChoice_;
     try {
-      openNewOutput();
+      // Only the opening of a new output file is guarded: an unusable name
+      // asks again, an existing file is replaced. Any other error ends the
+      // run with its report.
+      openNewOutput(files_, outputPath_, kOutputChannel);
       return true;
-    } catch (const RejectedName&) {
+    } catch (const RejectedOutput&) {
       printLine("");
       outputPath_.clear();
       printLine(kBadName1);
       printLine(kBadName2);
     }
-  }
-}
-
-void RunDriver::openNewOutput() {
-  // Only the opening of a new output file is guarded: an unusable name asks
-  // again, an existing file is replaced. Any other error, and any error while
-  // replacing, ends the run with its report.
-  try {
-    files_.openFile(outputPath_, FileMode::Output, ShareMode::DenyWrite,
-                    kOutputChannel);
-  } catch (const RuntimeError& e) {
-    if (e.number() == err::kBadFileName) throw RejectedName();
-    if (e.number() != err::kFileExists) throw;
-    files_.deleteFile(outputPath_);
-    files_.openFile(outputPath_, FileMode::Output, ShareMode::DenyWrite,
-                    kOutputChannel);
   }
 }
 

@@ -42,7 +42,6 @@ class RunDriver {
       std::source_location where = std::source_location::current());
   void printBanner();
   bool chooseOutput();
-  void openNewOutput();
   // The file-name part of path as the directory search reports it, or
   // previous when the search finds nothing.
   ByteString foundName(int64_t slot, const ByteString& path,
