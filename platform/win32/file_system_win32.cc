@@ -256,6 +256,14 @@ std::unique_ptr<File> openReplacingFile(const std::string& full, Share share,
     *error = kNotRegularFileError;
     return nullptr;
   }
+  // Read-only is refused whoever asks (the open alone lets some file
+  // systems' administrators through).
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(handle, &info) &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    *error = 75;
+    return nullptr;
+  }
   return file;
 }
 
