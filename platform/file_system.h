@@ -16,6 +16,27 @@ namespace tess::platform {
 enum class Access { Read, Write, ReadWrite };
 enum class Share { DenyNone, DenyRead, DenyWrite, Exclusive };
 
+// What a path names, symbolic links followed.
+enum class FileKind {
+  Missing,
+  Regular,
+  Directory,
+  Fifo,
+  Device,
+  Socket,
+  Other
+};
+
+// A path that names something other than a regular file or a folder (a
+// device, a FIFO, a socket): it is never emptied or written anew.
+constexpr bool isSpecialFile(FileKind kind) {
+  return kind == FileKind::Fifo || kind == FileKind::Device ||
+         kind == FileKind::Socket || kind == FileKind::Other;
+}
+
+// The error of openForReplacing for such a path (device error).
+constexpr int kNotRegularFileError = 53;
+
 class File {
  public:
   virtual ~File() = default;
@@ -26,6 +47,11 @@ class File {
   virtual int write(const void* buffer, size_t n) = 0;
   virtual int seek(uint64_t offset) = 0;
   virtual int size(uint64_t* bytes) = 0;
+  // Empties the file; the next write goes to offset 0.
+  virtual int truncate() = 0;
+  // What identifies the file itself, by whatever path it was opened: equal
+  // for two handles on one file (through a link too), empty when unknown.
+  virtual std::string identity() = 0;
   // Releases the handle (and the sharing it held).
   virtual int close() = 0;
 };
@@ -60,8 +86,21 @@ class FileSystem {
   // Opens an existing file, or creates it first when create is set.
   // Errors use the open table (access denied and sharing conflicts: 75).
   virtual std::unique_ptr<File> open(const std::string& full, Access access,
-                                     Share share, bool create,
-                                     int* error) = 0;
+                                     Share share, bool create, int* error) = 0;
+  // Opens the file at full for writing it anew, in place: an existing file
+  // is opened as it is (never deleted and made again; a symbolic link is
+  // followed and stays), a missing one is created (the target of a dangling
+  // link too). The sharing is claimed as open() claims it, for writing, and
+  // the file is left for the caller to empty (File::truncate) once it has
+  // checked it. Refused: anything that is not a regular file
+  // (kNotRegularFileError; a device is not even opened), a folder and a file
+  // the user may not write (75), a file another opener holds against
+  // writing (75), and a file that changed between its opening and the claim
+  // (75: another program took it meanwhile).
+  virtual std::unique_ptr<File> openForReplacing(const std::string& full,
+                                                 Share share, int* error) = 0;
+  // What the resolved path names.
+  virtual FileKind kindOf(const std::string& full) = 0;
   // Deletes a file; the caller has already checked existence and open
   // channels. Any failure is 75.
   virtual int removeFile(const std::string& full) = 0;

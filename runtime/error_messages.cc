@@ -15,41 +15,164 @@ struct ErrorText {
 };
 
 constexpr std::array kErrorTexts{
-    ErrorText{err::kReturnWithoutCall, "return without call", ""},
-    ErrorText{err::kIllegalArgument, "illegal argument", ""},
-    ErrorText{err::kOverflow, "number too large", ""},
-    ErrorText{err::kOutOfMemory, "out of memory", ""},
-    ErrorText{err::kSubscriptOutOfRange, "index out of range", ""},
-    ErrorText{err::kDivisionByZero, "division by zero", ""},
-    ErrorText{err::kFixedStringAssignment, "type mismatch", ""},
-    ErrorText{err::kStringTooLong, "line too long", ""},
-    ErrorText{err::kResumeWithoutError, "resume without error", ""},
-    ErrorText{err::kSystemError, "system error", ""},
-    ErrorText{err::kDeviceTimeout, "device timeout", ""},
-    ErrorText{err::kBadChannel, "bad file number", ""},
-    ErrorText{err::kBadFileMode, "bad file mode", ""},
-    ErrorText{err::kAlreadyOpen, "file already open", ""},
-    ErrorText{err::kDeviceError, "device I/O error", ""},
-    ErrorText{err::kInputPastEnd, "input past end of file", ""},
-    ErrorText{err::kBadFileName, "bad file name or folder not found", ""},
-    ErrorText{err::kNotOpen, "file not open", ""},
-    ErrorText{err::kRecordTooLong, "record too long", ""},
-    ErrorText{err::kDeviceFault, "device fault", ""},
-    ErrorText{err::kDiskIoError, "disk I/O error", ""},
-    ErrorText{err::kFileNotFound, "file not found", ""},
-    ErrorText{err::kFileExists, "file already exists", ""},
-    ErrorText{err::kCannotCreate, "cannot create file", ""},
-    ErrorText{err::kTooManyFiles, "too many files open", ""},
-    ErrorText{err::kDiskFull, "disk full", ""},
-    ErrorText{err::kDiskNotReadable, "disk not readable", ""},
-    ErrorText{err::kDriveNotReady, "drive not ready", ""},
-    ErrorText{err::kWriteProtected, "write-protected", ""},
+    // 呼び出しのない復帰です
+    ErrorText{err::kReturnWithoutCall, "return without call",
+              "\x8C\xC4\x82\xD1\x8F\x6F\x82\xB5\x82\xCC\x82\xC8\x82\xA2"
+              "\x95\x9C\x8B\x41\x82\xC5\x82\xB7"},
+    // 引数が正しくありません
+    ErrorText{err::kIllegalArgument, "illegal argument",
+              "\x88\xF8\x90\x94\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xA0"
+              "\x82\xE8\x82\xDC\x82\xB9\x82\xF1"},
+    // 数値が大きすぎます
+    ErrorText{err::kOverflow, "number too large",
+              "\x90\x94\x92\x6C\x82\xAA\x91\xE5\x82\xAB\x82\xB7\x82\xAC"
+              "\x82\xDC\x82\xB7"},
+    // メモリが足りません
+    ErrorText{err::kOutOfMemory, "out of memory",
+              "\x83\x81\x83\x82\x83\x8A\x82\xAA\x91\xAB\x82\xE8\x82\xDC"
+              "\x82\xB9\x82\xF1"},
+    // 表の範囲外です
+    ErrorText{err::kSubscriptOutOfRange, "index out of range",
+              "\x95\x5C\x82\xCC\x94\xCD\x88\xCD\x8A\x4F\x82\xC5\x82\xB7"},
+    // 0で割りました
+    ErrorText{err::kDivisionByZero, "division by zero",
+              "\x30\x82\xC5\x8A\x84\x82\xE8\x82\xDC\x82\xB5\x82\xBD"},
+    // 固定長の文字列には代入できません
+    ErrorText{err::kFixedStringAssignment, "type mismatch",
+              "\x8C\xC5\x92\xE8\x92\xB7\x82\xCC\x95\xB6\x8E\x9A\x97\xF1"
+              "\x82\xC9\x82\xCD\x91\xE3\x93\xFC\x82\xC5\x82\xAB\x82\xDC"
+              "\x82\xB9\x82\xF1"},
+    // 文字列が長すぎます
+    ErrorText{err::kStringTooLong, "line too long",
+              "\x95\xB6\x8E\x9A\x97\xF1\x82\xAA\x92\xB7\x82\xB7\x82\xAC"
+              "\x82\xDC\x82\xB7"},
+    // エラー処理中ではありません
+    ErrorText{err::kResumeWithoutError, "resume without error",
+              "\x83\x47\x83\x89\x81\x5B\x8F\x88\x97\x9D\x92\x86\x82\xC5"
+              "\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"},
+    // システムエラーです
+    ErrorText{err::kSystemError, "system error",
+              "\x83\x56\x83\x58\x83\x65\x83\x80\x83\x47\x83\x89\x81\x5B"
+              "\x82\xC5\x82\xB7"},
+    // デバイスが応答しません
+    ErrorText{err::kDeviceTimeout, "device timeout",
+              "\x83\x66\x83\x6F\x83\x43\x83\x58\x82\xAA\x89\x9E\x93\x9A"
+              "\x82\xB5\x82\xDC\x82\xB9\x82\xF1"},
+    // ファイル番号が正しくありません
+    ErrorText{err::kBadChannel, "bad file number",
+              "\x83\x74\x83\x40\x83\x43\x83\x8B\x94\xD4\x8D\x86\x82\xAA"
+              "\x90\xB3\x82\xB5\x82\xAD\x82\xA0\x82\xE8\x82\xDC\x82\xB9"
+              "\x82\xF1"},
+    // ファイルモードが正しくありません
+    ErrorText{err::kBadFileMode, "bad file mode",
+              "\x83\x74\x83\x40\x83\x43\x83\x8B\x83\x82\x81\x5B\x83\x68"
+              "\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xA0\x82\xE8\x82\xDC"
+              "\x82\xB9\x82\xF1"},
+    // ファイルはすでに開かれています
+    ErrorText{err::kAlreadyOpen, "file already open",
+              "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCD\x82\xB7\x82\xC5"
+              "\x82\xC9\x8A\x4A\x82\xA9\x82\xEA\x82\xC4\x82\xA2\x82\xDC"
+              "\x82\xB7"},
+    // デバイスエラーです
+    ErrorText{err::kDeviceError, "device I/O error",
+              "\x83\x66\x83\x6F\x83\x43\x83\x58\x83\x47\x83\x89\x81\x5B"
+              "\x82\xC5\x82\xB7"},
+    // ファイルの終わりを越えて読もうとしました
+    ErrorText{err::kInputPastEnd, "input past end of file",
+              "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x8F\x49\x82\xED"
+              "\x82\xE8\x82\xF0\x89\x7A\x82\xA6\x82\xC4\x93\xC7\x82\xE0"
+              "\x82\xA4\x82\xC6\x82\xB5\x82\xDC\x82\xB5\x82\xBD"},
+    // ファイル名かフォルダが正しくありません
+    ErrorText{err::kBadFileName, "bad file name or folder not found",
+              "\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\x82\xA9\x83\x74"
+              "\x83\x48\x83\x8B\x83\x5F\x82\xAA\x90\xB3\x82\xB5\x82\xAD"
+              "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"},
+    // ファイルが開かれていません
+    ErrorText{err::kNotOpen, "file not open",
+              "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x8A\x4A\x82\xA9"
+              "\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB9\x82\xF1"},
+    // レコードが長すぎます
+    ErrorText{err::kRecordTooLong, "record too long",
+              "\x83\x8C\x83\x52\x81\x5B\x83\x68\x82\xAA\x92\xB7\x82\xB7"
+              "\x82\xAC\x82\xDC\x82\xB7"},
+    // デバイスの障害です
+    ErrorText{err::kDeviceFault, "device fault",
+              "\x83\x66\x83\x6F\x83\x43\x83\x58\x82\xCC\x8F\xE1\x8A\x51"
+              "\x82\xC5\x82\xB7"},
+    // ディスクの読み書きに失敗しました
+    ErrorText{err::kDiskIoError, "disk I/O error",
+              "\x83\x66\x83\x42\x83\x58\x83\x4E\x82\xCC\x93\xC7\x82\xDD"
+              "\x8F\x91\x82\xAB\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC"
+              "\x82\xB5\x82\xBD"},
+    // ファイルが見つかりません
+    ErrorText{err::kFileNotFound, "file not found",
+              "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x8C\xA9\x82\xC2"
+              "\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1"},
+    // ファイルはすでにあります
+    ErrorText{err::kFileExists, "file already exists",
+              "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCD\x82\xB7\x82\xC5"
+              "\x82\xC9\x82\xA0\x82\xE8\x82\xDC\x82\xB7"},
+    // ファイルを作成できません
+    ErrorText{err::kCannotCreate, "cannot create file",
+              "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x8D\xEC\x90\xAC"
+              "\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1"},
+    // 開いているファイルが多すぎます
+    ErrorText{err::kTooManyFiles, "too many files open",
+              "\x8A\x4A\x82\xA2\x82\xC4\x82\xA2\x82\xE9\x83\x74\x83\x40"
+              "\x83\x43\x83\x8B\x82\xAA\x91\xBD\x82\xB7\x82\xAC\x82\xDC"
+              "\x82\xB7"},
+    // ディスクがいっぱいです
+    ErrorText{err::kDiskFull, "disk full",
+              "\x83\x66\x83\x42\x83\x58\x83\x4E\x82\xAA\x82\xA2\x82\xC1"
+              "\x82\xCF\x82\xA2\x82\xC5\x82\xB7"},
+    // アクセスが許可されていません
+    ErrorText{err::kPermissionDenied, "permission denied",
+              "\x83\x41\x83\x4E\x83\x5A\x83\x58\x82\xAA\x8B\x96\x89\xC2"
+              "\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB9\x82\xF1"},
+    // ディスクを読み取れません
+    ErrorText{err::kDiskNotReadable, "disk not readable",
+              "\x83\x66\x83\x42\x83\x58\x83\x4E\x82\xF0\x93\xC7\x82\xDD"
+              "\x8E\xE6\x82\xEA\x82\xDC\x82\xB9\x82\xF1"},
+    // ドライブの準備ができていません
+    ErrorText{err::kDriveNotReady, "drive not ready",
+              "\x83\x68\x83\x89\x83\x43\x83\x75\x82\xCC\x8F\x80\x94\xF5"
+              "\x82\xAA\x82\xC5\x82\xAB\x82\xC4\x82\xA2\x82\xDC\x82\xB9"
+              "\x82\xF1"},
+    // 書き込みが禁止されています
+    ErrorText{err::kWriteProtected, "write-protected",
+              "\x8F\x91\x82\xAB\x8D\x9E\x82\xDD\x82\xAA\x8B\xD6\x8E\x7E"
+              "\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB7"},
+    // 書き込みが許可されていないか、ほかのプログラムが使用中です
     ErrorText{err::kAccessDenied,
-              "permission denied or in use by another program", ""},
-    ErrorText{err::kStringStorageFull, "out of string space", ""},
-    ErrorText{err::kPrintBufferUnavailable, "print buffer unavailable", ""},
-    ErrorText{err::kNoWindow, "window not available", ""},
-    ErrorText{err::kWrongWindowKind, "wrong window kind", ""},
+              "permission denied or in use by another program",
+              "\x8F\x91\x82\xAB\x8D\x9E\x82\xDD\x82\xAA\x8B\x96\x89\xC2"
+              "\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xC8\x82\xA2\x82\xA9"
+              "\x81\x41\x82\xD9\x82\xA9\x82\xCC\x83\x76\x83\x8D\x83\x4F"
+              "\x83\x89\x83\x80\x82\xAA\x8E\x67\x97\x70\x92\x86\x82\xC5"
+              "\x82\xB7"},
+    // パスが見つかりません
+    ErrorText{err::kPathNotFound, "path not found",
+              "\x83\x70\x83\x58\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8"
+              "\x82\xDC\x82\xB9\x82\xF1"},
+    // 文字列の領域が足りません
+    ErrorText{err::kStringStorageFull, "out of string space",
+              "\x95\xB6\x8E\x9A\x97\xF1\x82\xCC\x97\xCC\x88\xE6\x82\xAA"
+              "\x91\xAB\x82\xE8\x82\xDC\x82\xB9\x82\xF1"},
+    // 出力用のバッファを確保できません
+    ErrorText{err::kPrintBufferUnavailable, "print buffer unavailable",
+              "\x8F\x6F\x97\xCD\x97\x70\x82\xCC\x83\x6F\x83\x62\x83\x74"
+              "\x83\x40\x82\xF0\x8A\x6D\x95\xDB\x82\xC5\x82\xAB\x82\xDC"
+              "\x82\xB9\x82\xF1"},
+    // ウィンドウがありません
+    ErrorText{err::kNoWindow, "window not available",
+              "\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xAA\x82\xA0"
+              "\x82\xE8\x82\xDC\x82\xB9\x82\xF1"},
+    // ウィンドウの種類が正しくありません
+    ErrorText{err::kWrongWindowKind, "wrong window kind",
+              "\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xCC\x8E\xED"
+              "\x97\xDE\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xA0\x82\xE8"
+              "\x82\xDC\x82\xB9\x82\xF1"},
+
 };
 
 const ErrorText* find(uint16_t number) {

@@ -110,43 +110,50 @@ bool FileTable::fileExists(const ByteString& name, ByteString* fullPath) {
   return true;
 }
 
+platform::FileKind FileTable::fileKind(const ByteString& name) {
+  std::string full;
+  if (!fs_.fullPath(name.view(), &full)) return platform::FileKind::Missing;
+  return fs_.kindOf(full);
+}
+
+platform::Share FileTable::checkOpening(const ByteString& name, FileMode mode,
+                                        ShareMode share, int64_t channel) {
+  if (name.size() > kMaxNameBytes) raiseError(err::kBadFileName);
+  if (!validChannel(channel)) raiseError(err::kBadChannel);
+  if (channels_[static_cast<size_t>(channel)]) {
+    raiseError(err::kAlreadyOpen);
+  }
+
+  // Mode and sharing: the omitted clause lets readers share with
+  // everyone and keeps other writers away from an output file.
+  if (mode != FileMode::Input && mode != FileMode::Output &&
+      mode != FileMode::Append) {
+    raiseError(err::kBadFileMode);
+  }
+  const bool reading = mode == FileMode::Input;
+  if (share == ShareMode::Default) {
+    share = reading ? ShareMode::DenyNone : ShareMode::DenyWrite;
+  }
+  switch (share) {
+    case ShareMode::DenyWrite:
+      return platform::Share::DenyWrite;
+    case ShareMode::DenyRead:
+      raiseError(err::kBadFileMode);  // refused for every mode used here
+    case ShareMode::DenyNone:
+      if (!reading) raiseError(err::kBadFileMode);
+      return platform::Share::DenyNone;
+    case ShareMode::Exclusive:
+      return platform::Share::Exclusive;
+    default:
+      raiseError(err::kBadFileMode);
+  }
+}
+
 void FileTable::openFile(const ByteString& name, FileMode mode, ShareMode share,
                          int64_t channel, std::source_location where) {
   try {
     if (observer_ != nullptr) observer_->statementStart(where.line());
-    if (name.size() > kMaxNameBytes) raiseError(err::kBadFileName);
-    if (!validChannel(channel)) raiseError(err::kBadChannel);
-    if (channels_[static_cast<size_t>(channel)]) {
-      raiseError(err::kAlreadyOpen);
-    }
-
-    // Mode and sharing: the omitted clause lets readers share with
-    // everyone and keeps other writers away from an output file.
-    if (mode != FileMode::Input && mode != FileMode::Output &&
-        mode != FileMode::Append) {
-      raiseError(err::kBadFileMode);
-    }
-    const bool reading = mode == FileMode::Input;
-    if (share == ShareMode::Default) {
-      share = reading ? ShareMode::DenyNone : ShareMode::DenyWrite;
-    }
-    platform::Share osShare;
-    switch (share) {
-      case ShareMode::DenyWrite:
-        osShare = platform::Share::DenyWrite;
-        break;
-      case ShareMode::DenyRead:
-        raiseError(err::kBadFileMode);  // refused for every mode used here
-      case ShareMode::DenyNone:
-        if (!reading) raiseError(err::kBadFileMode);
-        osShare = platform::Share::DenyNone;
-        break;
-      case ShareMode::Exclusive:
-        osShare = platform::Share::Exclusive;
-        break;
-      default:
-        raiseError(err::kBadFileMode);
-    }
+    const platform::Share osShare = checkOpening(name, mode, share, channel);
 
     std::string full;
     const bool resolved = fs_.fullPath(name.view(), &full);
@@ -175,43 +182,84 @@ void FileTable::openFile(const ByteString& name, FileMode mode, ShareMode share,
     std::unique_ptr<platform::File> file =
         fs_.open(full, access, osShare, create, &error);
     if (!file) check(error != 0 ? error : err::kSystemError);
-
-    auto ch = std::make_unique<Channel>();
-    ch->mode = mode;
-    ch->path = std::move(full);
-    ch->file = std::move(file);
-    try {
-      ch->buffer.reset(new char[kBufferBytes]);
-      check(ch->file->size(&ch->size));
-      if (mode == FileMode::Append) {
-        ch->position = ch->size;
-        if (ch->size > 0) {
-          // A final end-of-file mark is overwritten by the first write.
-          check(ch->file->seek(ch->size - 1));
-          unsigned char last = 0;
-          size_t got = 0;
-          check(ch->file->read(&last, 1, &got));
-          if (got == 1 && last == EndOfFileMark) {
-            ch->size -= 1;
-            ch->position = ch->size;
-          }
-          check(ch->file->seek(ch->position));
-        }
-      }
-    } catch (const std::bad_alloc&) {
-      ch->file->close();
-      raiseError(err::kOutOfMemory);
-    } catch (...) {
-      ch->file->close();
-      throw;
-    }
-    channels_[static_cast<size_t>(channel)] = std::move(ch);
+    install(std::move(file), std::move(full), mode, channel);
   } catch (RuntimeError& e) {
     e.setLine(where.line());
     throw;
   } catch (const std::bad_alloc&) {
     throw RuntimeError(err::kOutOfMemory, where.line());
   }
+}
+
+void FileTable::openReplacing(const ByteString& name, ShareMode share,
+                              int64_t channel, std::source_location where) {
+  try {
+    if (observer_ != nullptr) observer_->statementStart(where.line());
+    const platform::Share osShare =
+        checkOpening(name, FileMode::Output, share, channel);
+    std::string full;
+    if (!fs_.fullPath(name.view(), &full)) raiseError(err::kBadFileName);
+    int error = 0;
+    std::unique_ptr<platform::File> file =
+        fs_.openForReplacing(full, osShare, &error);
+    if (!file) check(error != 0 ? error : err::kSystemError);
+    // The file is held now; nothing of it changes before the checks.
+    try {
+      // A file that is open on a channel (by this name or another one, as
+      // the log chosen as the output) is never emptied.
+      const std::string id = file->identity();
+      for (const auto& ch : channels_) {
+        if (ch && (fs_.samePath(ch->path, full) ||
+                   (!id.empty() && ch->file->identity() == id))) {
+          raiseError(err::kAlreadyOpen);
+        }
+      }
+      check(file->truncate());
+    } catch (...) {
+      file->close();
+      throw;
+    }
+    install(std::move(file), std::move(full), FileMode::Output, channel);
+  } catch (RuntimeError& e) {
+    e.setLine(where.line());
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw RuntimeError(err::kOutOfMemory, where.line());
+  }
+}
+
+void FileTable::install(std::unique_ptr<platform::File> file, std::string full,
+                        FileMode mode, int64_t channel) {
+  auto ch = std::make_unique<Channel>();
+  ch->mode = mode;
+  ch->path = std::move(full);
+  ch->file = std::move(file);
+  try {
+    ch->buffer.reset(new char[kBufferBytes]);
+    check(ch->file->size(&ch->size));
+    if (mode == FileMode::Append) {
+      ch->position = ch->size;
+      if (ch->size > 0) {
+        // A final end-of-file mark is overwritten by the first write.
+        check(ch->file->seek(ch->size - 1));
+        unsigned char last = 0;
+        size_t got = 0;
+        check(ch->file->read(&last, 1, &got));
+        if (got == 1 && last == EndOfFileMark) {
+          ch->size -= 1;
+          ch->position = ch->size;
+        }
+        check(ch->file->seek(ch->position));
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    ch->file->close();
+    raiseError(err::kOutOfMemory);
+  } catch (...) {
+    ch->file->close();
+    throw;
+  }
+  channels_[static_cast<size_t>(channel)] = std::move(ch);
 }
 
 void FileTable::readLine(int64_t channel, ByteString& line,

@@ -45,6 +45,17 @@ class FileTable {
   void openFile(const ByteString& name, FileMode mode, ShareMode share,
                 int64_t channel,
                 std::source_location where = std::source_location::current());
+  // Opens name on channel in Output mode as a new, empty file, replacing a
+  // file that is there in place: it is opened (or created), held with its
+  // sharing, and only then emptied; never deleted. The checks and errors of
+  // openFile, and: 52 when the file is open on a channel (by any name), 53
+  // when the path names a device, FIFO or socket (nothing is written there),
+  // 75 when the user may not write the file or another program holds it.
+  void openReplacing(
+      const ByteString& name, ShareMode share, int64_t channel,
+      std::source_location where = std::source_location::current());
+  // What the name names (symbolic links followed).
+  platform::FileKind fileKind(const ByteString& name);
   // selectInputFile plus readLine: stores the next line of the channel
   // (without its terminator) into line. Error 54 when nothing is left.
   void readLine(int64_t channel, ByteString& line,
@@ -141,6 +152,14 @@ class FileTable {
     raiseChannelError(channel);
   }
   [[noreturn]] void raiseChannelError(int64_t channel) const;
+  // openFile's checks of name, channel, mode and sharing; the platform's
+  // sharing.
+  platform::Share checkOpening(const ByteString& name, FileMode mode,
+                               ShareMode share, int64_t channel);
+  // Enters an opened file as the channel (Append: at its end, before a final
+  // end-of-file mark).
+  void install(std::unique_ptr<platform::File> file, std::string full,
+               FileMode mode, int64_t channel);
   void closeChannel(Channel& ch);
 
   // The print path writes the bytes of a file print statement straight

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -365,6 +366,129 @@ TEST_F(FileTableTest, OutputNeverOverwritesAnExistingFile) {
   EXPECT_EQ(fs.fileBytes("/kanbel.ren"), "new\r\n\x1A");
 }
 
+// Replacing opens the file as it is, holds it, and only then empties it:
+// nothing is ever deleted, and only a regular file the user may write and
+// no one else holds is emptied.
+TEST(FileTableReplacing, RewritesInPlaceOnlyWhatMayBeWritten) {
+  struct Case {
+    const char* what;
+    std::function<void(FakeFileSystem&, FileTable&)> prepare;
+    int error;
+  };
+  std::unique_ptr<platform::File> held;
+  const std::vector<Case> cases = {
+      {"missing", [](FakeFileSystem&, FileTable&) {}, 0},
+      {"regular",
+       [](FakeFileSystem& fs, FileTable&) { fs.setFile("/k.ren", "old\x1A"); },
+       0},
+      {"read-only",
+       [](FakeFileSystem& fs, FileTable&) {
+         fs.setFile("/k.ren", "old\x1A");
+         fs.setReadOnly("/k.ren");
+       },
+       75},
+      {"held by another writer",
+       [&](FakeFileSystem& fs, FileTable&) {
+         fs.setFile("/k.ren", "old\x1A");
+         int e = 0;
+         held = fs.open("/k.ren", platform::Access::Write,
+                        platform::Share::DenyWrite, false, &e);
+       },
+       75},
+      {"FIFO",
+       [](FakeFileSystem& fs, FileTable&) {
+         fs.setSpecial("/k.ren", platform::FileKind::Fifo);
+       },
+       53},
+      {"device",
+       [](FakeFileSystem& fs, FileTable&) {
+         fs.setSpecial("/k.ren", platform::FileKind::Device);
+       },
+       53},
+      {"socket",
+       [](FakeFileSystem& fs, FileTable&) {
+         fs.setSpecial("/k.ren", platform::FileKind::Socket);
+       },
+       53},
+      {"folder",
+       [](FakeFileSystem& fs, FileTable&) { fs.addDirectory("/k.ren"); }, 75},
+      {"open on another channel",
+       [](FakeFileSystem& fs, FileTable& files) {
+         fs.setFile("/k.ren", "old\x1A");
+         files.openFile("/k.ren", FileMode::Input, ShareMode::DenyNone, 1);
+       },
+       52},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeFileSystem fs;
+    FileTable files(fs);
+    c.prepare(fs, files);
+    const auto before = fs.fileBytes("/k.ren");
+    const platform::FileKind kind = fs.kindOf("/k.ren");
+    EXPECT_EQ(
+        errorOf([&] { files.openReplacing("/k.ren", ShareMode::Default, 3); }),
+        c.error);
+    EXPECT_EQ(files.isOpen(3), c.error == 0);
+    if (c.error == 0) {
+      EXPECT_EQ(fs.openHandles().back().share, platform::Share::DenyWrite);
+      files.writeBytes(3, "new\r\n");
+      files.closeFiles();
+      EXPECT_EQ(fs.fileBytes("/k.ren"), "new\r\n\x1A");
+    } else {
+      EXPECT_EQ(fs.fileBytes("/k.ren"), before);
+      EXPECT_EQ(fs.kindOf("/k.ren"), kind);
+    }
+    EXPECT_EQ(fs.removals(), 0);
+    held.reset();
+    files.closeFiles();
+  }
+}
+
+TEST_F(FileTableTest, ReplacingChecksNameAndSharing) {
+  EXPECT_EQ(errorOf([&] {
+              files.openReplacing("/missing/k.ren", ShareMode::Default, 3);
+            }),
+            55);
+  EXPECT_EQ(
+      errorOf([&] { files.openReplacing("/k.ren", ShareMode::DenyNone, 3); }),
+      51);
+  EXPECT_EQ(errorOf([&] {
+              files.openReplacing(ByteString("/" + std::string(255, 'k')),
+                                  ShareMode::Default, 3);
+            }),
+            55);
+  EXPECT_EQ(fs.opens().size(), 1u);  // only the first reached the disk
+}
+
+// Two programs choose the same output: the second acts while the first
+// holds the file it created but has not claimed it yet. The file is never
+// deleted under either; the first, which finds it taken, reports 75.
+TEST_F(FileTableTest, SecondOpenerBetweenCreateAndClaimWins) {
+  for (bool secondFinishes : {false, true}) {
+    SCOPED_TRACE(secondFinishes ? "second one done" : "second one writing");
+    FakeFileSystem shared;
+    FileTable first(shared);
+    FileTable second(shared);
+    int secondError = -1;
+    shared.beforeClaim([&](const std::string&) {
+      secondError = errorOf([&] {
+        second.openReplacing("/k.ren", ShareMode::Default, 3);
+        second.writeBytes(3, "second\r\n");
+        if (secondFinishes) second.closeFiles();
+      });
+    });
+    EXPECT_EQ(
+        errorOf([&] { first.openReplacing("/k.ren", ShareMode::Default, 3); }),
+        75);
+    EXPECT_EQ(secondError, 0);
+    EXPECT_FALSE(first.isOpen(3));
+    second.closeFiles();
+    EXPECT_EQ(shared.fileBytes("/k.ren"), "second\r\n\x1A");
+    EXPECT_EQ(shared.removals(), 0);
+  }
+}
+
 TEST_F(FileTableTest, AppendStripsTheFinalMarkAndAddsOneAtClose) {
   for (int run = 0; run < 2; ++run) {
     files.openFile("/k.ren", FileMode::Append, ShareMode::Default, 3);
@@ -658,6 +782,22 @@ TEST_F(RealFileTableTest, AppendOutputAndReadBack) {
   files.closeFiles();
   files.deleteFile(path("in.log"));
   EXPECT_FALSE(std::filesystem::exists(path("in.log").str()));
+}
+
+// The log chosen as the output by another name (a second link) is the
+// same file: it is refused and left whole.
+TEST_F(RealFileTableTest, ReplacingTheOpenLogByAnotherNameIs52) {
+  write("in.log", "A\r\nB\r\n");
+  std::filesystem::create_hard_link(path("in.log").str(), path("link").str());
+  FileTable files(*fs);
+  files.openFile(path("link"), FileMode::Input, ShareMode::DenyNone, 1);
+  EXPECT_EQ(errorOf([&] {
+              files.openReplacing(path("in.log"), ShareMode::Default, 3);
+            }),
+            52);
+  EXPECT_FALSE(files.isOpen(3));
+  EXPECT_EQ(contents("in.log"), "A\r\nB\r\n");
+  files.closeFiles();
 }
 
 TEST_F(RealFileTableTest, SharingBetweenOpeners) {

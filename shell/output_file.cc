@@ -4,6 +4,21 @@
 
 namespace tess {
 
+bool isAboutTheChosenFile(uint16_t number) {
+  switch (number) {
+    case err::kAlreadyOpen:
+    case err::kDeviceError:
+    case err::kBadFileName:
+    case err::kFileNotFound:
+    case err::kPermissionDenied:
+    case err::kAccessDenied:
+    case err::kPathNotFound:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void openAppendedOutput(FileTable& files, const ByteString& path,
                         int64_t channel, std::source_location where) {
   files.openFile(path, FileMode::Append, ShareMode::DenyWrite, channel, where);
@@ -12,14 +27,15 @@ void openAppendedOutput(FileTable& files, const ByteString& path,
 void openNewOutput(FileTable& files, const ByteString& path, int64_t channel,
                    std::source_location where) {
   try {
-    files.openFile(path, FileMode::Output, ShareMode::DenyWrite, channel,
-                   where);
+    files.openReplacing(path, ShareMode::DenyWrite, channel, where);
   } catch (const RuntimeError& e) {
-    if (e.number() == err::kBadFileName) throw RejectedOutput{e.number()};
-    if (e.number() != err::kFileExists) throw;
-    files.deleteFile(path, where);
-    files.openFile(path, FileMode::Output, ShareMode::DenyWrite, channel,
-                   where);
+    if (!isAboutTheChosenFile(e.number())) throw;
+    RejectedOutput rejected{e.number()};
+    if (e.number() == err::kDeviceError) {
+      const platform::FileKind kind = files.fileKind(path);
+      if (platform::isSpecialFile(kind)) rejected.kind = kind;
+    }
+    throw rejected;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "conversion/converter.h"
+#include "runtime/error_messages.h"
 #include "runtime/file_table.h"
 #include "runtime/print.h"
 #include "runtime/runtime_error.h"
@@ -93,16 +94,25 @@ int Program::run() {
     return 0;
   }
 
-  // Shows a report in the window and waits for a key; when the window cannot
-  // show it, a box takes its place.
-  auto report = [&](const ByteString& text) {
+  // Shows the report of an error in the window, its meaning on the next
+  // line, and waits for a key; when the window cannot show it, a box takes
+  // its place.
+  auto report = [&](uint32_t line, uint16_t number) {
+    const ByteString text = formatErrorReport(kModule, line, number);
+    const std::string_view meaning = errorMeaning(number);
     try {
       state.window.writeText(text.view());
+      if (!meaning.empty()) {
+        state.window.writeText("\r\n");
+        state.window.writeText(meaning);
+      }
       state.window.writeText(kPressAnyKey);
       ui_.waitForKey();
       state.window.writeText("\r\n");
     } catch (const RuntimeError&) {
-      ui_.failureBox(caption, text.str(), kHelpWarning);
+      std::string boxText = text.str();
+      if (!meaning.empty()) boxText += "\n" + std::string(meaning);
+      ui_.failureBox(caption, boxText, kHelpWarning);
     }
   };
 
@@ -129,7 +139,7 @@ int Program::run() {
       if (end.reason == ProgramEnd::Reason::WindowClosed) {
         state.window.markClosed();  // the user closed it: a box reports
       }
-      report(formatErrorReport(kModule, end.line, e.number()));
+      report(end.line, e.number());
     }
   } catch (const RuntimeError& error) {
     state.stopStatements();
@@ -143,7 +153,7 @@ int Program::run() {
     } catch (const RuntimeError& flushError) {
       number = flushError.number();
     }
-    report(formatErrorReport(kModule, error.line(), number));
+    report(error.line(), number);
   }
 
   // Ending: the window goes first, then every channel is closed, so every

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -218,11 +220,13 @@ TEST_F(ProgramTest, UnusableNameAsksAgainWithTheFirstDialog) {
   const size_t first = rowIndex(sjis("ファイルの記述に間違いがあります。"));
   ASSERT_NE(first, std::string::npos);
   const auto& rows = ui.completedRows();
-  ASSERT_GT(rows.size(), first + 2);
+  ASSERT_GT(rows.size(), first + 3);
   EXPECT_EQ(trimmed(rows[first - 1]), "");
   EXPECT_EQ(trimmed(rows[first + 1]),
             sjis("パスやファイル名をチェックしてください。"));
-  EXPECT_EQ(trimmed(rows[first + 2]), "");
+  EXPECT_EQ(trimmed(rows[first + 2]),
+            sjis("ファイル名かフォルダが正しくありません"));
+  EXPECT_EQ(trimmed(rows[first + 3]), "");
 
   EXPECT_FALSE(fs.hasFile("/missing/b.ren"));
   EXPECT_EQ(countOf(file("/out/c.ren"), "#E\r\n"), 3u);
@@ -284,12 +288,14 @@ TEST_F(ProgramTest, UnhandledErrorIsReportedAndEndsWithExitCodeOne) {
   EXPECT_EQ(ui.waitForKeyCalls(), 1);
   EXPECT_EQ(ui.closeWindowCalls(), 1);
   const auto& rows = ui.completedRows();
-  ASSERT_GE(rows.size(), 2u);
-  const std::string report = trimmed(rows[rows.size() - 2]);
+  ASSERT_GE(rows.size(), 3u);
+  const std::string report = trimmed(rows[rows.size() - 3]);
   EXPECT_EQ(report.rfind("Tessarine.cc [", 0), 0u) << report;
   const std::string tail = sjis("行]:エラー[63]");
   ASSERT_GT(report.size(), tail.size());
   EXPECT_EQ(report.substr(report.size() - tail.size()), tail);
+  // The line below says what the number means.
+  EXPECT_EQ(trimmed(rows[rows.size() - 2]), sjis("ファイルが見つかりません"));
   EXPECT_EQ(trimmed(rows.back()), sjis("任意のキーを押してください"));
 }
 
@@ -303,11 +309,12 @@ TEST_F(ProgramTest, WriteFailureDuringConversionIsReportedAndOutputClosed) {
   EXPECT_EQ(run(), 1);
   EXPECT_EQ(ui.waitForKeyCalls(), 1);
   const auto& rows = ui.completedRows();
-  ASSERT_GE(rows.size(), 2u);
-  const std::string report = trimmed(rows[rows.size() - 2]);
+  ASSERT_GE(rows.size(), 3u);
+  const std::string report = trimmed(rows[rows.size() - 3]);
   const std::string tail = sjis("]:エラー[67]");
   ASSERT_GT(report.size(), tail.size());
   EXPECT_EQ(report.substr(report.size() - tail.size()), tail) << report;
+  EXPECT_EQ(trimmed(rows[rows.size() - 2]), sjis("ディスクがいっぱいです"));
   // No further dialog: the run ended at the failure.
   EXPECT_EQ(ui.dialogs().size(), 2u);
   // What reached the disk before the failure is kept and the file is
@@ -384,7 +391,8 @@ TEST_F(ProgramTest, OutputThatCannotBeWrittenAtTheEndIsNotLostSilently) {
   EXPECT_EQ(ui.failureBoxes()[0].style, 0x4030u);
   const std::string text = ui.failureBoxes()[0].text;
   EXPECT_EQ(text.rfind("\r\nTessarine.cc [", 0), 0u);
-  EXPECT_NE(text.find(sjis("]:エラー[67]")), std::string::npos);
+  EXPECT_NE(text.find(sjis("]:エラー[67]\nディスクがいっぱいです")),
+            std::string::npos);
   EXPECT_TRUE(fs.openHandles().empty());
 }
 
@@ -408,8 +416,8 @@ TEST_F(ProgramTest, FailedFlushBeforeTheReportIsTheErrorReported) {
   EXPECT_EQ(run(), 1);
   EXPECT_EQ(ui.waitForKeyCalls(), 1);
   const auto& rows = ui.completedRows();
-  ASSERT_GE(rows.size(), 2u);
-  const std::string report = trimmed(rows[rows.size() - 2]);
+  ASSERT_GE(rows.size(), 3u);
+  const std::string report = trimmed(rows[rows.size() - 3]);
   const std::string tail = sjis("]:エラー[67]");
   ASSERT_GT(report.size(), tail.size());
   EXPECT_EQ(report.substr(report.size() - tail.size()), tail) << report;
@@ -457,6 +465,146 @@ TEST(ProgramWindows, TitleComesFromTheExecutableName) {
   EXPECT_EQ(program.run(), 0);
   // 表 ends in the byte of "\", which is not a separator there.
   EXPECT_EQ(ui.windowTitle(), "\x95\x5C");
+}
+
+// An output the user can mend is asked for again: the two "wrong name"
+// lines, a line saying why, and the first run's save dialog; the file at the
+// path is left as it was and the next name is used.
+TEST_F(ProgramTest, OutputErrorsAboutTheChosenFileAskAgain) {
+  struct Case {
+    const char* what;
+    std::string answer;
+    std::function<void(FakeFileSystem&)> prepare;
+    std::string reason;  // UTF-8
+  };
+  const std::string longName = "/out/" + std::string(119, 'n');  // 124
+  std::unique_ptr<platform::File> held;
+  const std::vector<Case> cases = {
+      {"the log being converted", "/logs/19961231.log", nullptr,
+       "ファイルはすでに開かれています"},
+      {"read-only file", "/out/ro.ren",
+       [](FakeFileSystem& f) {
+         f.setFile("/out/ro.ren", "KEEP");
+         f.setReadOnly("/out/ro.ren");
+       },
+       "書き込みが許可されていないか、ほかのプログラムが使用中です"},
+      {"held by another program", "/out/held.ren",
+       [&](FakeFileSystem& f) {
+         f.setFile("/out/held.ren", "KEEP");
+         int error = 0;
+         held = f.open("/out/held.ren", platform::Access::Write,
+                       platform::Share::DenyWrite, false, &error);
+       },
+       "書き込みが許可されていないか、ほかのプログラムが使用中です"},
+      {"FIFO", "/out/pipe.ren",
+       [](FakeFileSystem& f) {
+         f.setSpecial("/out/pipe.ren", platform::FileKind::Fifo);
+       },
+       "/out/pipe.ren は名前付きパイプで、通常のファイルではありません。"},
+      {"device", "/out/null",
+       [](FakeFileSystem& f) {
+         f.setSpecial("/out/null.ren", platform::FileKind::Device);
+       },
+       "/out/null.ren はデバイスで、通常のファイルではありません。"},
+      {"socket", "/out/sock.ren",
+       [](FakeFileSystem& f) {
+         f.setSpecial("/out/sock.ren", platform::FileKind::Socket);
+       },
+       "/out/sock.ren はソケットで、通常のファイルではありません。"},
+      {"name too long with .ren", longName, nullptr,
+       "ファイル名が長すぎます。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeFileSystem files;
+    files.setFile("/logs/19961231.log", logWith(2));
+    files.addDirectory("/out");
+    if (c.prepare) c.prepare(files);
+    const auto before = files.allFiles();
+    const std::string log = *files.fileBytes("/logs/19961231.log");
+    FakeFrontEnd front;
+    front.answerDialog("/logs/19961231.log");
+    front.answerDialog(c.answer);
+    front.answerDialog("/out/good.ren");
+    Program program(files, front, {"/usr/bin/tessarine", 1});
+    EXPECT_EQ(program.run(), 0);
+    held.reset();
+
+    ASSERT_EQ(front.dialogs().size(), 4u);
+    EXPECT_EQ(front.dialogs()[2].fileName, "kanbel.ren");
+    std::vector<std::string> rows;
+    for (const std::string& row : front.completedRows()) {
+      rows.push_back(trimmed(row));
+    }
+    auto first = std::find(rows.begin(), rows.end(),
+                           sjis("ファイルの記述に間違いがあります。"));
+    ASSERT_LT(first + 3, rows.end());
+    EXPECT_EQ(first[1], sjis("パスやファイル名をチェックしてください。"));
+    EXPECT_EQ(first[2], sjis(c.reason));
+    EXPECT_EQ(first[3], "");
+    EXPECT_EQ(front.waitForKeyCalls(), 0);
+    EXPECT_EQ(countOf(files.fileBytes("/out/good.ren").value_or(""), "#E\r\n"),
+              2u);
+    // Nothing else was made, deleted or written.
+    auto after = files.allFiles();
+    after.erase(std::find(after.begin(), after.end(), "/out/good.ren"));
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(files.fileBytes("/logs/19961231.log"), log);
+    for (const char* kept : {"/out/ro.ren", "/out/held.ren"}) {
+      if (files.hasFile(kept)) {
+        EXPECT_EQ(files.fileBytes(kept), "KEEP");
+      }
+    }
+    EXPECT_EQ(files.removals(), 0);
+  }
+}
+
+TEST_F(ProgramTest, ExistingOutputIsRewrittenInPlaceNeverDeleted) {
+  fs.setFile("/out/kanbel.ren", "OLD CONTENT\r\n\x1A");
+  ui.answerDialog("/logs/19961231.log");
+  ui.answerDialog("/out/kanbel.ren");
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(fs.removals(), 0);
+  ASSERT_FALSE(fs.opens().empty());
+  const auto& output = fs.opens()[1];
+  EXPECT_TRUE(output.replacing);
+  EXPECT_EQ(output.share, platform::Share::DenyWrite);
+  EXPECT_EQ(countOf(file("/out/kanbel.ren"), "#E\r\n"), 2u);
+}
+
+TEST_F(ProgramTest, LogThatIsNotAnOrdinaryFileAsksAgain) {
+  fs.setSpecial("/logs/pipe.log", platform::FileKind::Fifo);
+  fs.setSpecial("/logs/tty", platform::FileKind::Device);
+  ui.answerDialog("/logs/pipe.log");
+  ui.answerDialog("/logs/tty");
+  ui.answerDialog("/logs/19961231.log");
+  ui.answerDialog("/out/kanbel.ren");
+  EXPECT_EQ(run(), 0);
+  ASSERT_EQ(ui.dialogs().size(), 5u);
+  EXPECT_FALSE(ui.dialogs()[1].save);
+  EXPECT_FALSE(ui.dialogs()[2].save);
+  EXPECT_TRUE(ui.messageBoxes().empty());  // not "no messages"
+  EXPECT_NE(
+      rowIndex("/logs/pipe.log" +
+               sjis(" は名前付きパイプで、通常のファイルではありません。")),
+      std::string::npos);
+  EXPECT_NE(rowIndex("/logs/tty" +
+                     sjis(" はデバイスで、通常のファイルではありません。")),
+            std::string::npos);
+  EXPECT_EQ(countOf(file("/out/kanbel.ren"), "#E\r\n"), 2u);
+}
+
+TEST_F(ProgramTest, LongestNameWithTheExtensionIsOfferedNextRun) {
+  // 123 bytes and ".ren" fit the next dialog's 127.
+  const std::string name = "/out/" + std::string(118, 'n');
+  ui.answerDialog("/logs/19961231.log");
+  ui.answerDialog(name);
+  ui.answerDialog("/logs/19970101.log");
+  ui.answerDialog(name + ".ren");
+  EXPECT_EQ(run(), 0);
+  ASSERT_EQ(ui.dialogs().size(), 5u);
+  EXPECT_EQ(ui.dialogs()[3].fileName, std::string(118, 'n') + ".ren");
+  EXPECT_EQ(countOf(file(name + ".ren"), "#E\r\n"), 5u);
 }
 
 }  // namespace

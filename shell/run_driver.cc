@@ -1,5 +1,6 @@
 #include "shell/run_driver.h"
 
+#include "runtime/error_messages.h"
 #include "runtime/runtime_error.h"
 #include "shell/output_file.h"
 
@@ -22,6 +23,9 @@ constexpr const char* kBannerVersion =
 constexpr const char* kLogInitialName = "19*.*";
 constexpr const char* kOutputInitialName = "kanbel.ren";
 constexpr const char* kOutputExtension = ".ren";
+// The longest path the save dialog takes as its initial name (its buffer
+// less the terminating zero): the next run offers the output path there.
+constexpr int64_t kMaxOutputPath = 127;
 
 //           nifty log →　Kanbelテキスト
 constexpr const char* kBannerTitle =
@@ -77,6 +81,52 @@ constexpr const char* kBadName2 =
     "\x83\x60\x83\x46\x83\x62\x83\x4E\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3"
     "\x82\xA2\x81\x42";
 
+// ファイル名が長すぎます。
+constexpr const char* kNameTooLong =
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\x82\xAA\x92\xB7\x82\xB7\x82\xAC"
+    "\x82\xDC\x82\xB7\x81\x42";
+
+//  は
+constexpr const char* kIsA = " \x82\xCD";
+// 名前付きパイプ
+constexpr const char* kFifo =
+    "\x96\xBC\x91\x4F\x95\x74\x82\xAB\x83\x70\x83\x43\x83\x76";
+// デバイス
+constexpr const char* kDevice = "\x83\x66\x83\x6F\x83\x43\x83\x58";
+// ソケット
+constexpr const char* kSocket = "\x83\x5C\x83\x50\x83\x62\x83\x67";
+// で、
+constexpr const char* kAnd = "\x82\xC5\x81\x41";
+// 通常のファイルではありません。
+constexpr const char* kNotOrdinary =
+    "\x92\xCA\x8F\xED\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC5\x82\xCD"
+    "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+
+// "<path> は名前付きパイプで、通常のファイルではありません。" and the like:
+// what a path that is not a regular file names.
+ByteString notOrdinaryNotice(const ByteString& path, platform::FileKind kind) {
+  std::string text(path.view());
+  text += kIsA;
+  switch (kind) {
+    case platform::FileKind::Fifo:
+      text += kFifo;
+      text += kAnd;
+      break;
+    case platform::FileKind::Device:
+      text += kDevice;
+      text += kAnd;
+      break;
+    case platform::FileKind::Socket:
+      text += kSocket;
+      text += kAnd;
+      break;
+    default:
+      break;
+  }
+  text += kNotOrdinary;
+  return ByteString(std::move(text));
+}
+
 }  // namespace
 
 RunDriver::RunDriver(FileTable& files, Printer& printer, Dialogs& dialogs,
@@ -120,9 +170,17 @@ void RunDriver::printBanner() {
 bool RunDriver::setUp() {
   printBanner();
   if (!logPath_.empty()) dialogs_.changeDirectory(logDir_);
-  logPath_ = dialogs_.showOpenDialog(kMainWindow, kLogTitle, kLogInitialName,
-                                     kLogFilter, 0);
-  if (logPath_ == CancelMarker) return false;
+  while (true) {
+    logPath_ = dialogs_.showOpenDialog(kMainWindow, kLogTitle, kLogInitialName,
+                                       kLogFilter, 0);
+    if (logPath_ == CancelMarker) return false;
+    // A FIFO, a device or a socket is no log: it would read as one without
+    // messages, or never end.
+    const platform::FileKind kind = files_.fileKind(logPath_);
+    if (!platform::isSpecialFile(kind)) break;
+    printLine(notOrdinaryNotice(logPath_, kind));
+    printLine("");
+  }
   files_.openFile(logPath_, FileMode::Input, ShareMode::DenyNone, kLogChannel);
   printLine(concatenate(logPath_, kConverting));
   logName_ = foundName(kLogSlot, logPath_, logName_);
@@ -154,6 +212,11 @@ bool RunDriver::chooseOutput() {
     // a folder name counts too.
     if (findBytes(1, outputChoice_, ".") <= 1) {
       outputChoice_ = concatenate(outputChoice_, kOutputExtension);
+      // The next run's dialog must be able to offer the name.
+      if (byteLength(outputChoice_) > kMaxOutputPath) {
+        rejectName(kNameTooLong);
+        continue;
+      }
     }
     if (outputChoice_ == outputPath_) {
       // The file of the previous run: the records are added to it.
@@ -162,18 +225,25 @@ bool RunDriver::chooseOutput() {
     }
     outputPath_ = outputChoice_;
     try {
-      // Only the opening of a new output file is guarded: an unusable name
-      // asks again, an existing file is replaced. Any other error ends the
-      // run with its report.
+      // Only the opening of a new output file is guarded: an error about
+      // the chosen file says why and asks again; an existing file is
+      // rewritten in place. Any other error ends the run with its report.
       openNewOutput(files_, outputPath_, kOutputChannel);
       return true;
-    } catch (const RejectedOutput&) {
-      printLine("");
-      outputPath_.clear();
-      printLine(kBadName1);
-      printLine(kBadName2);
+    } catch (const RejectedOutput& rejected) {
+      rejectName(rejected.notRegularFile()
+                     ? notOrdinaryNotice(outputChoice_, rejected.kind)
+                     : ByteString(errorMeaning(rejected.number)));
     }
   }
+}
+
+void RunDriver::rejectName(const ByteString& reason) {
+  printLine("");
+  outputPath_.clear();
+  printLine(kBadName1);
+  printLine(kBadName2);
+  printLine(reason);
 }
 
 ByteString RunDriver::foundName(int64_t slot, const ByteString& path,

@@ -42,6 +42,9 @@ class RunDriver {
       std::source_location where = std::source_location::current());
   void printBanner();
   bool chooseOutput();
+  // A name the user must change: the two "wrong name" lines and the
+  // reason; the next dialog is the first run's.
+  void rejectName(const ByteString& reason);
   // The file-name part of path as the directory search reports it, or
   // previous when the search finds nothing.
   ByteString foundName(int64_t slot, const ByteString& path,

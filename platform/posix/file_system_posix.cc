@@ -3,6 +3,8 @@
 // deny-write clauses of an open) is enforced between processes through
 // open-file-description locks where the system has them.
 
+#include "platform/posix/file_system_posix.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,7 +16,10 @@
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <limits>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -96,7 +101,10 @@ int errorAtReadWrite(int code) {
 // four bytes far beyond any real file length; then it probes for marks of
 // other open file descriptions that conflict with its own. Marks are set
 // before probing, so of two openers racing each other at least one sees the
-// other. Closing the descriptor drops the marks.
+// other. An opener that writes and denies writing (an output) first takes an
+// exclusive lock on a fifth byte: of two outputs racing for one file exactly
+// one gets it, and the other is refused before it has set any mark that
+// could refuse the first. Closing the descriptor drops the marks.
 
 #ifdef F_OFD_SETLK
 constexpr off_t kShareBase = off_t{1} << 62;
@@ -104,6 +112,8 @@ constexpr off_t kAccessReadByte = kShareBase;
 constexpr off_t kAccessWriteByte = kShareBase + 1;
 constexpr off_t kDenyReadByte = kShareBase + 2;
 constexpr off_t kDenyWriteByte = kShareBase + 3;
+constexpr off_t kWriterByte = kShareBase + 4;
+constexpr off_t kShareBytes = 5;
 
 bool reads(Access a) { return a != Access::Write; }
 bool writes(Access a) { return a != Access::Read; }
@@ -138,6 +148,13 @@ Probe probe(int fd, off_t offset, off_t length = 1) {
 // 0 when the sharing of this opener fits every other opener's, 75 on a
 // conflict. File systems without the locks enforce nothing.
 int claimSharing(int fd, Access access, Share share) {
+  if (writes(access) && deniesWrite(share)) {
+    struct flock lock = byteLock(F_WRLCK, kWriterByte);
+    if (fcntl(fd, F_OFD_SETLK, &lock) != 0 &&
+        (errno == EAGAIN || errno == EACCES)) {
+      return kAccessDenied;
+    }
+  }
   const off_t marks[] = {reads(access) ? kAccessReadByte : -1,
                          writes(access) ? kAccessWriteByte : -1,
                          deniesRead(share) ? kDenyReadByte : -1,
@@ -164,7 +181,7 @@ int claimSharing(int fd, Access access, Share share) {
 bool heldByOpener(const std::string& full) {
   int fd = ::open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return false;
-  bool held = probe(fd, kShareBase, 4) == Probe::Held;
+  bool held = probe(fd, kShareBase, kShareBytes) == Probe::Held;
   ::close(fd);
   return held;
 }
@@ -229,6 +246,20 @@ class PosixFile : public File {
     return 0;
   }
 
+  int truncate() override {
+    for (;;) {
+      if (::ftruncate(fd_, 0) == 0) break;
+      if (errno != EINTR) return errorAtReadWrite(errno);
+    }
+    return seek(0);
+  }
+
+  std::string identity() override {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return std::string();
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  }
+
   int close() override {
     int fd = fd_;
     fd_ = -1;
@@ -279,11 +310,39 @@ bool folderExists(const std::string& full) {
   return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// --- The file system
-// ----------------------------------------------------------
+FileKind kindOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return FileKind::Regular;
+  if (S_ISDIR(mode)) return FileKind::Directory;
+  if (S_ISFIFO(mode)) return FileKind::Fifo;
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return FileKind::Device;
+  if (S_ISSOCK(mode)) return FileKind::Socket;
+  return FileKind::Other;
+}
+
+// The error of an open refused for what the path names.
+int kindError(mode_t mode) {
+  return S_ISDIR(mode) ? errorAtOpen(EISDIR) : kNotRegularFileError;
+}
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// True when the file was written, emptied or otherwise changed between the
+// two looks.
+bool changedBetween(const struct stat& a, const struct stat& b) {
+  return a.st_size != b.st_size || !sameTime(a.st_mtim, b.st_mtim) ||
+         !sameTime(a.st_ctim, b.st_ctim);
+}
+
+// --- The file system ---------------------------------------------------------
 
 class PosixFileSystem : public FileSystem {
  public:
+  explicit PosixFileSystem(
+      std::function<void(const std::string&)> beforeClaim = nullptr)
+      : beforeClaim_(std::move(beforeClaim)) {}
+
   bool fullPath(std::string_view name, std::string* full) override {
     if (name.empty() || name.find('\0') != std::string_view::npos) {
       return false;
@@ -360,12 +419,70 @@ class PosixFileSystem : public FileSystem {
     }
     // Non-blocking was only for the open itself (a FIFO must not hang it).
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (beforeClaim_) beforeClaim_(full);
     if (int e = claimSharing(fd, access, share)) {
       *error = e;
       return nullptr;
     }
     *error = 0;
     return file;
+  }
+
+  std::unique_ptr<File> openForReplacing(const std::string& full, Share share,
+                                         int* error) override {
+    auto refuse = [&](int e) -> std::unique_ptr<File> {
+      *error = e;
+      return nullptr;
+    };
+    if (full.empty() || full.find('\0') != std::string::npos) {
+      return refuse(errorAtOpen(EINVAL));
+    }
+    // Only a regular file is opened: opening a device can act on it, and a
+    // FIFO or a socket would carry the records away.
+    struct stat found;
+    if (::stat(full.c_str(), &found) == 0 && !S_ISREG(found.st_mode)) {
+      return refuse(kindError(found.st_mode));
+    }
+    // Opening follows a symbolic link and creates the missing target of a
+    // dangling one; an existing file is opened as it is.
+    const int flags = O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int fd = ::open(full.c_str(), flags | O_RDWR, 0666);
+    if (fd < 0 && errno == EACCES) {
+      fd = ::open(full.c_str(), flags | O_WRONLY, 0666);
+    }
+    if (fd < 0) {
+      int code = errno;
+      if (code == ENOENT && !folderExists(full)) code = ENOTDIR;
+      return refuse(errorAtOpen(code));
+    }
+    auto file = std::make_unique<PosixFile>(fd);
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0) return refuse(errorAtOpen(errno));
+    // Something else may have taken the path since the look above.
+    if (!S_ISREG(opened.st_mode)) return refuse(kindError(opened.st_mode));
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (beforeClaim_) beforeClaim_(full);
+    if (int e = claimSharing(fd, Access::Write, share)) return refuse(e);
+    // A file that changed before the claim, or that the path no longer
+    // names, was taken over by another program meanwhile: it holds that
+    // program's records now.
+    struct stat claimed;
+    struct stat named;
+    if (::fstat(fd, &claimed) != 0) return refuse(errorAtOpen(errno));
+    if (changedBetween(opened, claimed) || ::stat(full.c_str(), &named) != 0 ||
+        named.st_dev != claimed.st_dev || named.st_ino != claimed.st_ino) {
+      return refuse(kAccessDenied);
+    }
+    *error = 0;
+    return file;
+  }
+
+  FileKind kindOf(const std::string& full) override {
+    struct stat st;
+    if (full.empty() || ::stat(full.c_str(), &st) != 0) {
+      return FileKind::Missing;
+    }
+    return kindOfMode(st.st_mode);
   }
 
   int removeFile(const std::string& full) override {
@@ -448,12 +565,20 @@ class PosixFileSystem : public FileSystem {
 
   bool isSeparator(unsigned char byte) const override { return byte == '/'; }
   char preferredSeparator() const override { return '/'; }
+
+ private:
+  std::function<void(const std::string&)> beforeClaim_;
 };
 
 }  // namespace
 
 std::unique_ptr<FileSystem> makeRealFileSystem() {
   return std::make_unique<PosixFileSystem>();
+}
+
+std::unique_ptr<FileSystem> makePosixFileSystem(
+    std::function<void(const std::string& full)> beforeClaim) {
+  return std::make_unique<PosixFileSystem>(std::move(beforeClaim));
 }
 
 }  // namespace tess::platform

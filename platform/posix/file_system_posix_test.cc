@@ -1,11 +1,18 @@
+#include "platform/posix/file_system_posix.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -200,6 +207,225 @@ TEST_F(PosixFileSystemTest, SharingBetweenProcesses) {
   EXPECT_EQ(inChild(Access::Read, Share::DenyNone), 0);
   writer->close();
   EXPECT_EQ(inChild(Access::ReadWrite, Share::DenyWrite), 0);
+}
+
+// The inode a path names (following links); 0 when nothing is there.
+ino_t inodeOf(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Opens for replacing, empties and writes "new"; the error, 0 on success.
+int replaceWithNew(FileSystem& fs, const std::string& full) {
+  int error = -1;
+  auto file = fs.openForReplacing(full, Share::DenyWrite, &error);
+  EXPECT_EQ(file == nullptr, error != 0);
+  if (!file) return error;
+  EXPECT_EQ(file->truncate(), 0);
+  EXPECT_EQ(file->write("new", 3), 0);
+  EXPECT_EQ(file->close(), 0);
+  return 0;
+}
+
+TEST_F(PosixFileSystemTest, ReplacingRewritesInPlaceAndFollowsLinks) {
+  write("file", "old content");
+  write("target", "old content");
+  std::filesystem::create_symlink(path("target"), path("link"));
+  std::filesystem::create_symlink(path("made"), path("dangling"));
+  std::filesystem::create_symlink(path("nofolder/x"), path("nowhere"));
+  struct Case {
+    const char* name;
+    const char* written;  // where the bytes end up
+    int error;
+  };
+  const Case cases[] = {
+      {"file", "file", 0},        {"new", "new", 0},
+      {"link", "target", 0},       // the target, in place
+      {"dangling", "made", 0},     // the target is made
+      {"nowhere", "nowhere", 63},  // its folder is missing
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ino_t before = inodeOf(path(c.written));
+    EXPECT_EQ(replaceWithNew(*fs, path(c.name)), c.error);
+    if (c.error != 0) continue;
+    EXPECT_EQ(inodeOf(path(c.name)), inodeOf(path(c.written)));
+    if (before != 0) {
+      EXPECT_EQ(inodeOf(path(c.written)), before);
+    }
+    std::ifstream in(path(c.written), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(path("link")));
+  EXPECT_TRUE(std::filesystem::is_symlink(path("dangling")));
+  EXPECT_EQ(fs->kindOf(path("link")), FileKind::Regular);
+  EXPECT_EQ(fs->kindOf(path("nowhere")), FileKind::Missing);
+}
+
+TEST_F(PosixFileSystemTest, ReplacingNeverTouchesWhatIsNotARegularFile) {
+  ASSERT_EQ(mkfifo(path("fifo").c_str(), 0666), 0);
+  std::filesystem::create_directory(path("folder"));
+  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(sock, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = path("sock");
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, socketPath.c_str());
+  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address),
+            0);
+  struct Case {
+    std::string full;
+    FileKind kind;
+    int error;
+  };
+  std::vector<Case> cases = {
+      {path("fifo"), FileKind::Fifo, 53},
+      {path("sock"), FileKind::Socket, 53},
+      {path("folder"), FileKind::Directory, 75},
+      {"/dev/null", FileKind::Device, 53},
+  };
+  // A device node of our own, where we may make one (the superuser).
+  if (geteuid() == 0) {
+    ASSERT_EQ(mknod(path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0)
+        << std::strerror(errno);
+    cases.push_back({path("null"), FileKind::Device, 53});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.full);
+    struct stat before;
+    ASSERT_EQ(::stat(c.full.c_str(), &before), 0);
+    EXPECT_EQ(fs->kindOf(c.full), c.kind);
+    EXPECT_EQ(replaceWithNew(*fs, c.full), c.error);
+    struct stat after;
+    ASSERT_EQ(::stat(c.full.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_rdev, before.st_rdev);
+  }
+  close(sock);
+}
+
+// A read-only file of the user's own, in a folder the user may write: the
+// file could be deleted and made again, but it is not replaced. The
+// superuser may write anything, so the case runs under an ordinary user id
+// in a child process.
+TEST_F(PosixFileSystemTest, ReplacingAFileTheUserMayNotWriteIs75) {
+  constexpr uid_t kNobody = 65534;
+  const bool root = geteuid() == 0;
+  write("ro.ren", "keep");
+  ASSERT_EQ(chmod(path("ro.ren").c_str(), 0444), 0);
+  if (root) {
+    ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
+    ASSERT_EQ(chown(path("ro.ren").c_str(), kNobody, kNobody), 0);
+  }
+  const ino_t before = inodeOf(path("ro.ren"));
+  const std::string full = path("ro.ren");
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (root && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(101);
+    // The state under test: the user may not write the file.
+    if (access(full.c_str(), W_OK) == 0) _exit(102);
+    int error = -1;
+    auto file =
+        makeRealFileSystem()->openForReplacing(full, Share::DenyWrite, &error);
+    _exit(file ? 0 : error);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_NE(WEXITSTATUS(status), 101) << "cannot drop to an ordinary user";
+  ASSERT_NE(WEXITSTATUS(status), 102) << "the file is writable by the user";
+  EXPECT_EQ(WEXITSTATUS(status), 75);
+  EXPECT_EQ(inodeOf(path("ro.ren")), before);
+  std::ifstream in(path("ro.ren"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+}
+
+// Two programs choose one output at once; the second acts in the moment
+// after the first has opened (or created) the file and before it claims it.
+// No one deletes the file, the second gets it and the first reports 75:
+// whether the second still writes it or is already done with it, and
+// whether the file was new or old.
+TEST_F(PosixFileSystemTest, SecondOpenerBetweenCreateAndClaimWins) {
+#ifndef F_OFD_SETLK
+  GTEST_SKIP() << "no open-file-description locks here";
+#endif
+  for (bool existed : {false, true}) {
+    for (bool secondDone : {false, true}) {
+      SCOPED_TRACE(std::string(existed ? "old file" : "new file") +
+                   (secondDone ? ", second done" : ", second writing"));
+      const std::string full = path("race.ren");
+      std::filesystem::remove(full);
+      if (existed) write("race.ren", "old content");
+      auto second = makeRealFileSystem();
+      std::unique_ptr<File> secondFile;
+      int secondError = -1;
+      ino_t created = 0;
+      auto first = makePosixFileSystem([&](const std::string& at) {
+        created = inodeOf(at);
+        secondFile =
+            second->openForReplacing(at, Share::DenyWrite, &secondError);
+        if (!secondFile) return;
+        EXPECT_EQ(secondFile->truncate(), 0);
+        EXPECT_EQ(secondFile->write("second", 6), 0);
+        if (secondDone) secondFile.reset();
+      });
+      int error = -1;
+      auto firstFile = first->openForReplacing(full, Share::DenyWrite, &error);
+      EXPECT_EQ(firstFile, nullptr);
+      EXPECT_EQ(error, 75);
+      EXPECT_EQ(secondError, 0);
+      EXPECT_NE(created, 0u);
+      EXPECT_EQ(inodeOf(full), created);
+      secondFile.reset();
+      std::ifstream in(full, std::ios::binary);
+      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "second");
+    }
+  }
+}
+
+// What an older program would do in that moment, deleting the file and
+// making a new one, is noticed too: the first does not write into a file
+// that the path no longer names.
+TEST_F(PosixFileSystemTest, FileMadeAgainBeforeTheClaimIs75) {
+  const std::string full = path("k.ren");
+  auto first = makePosixFileSystem([&](const std::string& at) {
+    ASSERT_EQ(::unlink(at.c_str()), 0);
+    write("k.ren", "theirs");
+  });
+  int error = -1;
+  EXPECT_EQ(first->openForReplacing(full, Share::DenyWrite, &error), nullptr);
+  EXPECT_EQ(error, 75);
+}
+
+// The first holds the output: a second opener in another process is
+// refused and the file keeps what the first wrote.
+TEST_F(PosixFileSystemTest, HeldOutputIsRefusedToAnotherProcess) {
+#ifndef F_OFD_SETLK
+  GTEST_SKIP() << "no open-file-description locks here";
+#endif
+  const std::string full = path("k.ren");
+  int error = -1;
+  auto held = fs->openForReplacing(full, Share::DenyWrite, &error);
+  ASSERT_TRUE(held) << error;
+  ASSERT_EQ(held->write("mine", 4), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    int e = -1;
+    auto f = makeRealFileSystem()->openForReplacing(full, Share::DenyWrite, &e);
+    _exit(f ? 0 : e);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 75);
+  EXPECT_EQ(fs->removeFile(full), 75);
+  held.reset();
+  std::ifstream in(full, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "mine");
 }
 
 TEST_F(PosixFileSystemTest, ChangeDirectory) {

@@ -338,5 +338,45 @@ TEST_F(Win32FileSystemTest, ShiftJisTrailBackslashInFolderNames) {
   EXPECT_EQ(readFile(name), "log\r\n");
 }
 
+// A new output over an existing file rewrites that file in place under its
+// share mode; a read-only file, a file another writer holds and a device
+// are refused and left alone.
+TEST_F(Win32FileSystemTest, ReplacingRewritesInPlaceOnlyWhatMayBeWritten) {
+  const std::string file = path("kanbel.ren");
+  writeFile(file, "old content");
+  int error = -1;
+  auto before = fs_->open(file, Access::Read, Share::DenyNone, false, &error);
+  ASSERT_TRUE(before);
+  const std::string identity = before->identity();
+  EXPECT_FALSE(identity.empty());
+  before.reset();
+
+  auto replaced = fs_->openForReplacing(file, Share::DenyWrite, &error);
+  ASSERT_TRUE(replaced) << error;
+  EXPECT_EQ(replaced->identity(), identity);
+  // Held: another writer is refused before anything is emptied.
+  EXPECT_FALSE(fs_->openForReplacing(file, Share::DenyWrite, &error));
+  EXPECT_EQ(error, 75);
+  ASSERT_EQ(replaced->truncate(), 0);
+  ASSERT_EQ(replaced->write("new", 3), 0);
+  ASSERT_EQ(replaced->close(), 0);
+  EXPECT_EQ(readFile(file), "new");
+  EXPECT_EQ(fs_->kindOf(file), FileKind::Regular);
+  EXPECT_EQ(fs_->kindOf(folder_), FileKind::Directory);
+  EXPECT_EQ(fs_->kindOf(path("missing")), FileKind::Missing);
+
+  const std::string readOnly = path("ro.ren");
+  writeFile(readOnly, "keep");
+  ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(fs_->openForReplacing(readOnly, Share::DenyWrite, &error));
+  EXPECT_EQ(error, 75);
+  EXPECT_EQ(readFile(readOnly), "keep");
+
+  EXPECT_FALSE(fs_->openForReplacing(path("NUL"), Share::DenyWrite, &error));
+  EXPECT_EQ(error, kNotRegularFileError);
+  EXPECT_FALSE(fs_->openForReplacing(folder_, Share::DenyWrite, &error));
+  EXPECT_EQ(error, 75);
+}
+
 }  // namespace
 }  // namespace tess::platform

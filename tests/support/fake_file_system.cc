@@ -11,6 +11,7 @@ namespace tess::testing {
 
 using platform::Access;
 using platform::DirEntry;
+using platform::FileKind;
 using platform::Share;
 
 namespace {
@@ -36,7 +37,11 @@ struct FakeFileSystem::Node {
   std::string path;  // full path as first created
   std::string bytes;
   bool directory = false;
+  FileKind special = FileKind::Regular;  // Fifo, Device, Socket or Other
   bool readOnly = false;
+  // Counts every change of the bytes: an opening can tell that the file
+  // was written meanwhile.
+  uint64_t version = 0;
   int year = 2026, month = 1, day = 1, hour = 0, minute = 0, second = 0;
 };
 
@@ -62,6 +67,7 @@ class FakeFileSystem::FakeFile : public platform::File {
     if (position_ >= b.size()) return 0;
     size_t take = std::min<size_t>(n, b.size() - position_);
     if (fs_->readLimit_ > 0) take = std::min(take, fs_->readLimit_);
+    if (node_->special != FileKind::Regular) return 0;
     std::memcpy(buffer, b.data() + position_, take);
     position_ += take;
     *got = take;
@@ -75,6 +81,7 @@ class FakeFileSystem::FakeFile : public platform::File {
     std::string& b = node_->bytes;
     if (b.size() < position_ + n) b.resize(position_ + n, '\0');
     if (n > 0) std::memcpy(b.data() + position_, buffer, n);
+    ++node_->version;
     position_ += n;
     fs_->bytesWritten_ += n;
     return 0;
@@ -91,6 +98,18 @@ class FakeFileSystem::FakeFile : public platform::File {
     if (closed_) return kDenied;
     *bytes = node_->bytes.size();
     return 0;
+  }
+
+  int truncate() override {
+    if (closed_ || !writesWith(access_)) return kDenied;
+    node_->bytes.clear();
+    ++node_->version;
+    position_ = 0;
+    return 0;
+  }
+
+  std::string identity() override {
+    return std::to_string(reinterpret_cast<uintptr_t>(node_.get()));
   }
 
   int close() override {
@@ -266,7 +285,14 @@ void FakeFileSystem::setFile(std::string_view name, std::string_view bytes) {
     slot->path = full;
   }
   slot->directory = false;
+  slot->special = FileKind::Regular;
   slot->bytes.assign(bytes.data(), bytes.size());
+  ++slot->version;
+}
+
+void FakeFileSystem::setSpecial(std::string_view name, FileKind kind) {
+  setFile(name, "");
+  if (Node* n = find(resolveOrFail(name))) n->special = kind;
 }
 
 void FakeFileSystem::addDirectory(std::string_view name) {
@@ -381,7 +407,7 @@ std::unique_ptr<platform::File> FakeFileSystem::open(const std::string& full,
                                                      bool create, int* error) {
   auto fail = [&](int e) -> std::unique_ptr<platform::File> {
     *error = e;
-    opens_.push_back({full, access, share, create, e});
+    opens_.push_back({full, access, share, create, e, false});
     return nullptr;
   };
   if (int e = std::exchange(failNextOpen_, 0)) return fail(e);
@@ -409,8 +435,63 @@ std::unique_ptr<platform::File> FakeFileSystem::open(const std::string& full,
   auto file = std::make_unique<FakeFile>(this, node, k, access, share);
   handles_.push_back(file.get());
   *error = 0;
-  opens_.push_back({full, access, share, create, 0});
+  opens_.push_back({full, access, share, create, 0, false});
   return file;
+}
+
+std::unique_ptr<platform::File> FakeFileSystem::openForReplacing(
+    const std::string& full, Share share, int* error) {
+  auto fail = [&](int e) -> std::unique_ptr<platform::File> {
+    *error = e;
+    opens_.push_back({full, Access::Write, share, true, e, true});
+    return nullptr;
+  };
+  if (int e = std::exchange(failNextOpen_, 0)) return fail(e);
+  const std::string k = key(full);
+  if (auto it = openFailures_.find(k); it != openFailures_.end()) {
+    return fail(it->second);
+  }
+  std::shared_ptr<Node> node;
+  if (auto it = nodes_.find(k); it != nodes_.end()) {
+    node = it->second;
+    if (node->directory) return fail(kDenied);
+    if (node->special != FileKind::Regular) {
+      return fail(platform::kNotRegularFileError);
+    }
+    if (node->readOnly) return fail(kDenied);
+  } else {
+    if (isRoot(full)) return fail(kDenied);
+    Node* parent = find(parentOf(full));
+    if (!parent || !parent->directory) return fail(kBadPath);
+    node = std::make_shared<Node>();
+    node->path = full;
+    nodes_[k] = node;
+  }
+  const uint64_t version = node->version;
+  if (beforeClaim_ && !inHook_) {
+    inHook_ = true;
+    beforeClaim_(full);
+    inHook_ = false;
+  }
+  if (conflicts(k, Access::Write, share)) return fail(kDenied);
+  // Written, or deleted and made again, meanwhile: another opener took the
+  // path.
+  auto now = nodes_.find(k);
+  if (node->version != version || now == nodes_.end() || now->second != node) {
+    return fail(kDenied);
+  }
+  auto file = std::make_unique<FakeFile>(this, node, k, Access::Write, share);
+  handles_.push_back(file.get());
+  *error = 0;
+  opens_.push_back({full, Access::Write, share, true, 0, true});
+  return file;
+}
+
+FileKind FakeFileSystem::kindOf(const std::string& full) {
+  Node* n = find(full);
+  if (!n) return FileKind::Missing;
+  if (n->directory) return FileKind::Directory;
+  return n->special;
 }
 
 int FakeFileSystem::removeFile(const std::string& full) {
@@ -421,6 +502,7 @@ int FakeFileSystem::removeFile(const std::string& full) {
   }
   if (openCount(full) > 0) return kDenied;
   nodes_.erase(it);
+  ++removals_;
   return 0;
 }
 

@@ -2,8 +2,10 @@
 // folders exist explicitly or as parents of files, there is a current
 // directory, failures can be injected ("the next write fails with 67"), every
 // open is recorded with its access and sharing, and sharing conflicts between
-// open handles give 75 as on the real platforms. Directory search uses the
-// dialogs' wildcard rules.
+// open handles give 75 as on the real platforms. Paths may name special files
+// (FIFOs, devices, sockets), which opening for replacing refuses, and a hook
+// lets a second opener act in the middle of such an opening. Directory
+// search uses the dialogs' wildcard rules.
 //
 // Two path styles: Posix ("/logs/a.log", separator "/", names compared
 // exactly) and Windows ("C:\LOGS\A.LOG", separators "\", "/" and ":", names
@@ -13,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -34,7 +37,8 @@ class FakeFileSystem : public platform::FileSystem {
     platform::Access access;
     platform::Share share;
     bool create;
-    int error;  // 0 when the open succeeded
+    int error;       // 0 when the open succeeded
+    bool replacing;  // through openForReplacing()
   };
 
   // One handle that is open right now.
@@ -61,6 +65,9 @@ class FakeFileSystem : public platform::FileSystem {
   // The full paths of every file (not folders), in sorted order.
   std::vector<std::string> allFiles() const;
   void setReadOnly(std::string_view name, bool readOnly = true);
+  // Puts a special file (a FIFO, a device, a socket) at name; it reads as
+  // empty.
+  void setSpecial(std::string_view name, platform::FileKind kind);
   // Time stamp reported by directory search for this entry.
   void setTime(std::string_view name, int year, int month, int day, int hour,
                int minute, int second);
@@ -85,6 +92,12 @@ class FakeFileSystem : public platform::FileSystem {
   void failFullPath(bool fail) { failFullPath_ = fail; }
   // Sharing conflicts between open handles give 75 (on by default).
   void enforceSharing(bool on) { enforceSharing_ = on; }
+  // Runs in openForReplacing() once the file is found or created and before
+  // its sharing is claimed, with the full path (a second opener may act
+  // there). It is not run again by an opening it makes itself.
+  void beforeClaim(std::function<void(const std::string& full)> hook) {
+    beforeClaim_ = std::move(hook);
+  }
 
   // --- Observation -------------------------------------------------------
   const std::vector<OpenRecord>& opens() const { return opens_; }
@@ -95,6 +108,8 @@ class FakeFileSystem : public platform::FileSystem {
   uint64_t writeCalls() const { return writeCalls_; }
   uint64_t seekCalls() const { return seekCalls_; }
   uint64_t bytesWritten() const { return bytesWritten_; }
+  // Files deleted by removeFile().
+  int removals() const { return removals_; }
 
   // --- platform::FileSystem ----------------------------------------------
   bool fullPath(std::string_view name, std::string* full) override;
@@ -103,6 +118,10 @@ class FakeFileSystem : public platform::FileSystem {
                                        platform::Access access,
                                        platform::Share share, bool create,
                                        int* error) override;
+  std::unique_ptr<platform::File> openForReplacing(const std::string& full,
+                                                   platform::Share share,
+                                                   int* error) override;
+  platform::FileKind kindOf(const std::string& full) override;
   int removeFile(const std::string& full) override;
   bool samePath(const std::string& a, const std::string& b) override;
   int changeDirectory(std::string_view path) override;
@@ -147,6 +166,9 @@ class FakeFileSystem : public platform::FileSystem {
   int writeBudgetError_ = 67;
   bool failFullPath_ = false;
   bool enforceSharing_ = true;
+  std::function<void(const std::string&)> beforeClaim_;
+  bool inHook_ = false;
+  int removals_ = 0;
 
   uint64_t readCalls_ = 0;
   uint64_t writeCalls_ = 0;
