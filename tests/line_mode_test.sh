@@ -127,6 +127,16 @@ grep -qF "$jlog に含まれる発言をKanbelテキスト化します" <<< "$jo
 grep -qF "$work/jp/出力.ren　に保存します。" <<< "$joined" ||
   fail "Japanese names: the output's line is not right"
 expect_closed "$work/jp/出力.ren"
+# A log whose name is in Shift-JIS (copied from an old disk) is taken as
+# that name, and shown in the locale's characters.
+old_log=$work/jp/$(printf '19\x93\xfa\x96\x7b.LOG')
+make_log "$old_log" 2
+printf '%s\n%s\n' "$old_log" "$work/jp/old.ren" | "$program" > run8.txt
+grep -qF "$work/jp/19日本.LOG に含まれる" run8.txt ||
+  fail "an old Shift-JIS name is not shown right: $(sed -n 10,11p run8.txt)"
+iconv -f UTF-8 -t UTF-8 run8.txt > /dev/null 2>&1 ||
+  fail "line mode wrote bytes that are not UTF-8: $(cat -A run8.txt)"
+[[ $(records "$work/jp/old.ren") -eq 2 ]] || fail "old name: records"
 esc_log=$work/$'19\e[31m.log'
 make_log "$esc_log" 1
 printf '%s\n%s\n%s\n' "$esc_log" "$work/"$'x\e]0;T3\a.ren' "$esc_log" |

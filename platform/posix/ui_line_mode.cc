@@ -158,7 +158,13 @@ std::optional<std::string> LineModeFrontEnd::ask(const std::string& prompt) {
   if (!line && in_.interrupted()) pendingBreak_ = true;
   // The answer is echoed so that the output reads like the session did;
   // a terminal has shown it already.
-  if (echo_ && line) emit(*line);
+  if (echo_ && line) {
+    // As the program takes it: an old Shift-JIS name shows as its
+    // characters, bytes that are no text as "?".
+    std::optional<std::string> sjis = typed_.toSjis(*line);
+    emit(sjis ? charset_.display(*sjis)
+              : fitToCells(*line, static_cast<int>(line->size()), false));
+  }
   if (echo_ || !line) pending_ += '\n';
   return line;
 }
