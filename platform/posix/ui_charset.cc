@@ -211,10 +211,4 @@ bool localeShowsJapanese() {
   return converter.plain("\x93\xFA\x96\x7B") != "????";
 }
 
-void dropLastCharacter(std::string* text) {
-  if (text->empty()) return;
-  std::vector<Piece> pieces = splitLocaleText(*text);
-  text->resize(pieces.back().start);
-}
-
 }  // namespace tess::platform

@@ -64,8 +64,4 @@ inline constexpr const char kLocaleNotice[] =
     "window shows \"?\" in its place.\n"
     "  Start it in a UTF-8 locale, for example: LANG=C.UTF-8 tessarine\n";
 
-// Removes the last character of text in the locale's charset (a typed
-// name's backspace); an invalid trailing byte goes alone.
-void dropLastCharacter(std::string* text);
-
 }  // namespace tess::platform

@@ -315,14 +315,11 @@ DialogKey TerminalFrontEnd::translate(const Key& key) {
   if (n != static_cast<size_t>(-1)) {
     sjis = typing_.toSjis(std::string_view(bytes, n));
   }
-  if (sjis && !sjis->empty() && sjis->find('/') == std::string::npos) {
+  if (sjis && !sjis->empty()) {
     result.name = KeyName::Text;
     result.text = std::move(*sjis);
-  } else if (n == 1 && bytes[0] == '/') {
-    result.name = KeyName::Text;
-    result.text = "/";
   } else {
-    result.name = KeyName::BadText;
+    result.name = KeyName::BadText;  // Shift-JIS has no such character
   }
   return result;
 }
