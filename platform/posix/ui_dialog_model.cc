@@ -509,4 +509,11 @@ const char* boxHint(size_t buttons) {
   return buttons <= 1 ? texts::kBoxHintOne : texts::kBoxHintMany;
 }
 
+int windowViewTop(const CellView& view, int areaRows) {
+  if (areaRows >= view.rows) return 0;
+  int last = view.cursorRow;
+  if (view.cursorColumn == 0 && last > 0) --last;
+  return std::clamp(last - areaRows + 1, 0, view.rows - std::max(areaRows, 0));
+}
+
 }  // namespace tess::platform

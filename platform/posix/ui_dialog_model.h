@@ -173,4 +173,10 @@ std::vector<std::string> wrapBoxText(std::string_view text, size_t width);
 // The hint line of a box: no word of buttons when there is only one.
 const char* boxHint(size_t buttons);
 
+// The first window row shown when only areaRows screen rows are left for
+// the window (a small terminal, a panel below): the rows up to the print
+// position stay in sight, the print position's own unless it stands at the
+// start of an empty row.
+int windowViewTop(const CellView& view, int areaRows);
+
 }  // namespace tess::platform

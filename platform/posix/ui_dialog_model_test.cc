@@ -132,6 +132,27 @@ TEST(BoxTextTest, WrapsEverythingOnCharacterBounds) {
   EXPECT_NE(std::string(boxHint(3)).find("Esc"), std::string::npos);
 }
 
+TEST(WindowViewTest, RowsUpToThePrintPositionStayInSight) {
+  struct Case {
+    int cursorRow, cursorColumn, area, top;
+  };
+  const std::vector<Case> cases = {
+      {23, 5, 24, 0},   // the whole window fits
+      {23, 5, 19, 5},   // the print position on the last row shown
+      {20, 0, 19, 1},   // an empty row at the print position is not needed
+      {21, 0, 10, 11},  // above a panel: the latest ten rows
+      {2, 3, 10, 0},    // near the top: from the first row
+      {0, 0, 10, 0},
+  };
+  for (const Case& c : cases) {
+    CellView view;
+    view.cursorRow = c.cursorRow;
+    view.cursorColumn = c.cursorColumn;
+    EXPECT_EQ(windowViewTop(view, c.area), c.top)
+        << c.cursorRow << "," << c.cursorColumn << " in " << c.area;
+  }
+}
+
 class FileDialogModelTest : public ::testing::Test {
  protected:
   FileDialogModelTest() {

@@ -150,12 +150,7 @@ void TerminalFrontEnd::drawWindow(bool force, int areaRows) {
   const bool statusLine = areaRows < 0 && small && LINES > 1;
   int area = areaRows < 0 ? LINES - (statusLine ? 1 : 0) : areaRows;
   area = std::clamp(area, 0, view.rows);
-  // The last row worth showing: the print position's, or the one above it
-  // when the print position stands at the start of an empty row.
-  int last = view.cursorRow;
-  if (view.cursorColumn == 0 && last > 0) --last;
-  int top =
-      area >= view.rows ? 0 : std::clamp(last - area + 1, 0, view.rows - area);
+  const int top = windowViewTop(view, area);
   if (top != viewTop_ || drawnRows_.size() != static_cast<size_t>(LINES)) {
     drawnRows_.assign(static_cast<size_t>(std::max(LINES, 0)), std::string());
     viewTop_ = top;
