@@ -93,6 +93,9 @@ class FrontEnd {
   virtual void waitForKey() = 0;
   // Closes the window at the end of the run (restores the terminal).
   virtual void closeWindow() = 0;
+  // The signal that closed the window (SIGTERM, SIGHUP), 0 when none did;
+  // the process's exit code then tells so.
+  virtual int endSignal() const { return 0; }
   // A box shown when there is no window (start-up failures).
   virtual void failureBox(const std::string& caption, const std::string& text,
                           unsigned style) {

@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "platform/file_system.h"
 #include "platform/front_end.h"
+#include "platform/posix/path_encoding.h"
+#include "platform/posix/ui_charset.h"
 #include "platform/posix/ui_line_mode.h"
 #include "platform/posix/ui_terminal.h"
 #include "shell/program.h"
@@ -33,8 +36,13 @@ int main(int argc, char** argv) {
   tess::platform::ProcessInfo process;
   process.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
 
+  if (!tess::platform::localeShowsJapanese()) {
+    std::fputs(tess::platform::kLocaleNotice, stderr);
+  }
+  // The program sees every file name in Shift-JIS, as it prints them.
   std::unique_ptr<tess::platform::FileSystem> fs =
-      tess::platform::makeRealFileSystem();
+      std::make_unique<tess::platform::EncodingFileSystem>(
+          tess::platform::makeRealFileSystem());
   std::unique_ptr<tess::platform::FrontEnd> ui =
       isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) &&
               tess::platform::terminalUsable()

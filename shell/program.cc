@@ -119,9 +119,15 @@ int Program::run() {
   int exitCode = 0;
   try {
     state.driver.run();
+    // A break requested while the last dialog waited ends as a break.
+    if (ui_.pump().breakRequested) {
+      throw ProgramEnd{ProgramEnd::Reason::BreakRequested,
+                       state.pump.currentLine()};
+    }
   } catch (const ProgramEnd& end) {
     state.stopStatements();
-    exitCode = end.reason == ProgramEnd::Reason::BreakRequested ? 1 : 0;
+    // A break or a window closed during the run: the session was cut.
+    exitCode = 1;
     try {
       state.files.flushAll();
       if (end.reason == ProgramEnd::Reason::BreakRequested) {
@@ -167,6 +173,8 @@ int Program::run() {
   } catch (const RuntimeError&) {
     if (exitCode == 0) exitCode = 1;
   }
+  // Ended by a signal (the output still closed): 128 + its number.
+  if (const int signo = ui_.endSignal()) exitCode = 128 + signo;
   return exitCode;
 }
 

@@ -352,6 +352,33 @@ TEST_F(ProgramTest, BreakRequestIsReportedAndEndsWithExitCodeOne) {
   EXPECT_TRUE(fs.openHandles().empty());
 }
 
+TEST_F(ProgramTest, BreakWhileTheLastDialogWaitedEndsAsABreak) {
+  // The open dialog is cancelled because a break came while it waited; the
+  // pump after it (call 2) brings the request.
+  platform::PumpEvents events;
+  events.breakRequested = true;
+  ui.setPumpEvents(2, events);
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(ui.waitForKeyCalls(), 1);
+  const auto& rows = ui.completedRows();
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(trimmed(rows[rows.size() - 2]).rfind(sjis("中断しました"), 0), 0u);
+}
+
+TEST_F(ProgramTest, EndedBySignalExitsWith128PlusItsNumber) {
+  fs.setFile("/logs/big.log", logWith(400));
+  ui.answerDialog("/logs/big.log");
+  ui.answerDialog("/out/kanbel.ren");
+  platform::PumpEvents events;
+  events.quit = true;
+  ui.setPumpEvents(6, events);
+  ui.setEndSignal(15);
+  EXPECT_EQ(run(), 143);
+  const std::string out = file("/out/kanbel.ren");
+  EXPECT_EQ(countOf(out, std::string(1, kEof)), 1u);
+  EXPECT_EQ(out.back(), kEof);
+}
+
 TEST_F(ProgramTest, ClosingTheWindowEndsTheRunQuietly) {
   fs.setFile("/logs/big.log", logWith(400));
   ui.answerDialog("/logs/big.log");
@@ -359,7 +386,8 @@ TEST_F(ProgramTest, ClosingTheWindowEndsTheRunQuietly) {
   platform::PumpEvents events;
   events.quit = true;
   ui.setPumpEvents(6, events);
-  EXPECT_EQ(run(), 0);
+  // The session was cut: not the exit code of a finished one.
+  EXPECT_EQ(run(), 1);
   EXPECT_EQ(ui.pumpCalls(), 6);
   EXPECT_EQ(ui.waitForKeyCalls(), 0);
   EXPECT_EQ(ui.closeWindowCalls(), 1);

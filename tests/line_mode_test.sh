@@ -45,6 +45,7 @@ banner_ok() {  # stdout file, first line of the banner
   expect_line "$1" $((first + 4)) "                     ver 0.20 mavel     1997.08.20"
   expect_line "$1" $((first + 5)) "          $stars"
 }
+help='（空行: [ ] 内の名前を使う　入力の終わり (Ctrl-D): 終了）'
 open_prompt='niftyログのファイル指定(キャンセルで終了） [19*.*]: '
 new_prompt='保存するKanbelテキストファイル名　（同じなら上書き） [kanbel.ren]: '
 
@@ -59,16 +60,18 @@ rc=$?
 [[ $rc -eq 0 ]] || fail "first run exit code $rc"
 [[ -s run1.err ]] && fail "first run wrote to standard error: $(cat run1.err)"
 banner_ok run1.txt 1
-expect_line run1.txt 9 "$open_prompt$log"
-expect_line run1.txt 10 "$log に含まれる発言をKanbelテキスト化します"
-expect_line run1.txt 11 ""
-expect_line run1.txt 12 "$new_prompt$out"
-expect_line run1.txt 13 "$out　に保存します。"
+# The first prompt says what an empty line and the end of input do.
+expect_line run1.txt 9 "$help"
+expect_line run1.txt 10 "$open_prompt$log"
+expect_line run1.txt 11 "$log に含まれる発言をKanbelテキスト化します"
+expect_line run1.txt 12 ""
+expect_line run1.txt 13 "$new_prompt$out"
+expect_line run1.txt 14 "$out　に保存します。"
 # The count stays on its row; the next banner starts there at column 10.
-expect_line run1.txt 14 " 2        $stars"
-banner_ok run1.txt 14 after-count
-expect_line run1.txt 22 "$open_prompt"
-[[ $(wc -l < run1.txt) -eq 22 ]] || fail "first run: $(wc -l < run1.txt) lines"
+expect_line run1.txt 15 " 2        $stars"
+banner_ok run1.txt 15 after-count
+expect_line run1.txt 23 "$open_prompt"
+[[ $(wc -l < run1.txt) -eq 23 ]] || fail "first run: $(wc -l < run1.txt) lines"
 expect_closed "$out"
 [[ $(records "$out") -eq 2 ]] || fail "first run: $(records "$out") records"
 head -c 4 "$out" | cmp -s - <(printf '#S\r\n') || fail "record head missing"
@@ -91,61 +94,130 @@ expect_closed "$work/kanbel.ren"
 printf '%s\n%s\n' "$log" "$out" | "$program" > /dev/null
 [[ $(records "$out") -eq 2 ]] || fail "new program did not overwrite"
 
-# --- A cancelled save dialog ends the program without an output ------------
+# --- A cancelled save dialog leaves the output at stake alone ---------------
+# kanbel.ren is what an empty answer would have written.
+cp "$work/kanbel.ren" before.ren
 printf '%s\n' "$log" | "$program" > run4.txt
 rc=$?
 [[ $rc -eq 0 ]] || fail "cancelled save exit code $rc"
 [[ $(tail -n 1 run4.txt) == "$new_prompt" ]] ||
   fail "cancelled save: last line [$(tail -n 1 run4.txt)]"
-[[ -e "$work/cancelled.ren" ]] && fail "cancelled save wrote a file"
+cmp -s before.ren "$work/kanbel.ren" || fail "cancelled save changed kanbel.ren"
 
 # --- Names the dialogs refuse are asked for again --------------------------
 printf '%s\n%s\n%s\n%s\n' missing.log "$log" "$work/nodir/x.ren" "x.ren" |
   "$program" > run5.txt
 [[ $? -eq 0 ]] || fail "refused names exit code"
-grep -qF "  File not found: $work/missing.log" run5.txt ||
+grep -qxF "  ファイルが見つかりません: $work/missing.log" run5.txt ||
   fail "no notice for a missing log"
-grep -qF "  Folder not found: $work/nodir" run5.txt ||
+grep -qxF "  フォルダーが見つかりません: $work/nodir" run5.txt ||
   fail "no notice for a missing folder"
 expect_closed "$work/x.ren"
+
+# --- Japanese names, and escape sequences in names -------------------------
+mkdir -p jp
+jlog="$work/jp/1997年8月のフォーラム記録.LOG"
+make_log "$jlog" 2
+printf '%s\n%s\n' "$jlog" "$work/jp/出力.ren" | "$program" > run6.txt
+[[ $? -eq 0 ]] || fail "Japanese names: exit code"
+# Long lines wrap at 80 cells: the rows are looked at joined.
+joined=$(tr -d '\n' < run6.txt)
+grep -qF "$jlog に含まれる発言をKanbelテキスト化します" <<< "$joined" ||
+  fail "Japanese names: the log's line is not right: $(sed -n 11p run6.txt)"
+grep -qF "$work/jp/出力.ren　に保存します。" <<< "$joined" ||
+  fail "Japanese names: the output's line is not right"
+expect_closed "$work/jp/出力.ren"
+# A log whose name is in Shift-JIS (copied from an old disk) is taken as
+# that name, and shown in the locale's characters.
+old_log=$work/jp/$(printf '19\x93\xfa\x96\x7b.LOG')
+make_log "$old_log" 2
+printf '%s\n%s\n' "$old_log" "$work/jp/old.ren" | "$program" > run8.txt
+grep -qF "$work/jp/19日本.LOG に含まれる" run8.txt ||
+  fail "an old Shift-JIS name is not shown right: $(sed -n 10,11p run8.txt)"
+iconv -f UTF-8 -t UTF-8 run8.txt > /dev/null 2>&1 ||
+  fail "line mode wrote bytes that are not UTF-8: $(cat -A run8.txt)"
+[[ $(records "$work/jp/old.ren") -eq 2 ]] || fail "old name: records"
+esc_log=$work/$'19\e[31m.log'
+make_log "$esc_log" 1
+printf '%s\n%s\n%s\n' "$esc_log" "$work/"$'x\e]0;T3\a.ren' "$esc_log" |
+  "$program" > run7.txt 2>&1
+grep -q $'\e' run7.txt && fail "an escape byte reached the output: $(cat -A run7.txt)"
+grep -qF '19?[31m.log に含まれる' run7.txt || fail "the log's name is not shown with ?"
+
+# --- The locale cannot show Japanese: said on standard error ---------------
+LANG=C LC_ALL=C "$program" < /dev/null > /dev/null 2> lang.err
+grep -qF 'LANG=C.UTF-8' lang.err || fail "no locale notice under LANG=C"
+"$program" < /dev/null > /dev/null 2> utf8.err
+[[ -s utf8.err ]] && fail "a locale notice under C.UTF-8: $(cat utf8.err)"
 
 # --- Signals during a long conversion -------------------------------------
 big=$work/1997.log
 make_log "$big" 1000000
-# Runs the program on a log, sends the signal once the conversion has
-# started, and leaves the exit code in $rc.
+# Runs the program on a log and holds it (SIGSTOP) once the conversion has
+# written to its output; then sends the signal and lets it go on. Leaves the
+# exit code in $rc; fails when the conversion cannot be caught running.
 signal_run() {  # signal, output file, stdout file
-  rm -f "$work/in.fifo"
+  rm -f "$work/in.fifo" "$2"
   mkfifo "$work/in.fifo"
   "$program" < "$work/in.fifo" > "$3" 2>&1 &
   local pid=$!
   exec 3> "$work/in.fifo"
   printf '%s\n%s\n' "$big" "$2" >&3
-  for _ in $(seq 200); do
-    grep -q 'に保存します' "$3" && break
-    sleep 0.02
+  local held=""
+  for _ in $(seq 1000); do
+    if [[ -s "$2" ]]; then
+      kill -STOP "$pid" && held=1
+      break
+    fi
+    sleep 0.01
   done
+  [[ -n "$held" ]] || fail "$1: the conversion was not caught running"
   kill -"$1" "$pid"
+  kill -CONT "$pid"
   wait "$pid"
   rc=$?
   exec 3>&-
+  [[ $(records "$2") -lt 1000000 ]] || fail "$1: the conversion had ended"
 }
 
 signal_run TERM "$work/term.ren" term.txt
-[[ $rc -eq 0 ]] || fail "SIGTERM exit code $rc"
+[[ $rc -eq 143 ]] || fail "SIGTERM exit code $rc"
 expect_closed "$work/term.ren"
-n=$(records "$work/term.ren")
-[[ $n -lt 1000000 ]] ||
-  echo "note: the conversion ended before SIGTERM ($n records)"
 
 signal_run HUP "$work/hup.ren" hup.txt
-[[ $rc -eq 0 ]] || fail "SIGHUP exit code $rc"
+[[ $rc -eq 129 ]] || fail "SIGHUP exit code $rc"
 expect_closed "$work/hup.ren"
 
 signal_run INT "$work/int.ren" int.txt
 [[ $rc -eq 1 ]] || fail "SIGINT exit code $rc"
 grep -q '中断しました' int.txt || fail "SIGINT: no break report"
 expect_closed "$work/int.ren"
+
+# --- SIGINT while a prompt waits ends the program at once ------------------
+rm -f "$work/in.fifo"
+mkfifo "$work/in.fifo"
+"$program" < "$work/in.fifo" > prompt.txt 2>&1 &
+pid=$!
+exec 3> "$work/in.fifo"
+for _ in $(seq 500); do
+  grep -qF "$open_prompt" prompt.txt && break
+  sleep 0.01
+done
+grep -qF "$open_prompt" prompt.txt || fail "the prompt never came"
+kill -INT "$pid"
+for _ in $(seq 500); do
+  kill -0 "$pid" 2> /dev/null || break
+  sleep 0.01
+done
+if kill -0 "$pid" 2> /dev/null; then
+  fail "SIGINT at a prompt did not end the program"
+  kill -KILL "$pid"
+fi
+wait "$pid"
+rc=$?
+exec 3>&-
+[[ $rc -eq 1 ]] || fail "SIGINT at a prompt: exit code $rc"
+grep -q '中断しました' prompt.txt || fail "SIGINT at a prompt: no break report"
 
 # --- The sample logs, and the forum sample with its expected output --------
 if [[ -n "$source_dir" ]]; then

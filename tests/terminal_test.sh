@@ -1,13 +1,18 @@
 #!/bin/bash
-# The program in a real terminal (tmux, 80 x 24): the banner and the dialogs
-# on the screen, a log and the default output chosen with keys, the count
-# and the next banner, the window's text copied to the clipboard, Esc
-# ending the program with exit code 0; Ctrl-C as the break request and a
-# hang-up during a conversion, both leaving the output closed.
+# The program in a real terminal (tmux, 80 x 24 and 60 x 20): the banner
+# and the dialogs on the screen, keys of several terminal types, a log and
+# the default output chosen with keys, the count and the saving line in
+# sight above the next dialog, the window's text copied to the clipboard,
+# Esc ending the program with exit code 0; Ctrl-C as the break request on
+# a small terminal, a hang-up and SIGTERM, all leaving the output closed.
 # Usage: terminal_test.sh PROGRAM
 set -u
 program=$1
-command -v tmux > /dev/null || { echo "tmux is missing"; exit 77; }
+# A missing tmux fails the test (it is never counted as skipped).
+command -v tmux > /dev/null || {
+  echo "tmux is missing: scripts/install-deps.sh --tests installs it"
+  exit 1
+}
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 work=$(mktemp -d)
 socket="tessarine-test-$$"
@@ -62,62 +67,94 @@ expect_closed() {
 
 . "$(dirname "$0")/program_test_logs.sh"
 
-# Starts the program in a new 80 x 24 session; its exit code goes to
-# $work/NAME.rc.
-start() {  # session name
+# Starts the program in a new session (80 x 24 unless given, with the
+# terminal type given or tmux's own); its exit code goes to $work/NAME.rc.
+start() {  # session name [columns rows [TERM]]
   rm -f "$work/$1.rc"
-  tmuxc new-session -d -s "$1" -x 80 -y 24 -c "$work" \
-    "trap '' HUP; '$program'; echo \$? > '$work/$1.rc'"
+  local term=${4:+TERM=$4 }
+  tmuxc new-session -d -s "$1" -x "${2:-80}" -y "${3:-24}" -c "$work" \
+    "trap '' HUP; $term'$program'; echo \$? > '$work/$1.rc'"
   tmuxc set-option -g set-clipboard on
 }
+
+# The process id of the program in a session.
+program_pid() {  # session
+  pgrep -P "$(tmuxc list-panes -t "$1" -F '#{pane_pid}')" | head -n 1
+}
+
+# Waits for the running count on the screen, then stops the program there
+# (SIGSTOP), so that whatever comes next reaches it mid-conversion.
+hold_at_count() {  # session
+  for _ in $(seq 1000); do
+    if screen "$1" | grep -qE '^ +[0-9]+$'; then
+      pid=$(program_pid "$1")
+      [[ -n "$pid" ]] && kill -STOP "$pid" && return 0
+    fi
+    sleep 0.01
+  done
+  fail "$1: the conversion was never caught with its count on the screen"
+  pid=""
+  return 1
+}
+
+rc_of() { cat "$work/$1.rc" 2> /dev/null; }
 
 make_log "$work/1996.log" 2
 : > "$work/other.txt"
 : > "$work/19empty.log"
-mkdir "$work/sub"
+mkdir "$work/sub" "$work/jp"
+make_log "$work/jp/1997年8月のフォーラム記録.LOG" 3
 stars='******************************************************'
+hint='Enter: 決定  Tab: ファイルの種類  Esc: キャンセル  F2: コピー'
 
 # --- A whole run with keys --------------------------------------------------
 start main
 wait_for main 'niftyログのファイル指定(キャンセルで終了）'
 shot=$(screen main)
 for text in "          $stars" 'Kanbelテキスト' '(tessarine)' \
-  'ver 0.20 mavel     1997.08.20' "Folder: $work" 'nifty log用(19*.*)' \
-  '../' 'sub/' '1996.log' 'Name:   19*.*' 'Esc: cancel'; do
+  'ver 0.20 mavel     1997.08.20' "フォルダー: $work" 'nifty log用(19*.*)' \
+  '../' 'sub/' '1996.log' '名前: 19*.*' "$hint" '0/5'; do
   grep -qF -- "$text" <<< "$shot" || fail "first screen lacks [$text]"
 done
 grep -qF other.txt <<< "$shot" && fail "other.txt matches 19*.*"
 
-# The file type switches with Tab and back with Left.
+# The file type switches with Tab and back with Shift-Tab.
 keys main Tab
 wait_for main 'nifty log用(20*.*)' && wait_gone main '1996.log'
-keys main Left
+keys main BTab
 wait_for main 'nifty log用(19*.*)' && wait_for main '1996.log'
 
 # A missing file is refused with a notice.
 keys main C-u
 keys main -l 'missing.log'
 keys main Enter
-wait_for main 'File not found: missing.log'
+wait_for main 'ファイルが見つかりません: missing.log'
 
-# The list: ../, sub/, 1996.log, 19empty.log.
-keys main Home
+# The list: ../, jp/, sub/, 1996.log, 19empty.log; Down enters it at ../.
 keys main Down
 keys main Down
-wait_for main 'Name:   1996.log'
+keys main Down
+keys main Down
+wait_for main '名前: 1996.log'
+wait_for main '4/5'
 keys main Enter
 wait_for main '保存するKanbelテキストファイル名　（同じなら上書き）'
-wait_for main 'Name:   kanbel.ren'
+wait_for main '名前: kanbel.ren'
 grep -qF "$work/1996.log に含まれる発言をKanbelテキスト化します" <<< "$(screen main)" ||
   fail "the log's path line is not shown"
 keys main Enter
-# The next run's open dialog, below the rest of the new banner.
+# The next run's open dialog; the run's result stays in sight above it.
 wait_for main 'niftyログのファイル指定(キャンセルで終了）'
 wait_for main 'ver 0.20 mavel'
+shot=$(screen main)
+grep -qxF "$work/kanbel.ren　に保存します。" <<< "$shot" ||
+  fail "the saving line is covered by the next dialog"
+grep -qxF " 2        $stars" <<< "$shot" ||
+  fail "the count is covered by the next dialog"
 
 # F2 copies the window's text (through the terminal's clipboard sequence).
 keys main F2
-wait_for main "The window's text was copied."
+wait_for main 'ウィンドウの内容をコピーしました。'
 clip=$(tmuxc show-buffer 2> /dev/null)
 grep -qxF " 2        $stars" <<< "$clip" ||
   fail "the clipboard lacks the count and the next banner: [$clip]"
@@ -135,39 +172,105 @@ keys main Enter
 wait_for main '(i) トラブル発生'
 wait_for main "$work/19empty.logに発言はありませんでした"
 wait_for main '[ OK ]'
+wait_for main 'Enter: 閉じる  F2: コピー'
 keys main Enter
 wait_gone main '[ OK ]'
 wait_for main 'niftyログのファイル指定(キャンセルで終了）'
 
 keys main Escape
 wait_file "$work/main.rc"
-[[ $(cat "$work/main.rc" 2> /dev/null) == 0 ]] ||
-  fail "exit code after Esc: $(cat "$work/main.rc" 2> /dev/null)"
+[[ $(rc_of main) == 0 ]] || fail "exit code after Esc: $(rc_of main)"
 expect_closed "$work/kanbel.ren"
 [[ $(records "$work/kanbel.ren") -eq 2 ]] || fail "kanbel.ren records"
 
-# --- Ctrl-C during a conversion: the break report waits for a key -----------
+# --- Keys the dialog does not know leave it open, under several TERMs -------
+for term in xterm-256color tmux-256color screen xterm vt100 ""; do
+  session=keys${term//[^a-z0-9]/}
+  start "$session" 80 24 "$term"
+  wait_for "$session" '名前: 19*.*' || continue
+  keys "$session" Home
+  keys "$session" End
+  keys "$session" PgDn
+  keys "$session" M-a
+  keys "$session" -H 1b 5b 39 39 7e  # ESC [ 9 9 ~: no key
+  keys "$session" -H 1b 5b 31 3b 35 43  # Ctrl+Right
+  sleep 0.3
+  if [[ -e "$work/$session.rc" ]]; then
+    fail "TERM=$term: a key ended the program (exit $(rc_of "$session"))"
+    continue
+  fi
+  shot=$(screen "$session")
+  # PgDn entered the list: the last of its five entries is highlighted.
+  grep -qF '5/5' <<< "$shot" || fail "TERM=$term: PgDn did not move: $shot"
+  grep -qF '名前: 19empty.log' <<< "$shot" ||
+    fail "TERM=$term: something was typed into the name field: $shot"
+  keys "$session" Escape
+  wait_file "$work/$session.rc"
+  [[ $(rc_of "$session") == 0 ]] || fail "TERM=$term: Esc exit code"
+done
+
+# --- A Japanese-named log, its name right in the window ---------------------
+start jp
+wait_for jp '名前: 19*.*'
+keys jp C-u
+keys jp -l 'jp/1997年8月のフォーラム記録.LOG'
+keys jp Enter
+wait_for jp '名前: kanbel.ren'
+wait_for jp "$work/jp/1997年8月のフォーラム記録.LOG に含まれる"
+keys jp C-u
+keys jp -l 'jp/出力.ren'
+keys jp Enter
+wait_for jp "$work/jp/出力.ren　に保存します。"
+keys jp Escape
+wait_file "$work/jp.rc"
+expect_closed "$work/jp/出力.ren"
+[[ $(records "$work/jp/出力.ren") -eq 3 ]] || fail "jp/出力.ren records"
+
+# --- The output chosen as the log being converted is asked again ------------
+cp "$work/1996.log" "$work/same.copy"
+start same
+wait_for same '名前: 19*.*'
+keys same C-u
+keys same -l '1996.log'
+keys same Enter
+wait_for same '名前: kanbel.ren'
+keys same C-u
+keys same -l "$work/1996.log"
+keys same Enter
+sleep 0.5
+wait_for same '保存するKanbelテキストファイル名　（同じなら上書き）'
+grep -qF 'エラー[' <<< "$(screen same)" && fail "output = log ended with a report"
+cmp -s "$work/1996.log" "$work/same.copy" || fail "output = log changed the log"
+keys same Escape
+wait_file "$work/same.rc"
+
+# --- Ctrl-C during a conversion at 60 x 20: the report is in sight ----------
 make_log "$work/1997.log" 400000
-start brk
+start brk 60 20
 wait_for brk 'niftyログのファイル指定'
 keys brk C-u
 keys brk -l "$work/1997.log"
 keys brk Enter
-wait_for brk 'Name:   kanbel.ren'
+wait_for brk '名前: kanbel.ren'
 keys brk C-u
 keys brk -l 'break.ren'
-# Ctrl-C typed with the Enter that starts the conversion waits in the
-# terminal's input and is seen at the conversion's first look at the keys.
-tmuxc send-keys -t brk Enter C-c
-wait_for brk '中断しました'
-wait_for brk '任意のキーを押してください'
-sleep 0.3
-[[ -e "$work/brk.rc" ]] && fail "the break report did not wait for a key"
-keys brk x
-wait_file "$work/brk.rc"
-[[ $(cat "$work/brk.rc" 2> /dev/null) == 1 ]] ||
-  fail "exit code after a break: $(cat "$work/brk.rc" 2> /dev/null)"
-expect_closed "$work/break.ren"
+keys brk Enter
+if hold_at_count brk; then
+  # Typed while the program is held: seen at its next look at the keys.
+  tmuxc send-keys -t brk C-c
+  sleep 0.2
+  kill -CONT "$pid"
+  wait_for brk '中断しました'
+  wait_for brk '任意のキーを押してください'
+  wait_for brk '80x24より小さい'
+  sleep 0.3
+  [[ -e "$work/brk.rc" ]] && fail "the break report did not wait for a key"
+  keys brk x
+  wait_file "$work/brk.rc"
+  [[ $(rc_of brk) == 1 ]] || fail "exit code after a break: $(rc_of brk)"
+  expect_closed "$work/break.ren"
+  [[ $(records "$work/break.ren") -lt 400000 ]] || fail "break: the run ended"
+fi
 
 # --- A hang-up during a conversion closes the window in order ---------------
 start hup
@@ -175,45 +278,27 @@ wait_for hup 'niftyログのファイル指定'
 keys hup C-u
 keys hup -l "$work/1997.log"
 keys hup Enter
-wait_for hup 'Name:   kanbel.ren'
+wait_for hup '名前: kanbel.ren'
 keys hup C-u
 keys hup -l 'hangup.ren'
 keys hup Enter
-# The running count is drawn while the conversion runs, always on one row.
-# A fast machine may finish before two different counts are seen; the count
-# staying on its row is also checked by the window model's tests.
-count_row() { screen hup | grep -nE '^ +[0-9]+$' | head -n 1; }
-first=""
-for _ in $(seq 100); do
-  first=$(count_row)
-  [[ -n "$first" ]] && break
-  sleep 0.02
-done
-sleep 0.05
-second=$(count_row)
-if [[ -n "$first" && -n "$second" && "$first" != "$second" ]]; then
-  [[ ${first%%:*} == "${second%%:*}" ]] && ((${second##*:} > ${first##*:})) ||
-    fail "the count did not go up in place: [$first] then [$second]"
+if hold_at_count hup; then
+  tmuxc kill-session -t hup
+  kill -CONT "$pid"
+  wait_file "$work/hup.rc"
+  [[ $(rc_of hup) == 129 ]] || fail "exit code after a hang-up: $(rc_of hup)"
+  expect_closed "$work/hangup.ren"
+  [[ $(records "$work/hangup.ren") -lt 400000 ]] || fail "hang-up: the run ended"
 fi
-tmuxc kill-session -t hup
-wait_file "$work/hup.rc"
-[[ $(cat "$work/hup.rc" 2> /dev/null) == 0 ]] ||
-  fail "exit code after a hang-up: $(cat "$work/hup.rc" 2> /dev/null)"
-expect_closed "$work/hangup.ren"
-n=$(records "$work/hangup.ren")
-[[ $n -lt 400000 ]] ||
-  echo "note: the conversion ended before the hang-up ($n records)"
 
-# --- SIGTERM closes the window: the open dialog ends, exit code 0 -----------
+# --- SIGTERM closes the window: the open dialog ends, exit code 143 ---------
 start term
 wait_for term 'niftyログのファイル指定'
-program_pid=$(pgrep -P "$(tmuxc list-panes -t term -F '#{pane_pid}')" |
-  head -n 1)
-if [[ -n "$program_pid" ]]; then
-  kill -TERM "$program_pid"
+pid=$(program_pid term)
+if [[ -n "$pid" ]]; then
+  kill -TERM "$pid"
   wait_file "$work/term.rc"
-  [[ $(cat "$work/term.rc" 2> /dev/null) == 0 ]] ||
-    fail "exit code after SIGTERM: $(cat "$work/term.rc" 2> /dev/null)"
+  [[ $(rc_of term) == 143 ]] || fail "exit code after SIGTERM: $(rc_of term)"
 else
   fail "the program's process was not found"
 fi
@@ -223,10 +308,9 @@ rm -f "$work/stty.txt"
 tmuxc new-session -d -s crash -x 80 -y 24 -c "$work" \
   "'$program'; stty -a > '$work/stty.txt'; sleep 5"
 wait_for crash 'niftyログのファイル指定'
-shell_pid=$(tmuxc list-panes -t crash -F '#{pane_pid}')
-program_pid=$(pgrep -P "$shell_pid" | head -n 1)
-if [[ -n "$program_pid" ]]; then
-  kill -SEGV "$program_pid"
+pid=$(program_pid crash)
+if [[ -n "$pid" ]]; then
+  kill -SEGV "$pid"
   wait_file "$work/stty.txt"
   grep -qE '(^| )icanon( |$)' "$work/stty.txt" &&
     grep -qE '(^| )echo( |$)' "$work/stty.txt" ||

@@ -205,10 +205,10 @@ std::string fitToCells(std::string_view text, int maxCells, bool keepEnd,
   return out;
 }
 
-void dropLastCharacter(std::string* text) {
-  if (text->empty()) return;
-  std::vector<Piece> pieces = splitLocaleText(*text);
-  text->resize(pieces.back().start);
+bool localeShowsJapanese() {
+  SjisConverter converter;
+  // 日本 (two double-byte characters)
+  return converter.plain("\x93\xFA\x96\x7B") != "????";
 }
 
 }  // namespace tess::platform

@@ -55,8 +55,13 @@ class SjisConverter {
 std::string fitToCells(std::string_view text, int maxCells, bool keepEnd,
                        int* usedCells = nullptr);
 
-// Removes the last character of text in the locale's charset (a typed
-// name's backspace); an invalid trailing byte goes alone.
-void dropLastCharacter(std::string* text);
+// True when the locale's character set can show Japanese text (not so
+// under LANG=C or POSIX).
+bool localeShowsJapanese();
+// What standard error says before the start when it cannot, with a fix.
+inline constexpr const char kLocaleNotice[] =
+    "tessarine: the locale's character set cannot show Japanese text, so the "
+    "window shows \"?\" in its place.\n"
+    "  Start it in a UTF-8 locale, for example: LANG=C.UTF-8 tessarine\n";
 
 }  // namespace tess::platform

@@ -87,19 +87,6 @@ TEST_F(CharsetTest, FitToCellsCountsDisplayCells) {
   EXPECT_EQ(fitToCells("abc", 0, false, &used), "");
 }
 
-TEST_F(CharsetTest, DropLastCharacterRemovesAWholeCharacter) {
-  std::string text = "aあ";
-  dropLastCharacter(&text);
-  EXPECT_EQ(text, "a");
-  dropLastCharacter(&text);
-  EXPECT_EQ(text, "");
-  dropLastCharacter(&text);
-  EXPECT_EQ(text, "");
-  text = "x\xe3\x81";  // a cut-off character goes byte by byte
-  dropLastCharacter(&text);
-  EXPECT_EQ(text, "x\xe3");
-}
-
 TEST(ClipboardSequenceTest, IsOsc52WithBase64Text) {
   EXPECT_EQ(clipboardSequence("Man"), "\x1b]52;c;TWFu\x07");
   EXPECT_EQ(clipboardSequence("Ma"), "\x1b]52;c;TWE=\x07");

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/posix/ui_texts.h"
+
 namespace tess::platform {
 
 namespace {
@@ -98,7 +100,8 @@ bool isFolder(FileSystem& fs, const std::string& path) {
 }
 
 std::vector<ListEntry> listFolder(FileSystem& fs, const std::string& folder,
-                                  std::string_view patterns) {
+                                  std::string_view patterns, size_t* unnamed) {
+  if (unnamed) *unnamed = 0;
   std::vector<ListEntry> folders;
   std::vector<ListEntry> files;
   bool showHidden = false;
@@ -112,9 +115,11 @@ std::vector<ListEntry> listFolder(FileSystem& fs, const std::string& folder,
       fs.findFirst(joinPath(fs, folder, "*"), &entry);
   if (search) {
     do {
-      if (entry.name.empty() || entry.name == "." || entry.name == "..") {
+      if (entry.name.empty()) {
+        if (unnamed) ++*unnamed;
         continue;
       }
+      if (entry.name == "." || entry.name == "..") continue;
       if (entry.name[0] == '.' && !showHidden) continue;
       if (entry.directory) {
         folders.push_back({entry.name, true});
@@ -177,19 +182,23 @@ NameCheck checkDialogName(FileSystem& fs, const FileDialogRequest& request,
 }
 
 std::vector<BoxButton> boxButtons(unsigned style) {
+  using namespace texts;
   switch (style & 0xF) {
     case 1:
-      return {{"OK", kIdOk}, {"Cancel", kIdCancel}};
+      return {{kButtonOk, kIdOk}, {kButtonCancel, kIdCancel}};
     case 2:
-      return {{"Abort", kIdAbort}, {"Retry", kIdRetry}, {"Ignore", kIdIgnore}};
+      return {{kButtonAbort, kIdAbort},
+              {kButtonRetry, kIdRetry},
+              {kButtonIgnore, kIdIgnore}};
     case 3:
-      return {{"Yes", kIdYes}, {"No", kIdNo}, {"Cancel", kIdCancel}};
+      return {
+          {kButtonYes, kIdYes}, {kButtonNo, kIdNo}, {kButtonCancel, kIdCancel}};
     case 4:
-      return {{"Yes", kIdYes}, {"No", kIdNo}};
+      return {{kButtonYes, kIdYes}, {kButtonNo, kIdNo}};
     case 5:
-      return {{"Retry", kIdRetry}, {"Cancel", kIdCancel}};
+      return {{kButtonRetry, kIdRetry}, {kButtonCancel, kIdCancel}};
     default:
-      return {{"OK", kIdOk}};
+      return {{kButtonOk, kIdOk}};
   }
 }
 

@@ -25,9 +25,11 @@ struct ListEntry {
 // The entries a dialog shows in folder: ".." first (except at the root),
 // then the folders, then the files matching patterns, each group sorted by
 // name. Hidden names (starting with ".") are left out unless a pattern asks
-// for them.
+// for them, and so are entries without a name (a name the file system layer
+// cannot show); *unnamed, when given, receives their number.
 std::vector<ListEntry> listFolder(FileSystem& fs, const std::string& folder,
-                                  std::string_view patterns);
+                                  std::string_view patterns,
+                                  size_t* unnamed = nullptr);
 
 // name joined to folder (a name starting with a separator stands alone).
 std::string joinPath(const FileSystem& fs, const std::string& folder,

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "platform/posix/ui_dialog_rules.h"
+#include "platform/posix/ui_texts.h"
 
 namespace tess::platform {
 
@@ -22,6 +23,29 @@ std::string trimTrailing(std::string_view text) {
   return std::string(end == std::string_view::npos ? std::string_view()
                                                    : text.substr(0, end + 1));
 }
+
+// Control characters (C0, DEL, and C1 as UTF-8 encodes them) as "?".
+std::string safeText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x20 || b == 0x7F) {
+      out += '?';
+    } else if (b == 0xC2 && i + 1 < text.size() &&
+               static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      out += '?';
+      ++i;
+    } else {
+      out += static_cast<char>(b);
+    }
+  }
+  return out;
+}
+
+// Rows kept before they are written out at the latest.
+constexpr size_t kPendingLimit = 64 * 1024;
 
 }  // namespace
 
@@ -42,6 +66,10 @@ std::optional<std::string> FdLineInput::readLine() {
       return line;
     }
     if (signals_.quitRequested()) return std::nullopt;
+    if (signals_.takeBreakRequest()) {
+      interrupted_ = true;
+      return std::nullopt;
+    }
     char chunk[4096];
     ssize_t got = ::read(fd_, chunk, sizeof chunk);
     if (got > 0) {
@@ -73,17 +101,31 @@ LineModeFrontEnd::LineModeFrontEnd(FileSystem& fs, LineInput& in,
       signals_(signals),
       charset_(std::move(codeset)) {}
 
+LineModeFrontEnd::~LineModeFrontEnd() { flush(); }
+
 bool LineModeFrontEnd::openWindow(const std::string& title, WindowHost* host) {
   (void)title;
   host_ = host;
   return true;
 }
 
+void LineModeFrontEnd::emit(std::string_view text) {
+  pending_ += safeText(text);
+}
+
+void LineModeFrontEnd::flush() {
+  if (pending_.empty()) return;
+  out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+  out_.flush();
+  pending_.clear();
+}
+
 void LineModeFrontEnd::writeRow(std::string_view rowBytes) {
   // Trailing blanks go before the conversion (0x20 is never a trail byte)
   // and after it (padding of a narrow-shown last character).
-  out_ << trimTrailing(charset_.display(trimTrailing(rowBytes))) << '\n';
-  out_.flush();
+  emit(trimTrailing(charset_.display(trimTrailing(rowBytes))));
+  pending_ += '\n';
+  if (pending_.size() >= kPendingLimit) flush();
 }
 
 void LineModeFrontEnd::rowCompleted(const std::string& rowBytes) {
@@ -92,67 +134,89 @@ void LineModeFrontEnd::rowCompleted(const std::string& rowBytes) {
 
 PumpEvents LineModeFrontEnd::pump() {
   PumpEvents events;
-  events.breakRequested = signals_.takeBreakRequest();
+  events.breakRequested = signals_.takeBreakRequest() || pendingBreak_;
+  pendingBreak_ = false;
   events.quit = signals_.quitRequested();
   return events;
 }
 
-void LineModeFrontEnd::notice(const std::string& text) {
-  out_ << "  " << text << '\n';
-  out_.flush();
+void LineModeFrontEnd::notice(const std::string& sjis) {
+  emit("  " + charset_.display(sjis));
+  pending_ += '\n';
 }
 
 std::optional<std::string> LineModeFrontEnd::ask(const std::string& prompt) {
   if (signals_.quitRequested()) return std::nullopt;
-  out_ << prompt;
-  out_.flush();
+  if (!helped_) {
+    helped_ = true;
+    emit(charset_.display(texts::kFirstPromptHelp));
+    pending_ += '\n';
+  }
+  emit(prompt);
+  flush();
   std::optional<std::string> line = in_.readLine();
-  // The answer is echoed so that the output reads like the session did.
-  out_ << (line ? *line : std::string()) << '\n';
-  out_.flush();
+  if (!line && in_.interrupted()) pendingBreak_ = true;
+  // The answer is echoed so that the output reads like the session did;
+  // a terminal has shown it already.
+  if (echo_ && line) {
+    // As the program takes it: an old Shift-JIS name shows as its
+    // characters, bytes that are no text as "?".
+    std::optional<std::string> sjis = typed_.toSjis(*line);
+    emit(sjis ? charset_.display(*sjis)
+              : fitToCells(*line, static_cast<int>(line->size()), false));
+  }
+  if (echo_ || !line) pending_ += '\n';
   return line;
 }
 
 std::optional<std::string> LineModeFrontEnd::fileDialog(
     const FileDialogRequest& request) {
   const std::string folder = startFolder(fs_, request);
-  const std::string prompt =
-      charset_.display(request.title) + " [" + request.fileName + "]: ";
+  const std::string prompt = charset_.display(request.title) + " [" +
+                             charset_.display(request.fileName) + "]: ";
   while (true) {
     std::optional<std::string> line = ask(prompt);
     if (!line) return std::nullopt;
-    std::string name = line->empty() ? request.fileName : *line;
+    // The typed name is in the locale's charset; the program's names are
+    // Shift-JIS.
+    std::optional<std::string> typed =
+        line->empty() ? request.fileName : typed_.toSjis(*line);
+    if (!typed) {
+      emit("  " + charset_.display(texts::kUnusableName) + *line);
+      pending_ += '\n';
+      continue;
+    }
+    const std::string& name = *typed;
     NameCheck check = checkDialogName(fs_, request, folder, name);
     switch (check.verdict) {
       case NameVerdict::Accept:
         break;
       case NameVerdict::Empty:
-        notice("No name given.");
+        notice(texts::kNeedName);
         continue;
       case NameVerdict::Wildcards:
-        notice("A name with wildcards chooses no file: give a file name.");
+        notice(texts::kWildcardName);
         continue;
       case NameVerdict::Folder:
-        notice(check.fullPath + " is a folder: give a file name.");
+        notice(check.fullPath + texts::kIsFolder);
         continue;
       case NameVerdict::FileMissing:
-        notice("File not found: " + check.fullPath);
+        notice(texts::kFileMissing + check.fullPath);
         continue;
       case NameVerdict::FolderMissing:
-        notice("Folder not found: " + parentFolder(fs_, check.fullPath));
+        notice(texts::kFolderMissing + parentFolder(fs_, check.fullPath));
         continue;
       case NameVerdict::Unusable:
-        notice("The name cannot be used: " + name);
+        notice(texts::kUnusableName + name);
         continue;
       case NameVerdict::TooLong:
-        notice("The path is longer than " +
-               std::to_string(request.maxPathBytes) +
-               " bytes: choose a shorter one.");
+        notice(texts::kTooLongBefore + std::to_string(request.maxPathBytes) +
+               texts::kTooLongAfter);
         continue;
     }
     if (request.overwritePrompt && fs_.exists(check.fullPath)) {
       std::optional<std::string> answer =
-          ask(check.fullPath + " exists. Replace it? [y/N]: ");
+          ask(charset_.display(check.fullPath + texts::kReplacePrompt));
       if (!answer) return std::nullopt;
       if (*answer != "y" && *answer != "Y" && *answer != "yes") continue;
     }
@@ -162,32 +226,36 @@ std::optional<std::string> LineModeFrontEnd::fileDialog(
 
 int LineModeFrontEnd::messageBox(const std::string& caption,
                                  const std::string& text, unsigned style) {
-  std::string shown = charset_.display(caption);
-  out_ << '[' << trimTrailing(shown) << "] ";
+  emit("[" + trimTrailing(charset_.display(caption)) + "] ");
   for (std::string_view line : splitTextLines(text)) {
-    out_ << trimTrailing(charset_.display(line)) << '\n';
+    emit(trimTrailing(charset_.display(line)));
+    pending_ += '\n';
   }
-  out_.flush();
+  flush();
   return boxButtons(style).front().answer;
 }
 
 void LineModeFrontEnd::closeWindow() {
-  if (!host_) return;
-  CellView view = host_->cells();
-  if (view.cells && view.cursorRow >= 0 && view.cursorRow < view.rows) {
-    std::string_view row(reinterpret_cast<const char*>(view.cells) +
-                             static_cast<size_t>(view.cursorRow) * view.columns,
-                         static_cast<size_t>(view.columns));
-    if (row.find_first_not_of(' ') != std::string_view::npos) writeRow(row);
+  if (host_) {
+    CellView view = host_->cells();
+    if (view.cells && view.cursorRow >= 0 && view.cursorRow < view.rows) {
+      std::string_view row(
+          reinterpret_cast<const char*>(view.cells) +
+              static_cast<size_t>(view.cursorRow) * view.columns,
+          static_cast<size_t>(view.columns));
+      if (row.find_first_not_of(' ') != std::string_view::npos) writeRow(row);
+    }
+    host_ = nullptr;
   }
-  host_ = nullptr;
+  flush();
 }
 
 void LineModeFrontEnd::failureBox(const std::string& caption,
                                   const std::string& text, unsigned style) {
   (void)style;
-  err_ << trimTrailing(charset_.display(caption)) << ": "
-       << trimTrailing(charset_.display(text)) << '\n';
+  flush();
+  err_ << safeText(trimTrailing(charset_.display(caption))) << ": "
+       << safeText(trimTrailing(charset_.display(text))) << '\n';
   err_.flush();
 }
 
@@ -203,7 +271,9 @@ struct StdioParts {
 class StdioLineMode : private StdioParts, public LineModeFrontEnd {
  public:
   explicit StdioLineMode(FileSystem& fs)
-      : LineModeFrontEnd(fs, input, std::cout, std::cerr, signals) {}
+      : LineModeFrontEnd(fs, input, std::cout, std::cerr, signals) {
+    setEcho(!isatty(STDIN_FILENO));
+  }
 };
 
 }  // namespace

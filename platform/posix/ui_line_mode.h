@@ -1,7 +1,9 @@
-// Line mode: the front end for runs whose standard input is not a
-// terminal (scripts, pipes). The window's rows go to the output as they are
-// completed, dialogs read one line each, message boxes are printed and
-// answered with their first button, and nothing waits for a key.
+// Line mode: the front end for runs whose standard input or output is not
+// a terminal that can be drawn on (scripts, pipes, TERM=dumb). The window's
+// rows go to the output as they are completed (buffered, and written out
+// before each prompt, each report and at the end), dialogs read one line
+// each, message boxes are printed and answered with their first button, and
+// nothing waits for a key. Nothing written holds a control character.
 #pragma once
 
 #include <iosfwd>
@@ -11,6 +13,7 @@
 
 #include "platform/file_system.h"
 #include "platform/front_end.h"
+#include "platform/posix/path_encoding.h"
 #include "platform/posix/ui_charset.h"
 #include "platform/posix/ui_signals.h"
 
@@ -21,22 +24,27 @@ class LineInput {
  public:
   virtual ~LineInput() = default;
   // The next line without its line end (LF, or CR LF); nothing at the end
-  // of the input.
+  // of the input or when a break request came while waiting.
   virtual std::optional<std::string> readLine() = 0;
+  // True once a break request (SIGINT) ended a wait for a line.
+  virtual bool interrupted() const { return false; }
 };
 
 // Lines from a file descriptor. A read interrupted by SIGTERM or SIGHUP
-// ends the input; one interrupted by SIGINT goes on reading.
+// ends the input; one interrupted by SIGINT ends it as well and takes the
+// break request (interrupted() then says so).
 class FdLineInput : public LineInput {
  public:
   FdLineInput(int fd, SignalSource& signals) : fd_(fd), signals_(signals) {}
   std::optional<std::string> readLine() override;
+  bool interrupted() const override { return interrupted_; }
 
  private:
   int fd_;
   SignalSource& signals_;
   std::string buffer_;
   bool ended_ = false;
+  bool interrupted_ = false;
 };
 
 // Lines from a stream (tests).
@@ -55,6 +63,7 @@ class LineModeFrontEnd : public FrontEnd {
   LineModeFrontEnd(FileSystem& fs, LineInput& in, std::ostream& out,
                    std::ostream& err, SignalSource& signals,
                    std::string codeset = {});
+  ~LineModeFrontEnd() override;
 
   bool openWindow(const std::string& title, WindowHost* host) override;
   void rowCompleted(const std::string& rowBytes) override;
@@ -63,14 +72,24 @@ class LineModeFrontEnd : public FrontEnd {
       const FileDialogRequest& request) override;
   int messageBox(const std::string& caption, const std::string& text,
                  unsigned style) override;
-  void waitForKey() override {}
+  // The report is complete: what it wrote goes out (nothing waits).
+  void waitForKey() override { flush(); }
   void closeWindow() override;
   void failureBox(const std::string& caption, const std::string& text,
                   unsigned style) override;
+  int endSignal() const override { return signals_.quitSignal(); }
+  // Echo each answer after its prompt (not when the input is a terminal,
+  // which has shown the typed line already).
+  void setEcho(bool echo) { echo_ = echo; }
 
  private:
+  // Locale text with every control character shown as "?", so that no
+  // escape sequence from a file name or a log reaches the terminal.
+  void emit(std::string_view text);
+  void flush();
   void writeRow(std::string_view rowBytes);
-  void notice(const std::string& text);
+  // Shift-JIS text, converted and with control characters shown as "?".
+  void notice(const std::string& sjis);
   std::optional<std::string> ask(const std::string& prompt);
 
   FileSystem& fs_;
@@ -79,7 +98,12 @@ class LineModeFrontEnd : public FrontEnd {
   std::ostream& err_;
   SignalSource& signals_;
   SjisConverter charset_;
+  PathEncoding typed_;
   WindowHost* host_ = nullptr;
+  std::string pending_;
+  bool echo_ = true;
+  bool helped_ = false;
+  bool pendingBreak_ = false;
 };
 
 // Line mode on standard input and output with the process's signals.

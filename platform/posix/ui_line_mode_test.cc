@@ -20,6 +20,9 @@ namespace {
 using tess::testing::FakeFileSystem;
 using tess::testing::sjis;
 
+const std::string kHelp =
+    "（空行: [ ] 内の名前を使う　入力の終わり (Ctrl-D): 終了）\n";
+
 class FakeSignals : public SignalSource {
  public:
   bool takeBreakRequest() override {
@@ -106,7 +109,76 @@ TEST_F(LineModeTest, RowsGoOutConvertedWithoutTrailingBlanks) {
   row.resize(80, ' ');
   ui.rowCompleted(row);
   ui.rowCompleted(std::string(80, ' '));
+  // Rows wait in the buffer until a prompt, a report or the end.
+  EXPECT_EQ(out.str(), "");
+  ui.closeWindow();
   EXPECT_EQ(out.str(), "?nifty log → 　Kanbelテキスト\n\n");
+}
+
+TEST_F(LineModeTest, RowsGoOutBeforeEachPromptAndEachReport) {
+  LineModeFrontEnd ui(fs, in, out, err, signals);
+  FakeHost host;
+  ui.openWindow("t", &host);
+  ui.rowCompleted("row 1");
+  ui.waitForKey();  // the report's wait
+  EXPECT_EQ(out.str(), "row 1\n");
+  ui.rowCompleted("row 2");
+  EXPECT_EQ(ui.fileDialog(saveRequest()), std::nullopt);
+  EXPECT_EQ(out.str(), "row 1\nrow 2\n" + kHelp + "保存 [kanbel.ren]: ");
+}
+
+TEST_F(LineModeTest, ControlBytesNeverReachTheOutput) {
+  input.str("/out/\x1b]0;T\a.ren\n");
+  LineModeFrontEnd ui(fs, in, out, err, signals);
+  FakeHost host;
+  ui.openWindow("t", &host);
+  ui.rowCompleted("/x\x1b[2J.log\x9b");
+  FileDialogRequest request = saveRequest();
+  request.fileName = "a\x1b[31m.ren";
+  ASSERT_EQ(ui.fileDialog(request), "/out/\x1b]0;T\a.ren");
+  ui.messageBox("c\x07", "t\x1b", 0);
+  ui.failureBox("c\x1b", "t", 0x10);
+  ui.closeWindow();
+  for (const std::string& text : {out.str(), err.str()}) {
+    for (char c : text) {
+      EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20)
+          << "in [" << text << "]";
+    }
+  }
+  EXPECT_NE(out.str().find("/out/?]0;T?.ren"), std::string::npos);
+}
+
+TEST_F(LineModeTest, NoEchoWhenTheTerminalShowedTheAnswer) {
+  input.str("1996.log\n");
+  LineModeFrontEnd ui(fs, in, out, err, signals);
+  ui.setEcho(false);
+  EXPECT_EQ(ui.fileDialog(openRequest()), "/logs/1996.log");
+  EXPECT_EQ(out.str(), kHelp + "ログのファイル指定 [19*.*]: ");
+}
+
+TEST_F(LineModeTest, TypedNamesAreConvertedToShiftJis) {
+  fs.setFile(sjis("/logs/日本語.log"), "log");
+  EXPECT_EQ(dialog(openRequest(), "日本語.log\n"), sjis("/logs/日本語.log"));
+  // A name Shift-JIS cannot hold is refused, and asked for again.
+  EXPECT_EQ(dialog(saveRequest(), "\xF0\x9F\x98\x80.ren\nb.ren\n"),
+            "/out/b.ren");
+  EXPECT_NE(out.str().find("この名前は使えません: \xF0\x9F\x98\x80.ren"),
+            std::string::npos);
+}
+
+// Input that ends because a break request came while it waited.
+class InterruptedInput : public LineInput {
+ public:
+  std::optional<std::string> readLine() override { return std::nullopt; }
+  bool interrupted() const override { return true; }
+};
+
+TEST_F(LineModeTest, BreakAtAPromptCancelsAndIsReportedByThePump) {
+  InterruptedInput interrupted;
+  LineModeFrontEnd ui(fs, interrupted, out, err, signals);
+  EXPECT_EQ(ui.fileDialog(saveRequest()), std::nullopt);
+  EXPECT_TRUE(ui.pump().breakRequested);
+  EXPECT_FALSE(ui.pump().breakRequested);
 }
 
 TEST_F(LineModeTest, ClosingWritesTheCurrentRowUnlessBlank) {
@@ -130,12 +202,13 @@ TEST_F(LineModeTest, ClosingWritesTheCurrentRowUnlessBlank) {
 
 TEST_F(LineModeTest, EndOfInputCancelsAfterThePrompt) {
   EXPECT_EQ(dialog(openRequest(), ""), std::nullopt);
-  EXPECT_EQ(out.str(), "ログのファイル指定 [19*.*]: \n");
+  // The first prompt says what an empty line and the end of input do.
+  EXPECT_EQ(out.str(), kHelp + "ログのファイル指定 [19*.*]: \n");
 }
 
 TEST_F(LineModeTest, RelativeNameResolvesAgainstTheInitialFolder) {
   EXPECT_EQ(dialog(openRequest(), "1996.log\n"), "/logs/1996.log");
-  EXPECT_EQ(out.str(), "ログのファイル指定 [19*.*]: 1996.log\n");
+  EXPECT_EQ(out.str(), kHelp + "ログのファイル指定 [19*.*]: 1996.log\n");
   // Without an initial folder the current directory is used.
   EXPECT_EQ(dialog(saveRequest(), "new.ren\r\n"), "/out/new.ren");
   EXPECT_EQ(dialog(saveRequest(), "/logs/x.ren"), "/logs/x.ren");
@@ -145,7 +218,8 @@ TEST_F(LineModeTest, EmptyLineTakesTheInitialName) {
   EXPECT_EQ(dialog(saveRequest(), "\n"), "/out/kanbel.ren");
   // An initial name with wildcards is no choice: a notice, then again.
   EXPECT_EQ(dialog(openRequest(), "\n/logs/1996.log\n"), "/logs/1996.log");
-  EXPECT_NE(out.str().find("wildcards"), std::string::npos);
+  EXPECT_NE(out.str().find("ワイルドカードではファイルを選べません"),
+            std::string::npos);
   EXPECT_EQ(dialog(openRequest(), "\n*.log\n"), std::nullopt);
 }
 
@@ -153,12 +227,14 @@ TEST_F(LineModeTest, MustExistRulesAskAgain) {
   EXPECT_EQ(dialog(openRequest(), "nothing.log\nsub\n1996.log\n"),
             "/logs/1996.log");
   const std::string shown = out.str();
-  EXPECT_NE(shown.find("File not found: /logs/nothing.log"), std::string::npos);
-  EXPECT_NE(shown.find("/logs/sub is a folder"), std::string::npos);
+  EXPECT_NE(shown.find("  ファイルが見つかりません: /logs/nothing.log\n"),
+            std::string::npos);
+  EXPECT_NE(shown.find("  /logs/sub はフォルダーです。"), std::string::npos);
 
   out.str("");
   EXPECT_EQ(dialog(saveRequest(), "/missing/out.ren\n"), std::nullopt);
-  EXPECT_NE(out.str().find("Folder not found: /missing"), std::string::npos);
+  EXPECT_NE(out.str().find("フォルダーが見つかりません: /missing"),
+            std::string::npos);
 }
 
 TEST_F(LineModeTest, OverwritePromptNeedsAYes) {
@@ -217,6 +293,20 @@ TEST(FdLineInputTest, ReadsLinesUpToTheEnd) {
   EXPECT_EQ(input.readLine(), std::nullopt);
   EXPECT_EQ(input.readLine(), std::nullopt);
   close(fds[0]);
+}
+
+TEST(FdLineInputTest, BreakEndsTheInputAndSaysSo) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  FakeSignals signals;
+  signals.breakPending = true;
+  FdLineInput input(fds[0], signals);
+  EXPECT_FALSE(input.interrupted());
+  EXPECT_EQ(input.readLine(), std::nullopt);  // does not block
+  EXPECT_TRUE(input.interrupted());
+  EXPECT_FALSE(signals.breakPending);  // the request was taken
+  close(fds[0]);
+  close(fds[1]);
 }
 
 TEST(FdLineInputTest, QuitEndsTheInputBeforeReading) {

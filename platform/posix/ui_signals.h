@@ -13,6 +13,8 @@ class SignalSource {
   virtual bool takeBreakRequest() = 0;
   // True from the first SIGTERM or SIGHUP on.
   virtual bool quitRequested() = 0;
+  // The number of that first SIGTERM or SIGHUP; 0 before it.
+  virtual int quitSignal() const { return 0; }
 };
 
 // The process's signals. Handlers are installed without SA_RESTART, so a
@@ -24,6 +26,7 @@ class ProcessSignals : public SignalSource {
   ProcessSignals();
   bool takeBreakRequest() override;
   bool quitRequested() override;
+  int quitSignal() const override;
 };
 
 // Gives the terminal back on a crash: handlers for SIGSEGV, SIGABRT, SIGBUS

@@ -5,6 +5,7 @@
 
 #include <curses.h>
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <cwchar>
 
 #include "platform/posix/ui_dialog_rules.h"
+#include "platform/posix/ui_texts.h"
 
 namespace tess::platform {
 
@@ -20,6 +22,13 @@ namespace {
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(30);
 constexpr int kWaitSliceMs = 100;
+// How long the rest of an escape sequence may take to arrive.
+constexpr int kSequenceByteMs = 30;
+// The rows of the window kept in sight above a panel: the log's line, the
+// saving line, the count and the next banner.
+constexpr int kRowsKeptAbovePanel = 10;
+constexpr int kDialogHeight = 14;  // eight list rows
+constexpr int kDialogFixedRows = 6;
 
 enum Pair : short {
   kWindowPair = 1,
@@ -29,14 +38,7 @@ enum Pair : short {
   kFieldPair = 5,
 };
 
-constexpr unsigned kEscape = 27;
 constexpr unsigned kCtrlC = 3;
-constexpr unsigned kCtrlU = 21;
-constexpr unsigned kCtrlY = 25;
-
-const char kDialogHint[] =
-    "Enter: choose/open  Tab: file type  Esc: cancel  F2: copy window";
-const char kBoxHint[] = "Enter: choose  Left/Right: button  F2: copy window";
 
 void restoreTerminal() { endwin(); }
 
@@ -74,20 +76,6 @@ std::string clipboardSequence(std::string_view utf8) {
   return "\x1b]52;c;" + base64(utf8) + "\x07";
 }
 
-// The state of one open file dialog.
-struct TerminalFrontEnd::DialogState {
-  std::string folder;
-  std::string pattern;
-  size_t filterIndex = 0;
-  bool customPattern = false;
-  std::vector<ListEntry> entries;
-  int selected = 0;
-  int top = 0;
-  std::string field;
-  bool fieldActive = true;
-  std::string notice;
-};
-
 TerminalFrontEnd::TerminalFrontEnd(FileSystem& fs, SignalSource& signals)
     : fs_(fs), signals_(signals) {}
 
@@ -118,9 +106,7 @@ bool TerminalFrontEnd::openWindow(const std::string& title, WindowHost* host) {
     init_pair(kFieldPair, COLOR_BLACK, COLOR_WHITE);
   }
   host_ = host;
-  werase(stdscr);
-  drawWindow(true);
-  wrefresh(stdscr);
+  redrawAll();
   lastPump_ = std::chrono::steady_clock::now();
   return true;
 }
@@ -134,6 +120,11 @@ void TerminalFrontEnd::closeWindow() {
   host_ = nullptr;
 }
 
+int TerminalFrontEnd::endSignal() const {
+  if (int signo = signals_.quitSignal()) return signo;
+  return hungUp_ ? SIGHUP : 0;
+}
+
 void TerminalFrontEnd::failureBox(const std::string& caption,
                                   const std::string& text, unsigned style) {
   if (screen_) {
@@ -144,30 +135,55 @@ void TerminalFrontEnd::failureBox(const std::string& caption,
   std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-void TerminalFrontEnd::drawWindow(bool force) {
+void TerminalFrontEnd::redrawAll() {
+  werase(stdscr);
+  drawnRows_.clear();
+  drawWindow(true);
+  wrefresh(stdscr);
+}
+
+void TerminalFrontEnd::drawWindow(bool force, int areaRows) {
   if (!host_) return;
   CellView view = host_->cells();
   if (!view.cells) return;
-  if (drawnRows_.size() != static_cast<size_t>(view.rows)) {
-    drawnRows_.assign(static_cast<size_t>(view.rows), std::string());
+  const bool small = LINES < view.rows || COLS < view.columns;
+  const bool statusLine = areaRows < 0 && small && LINES > 1;
+  int area = areaRows < 0 ? LINES - (statusLine ? 1 : 0) : areaRows;
+  area = std::clamp(area, 0, view.rows);
+  const int top = windowViewTop(view, area);
+  if (top != viewTop_ || drawnRows_.size() != static_cast<size_t>(LINES)) {
+    drawnRows_.assign(static_cast<size_t>(std::max(LINES, 0)), std::string());
+    viewTop_ = top;
     force = true;
   }
-  const int rows = std::min(view.rows, LINES);
-  for (int r = 0; r < rows; ++r) {
+  for (int r = 0; r < area; ++r) {
     std::string row(reinterpret_cast<const char*>(view.cells) +
-                        static_cast<size_t>(r) * view.columns,
+                        static_cast<size_t>(r + top) * view.columns,
                     static_cast<size_t>(view.columns));
     std::string& drawn = drawnRows_[static_cast<size_t>(r)];
     if (!force && row == drawn) continue;
     wattrset(stdscr, colors_ ? COLOR_PAIR(kWindowPair) : A_NORMAL);
+    wmove(stdscr, r, 0);
+    wclrtoeol(stdscr);
     for (const Glyph& glyph : display_.glyphs(row)) {
       if (glyph.column + glyph.cells > COLS) break;
       mvwaddstr(stdscr, r, glyph.column, glyph.text.c_str());
     }
     drawn = std::move(row);
   }
-  if (view.cursorRow < rows && view.cursorColumn < COLS) {
-    wmove(stdscr, view.cursorRow, view.cursorColumn);
+  if (statusLine && (force || drawnRows_.back() != texts::kSmallTerminal)) {
+    wattrset(stdscr, A_REVERSE);
+    mvwhline(stdscr, LINES - 1, 0, ' ', COLS);
+    mvwaddstr(
+        stdscr, LINES - 1, 0,
+        display_
+            .display(fitSjis(texts::kSmallTerminal, static_cast<size_t>(COLS)))
+            .c_str());
+    drawnRows_.back() = texts::kSmallTerminal;
+  }
+  const int cursorRow = view.cursorRow - top;
+  if (cursorRow >= 0 && cursorRow < area && view.cursorColumn < COLS) {
+    wmove(stdscr, cursorRow, view.cursorColumn);
     curs_set(1);
   }
 }
@@ -201,12 +217,109 @@ std::optional<TerminalFrontEnd::Key> TerminalFrontEnd::waitKey(int timeoutMs) {
   return readKey(0);
 }
 
-bool TerminalFrontEnd::closed() { return signals_.quitRequested() || hungUp_; }
-
-bool TerminalFrontEnd::isCopyKey(const Key& key) const {
-  return key.function ? key.code == static_cast<unsigned>(KEY_F(2))
-                      : key.code == kCtrlY;
+std::optional<DialogKey> TerminalFrontEnd::nextKey() {
+  while (!closed()) {
+    if (std::optional<Key> key = waitKey(kWaitSliceMs)) return translate(*key);
+  }
+  return std::nullopt;
 }
+
+DialogKey TerminalFrontEnd::translate(const Key& key) {
+  DialogKey result;
+  if (key.function) {
+    switch (static_cast<int>(key.code)) {
+      case KEY_UP:
+        result.name = KeyName::Up;
+        break;
+      case KEY_DOWN:
+        result.name = KeyName::Down;
+        break;
+      case KEY_LEFT:
+        result.name = KeyName::Left;
+        break;
+      case KEY_RIGHT:
+        result.name = KeyName::Right;
+        break;
+      case KEY_HOME:
+      case KEY_FIND:
+      case KEY_A1:
+        result.name = KeyName::Home;
+        break;
+      case KEY_END:
+      case KEY_SELECT:
+      case KEY_C1:
+        result.name = KeyName::End;
+        break;
+      case KEY_PPAGE:
+      case KEY_A3:
+        result.name = KeyName::PageUp;
+        break;
+      case KEY_NPAGE:
+      case KEY_C3:
+        result.name = KeyName::PageDown;
+        break;
+      case KEY_ENTER:
+        result.name = KeyName::Enter;
+        break;
+      case KEY_BTAB:
+        result.name = KeyName::BackTab;
+        break;
+      case KEY_BACKSPACE:
+        result.name = KeyName::Backspace;
+        break;
+      case KEY_DC:
+        result.name = KeyName::Delete;
+        break;
+      case KEY_RESIZE:
+        result.name = KeyName::Resize;
+        break;
+      default:
+        if (key.code == static_cast<unsigned>(KEY_F(2))) {
+          result.name = KeyName::Copy;
+        }
+        break;
+    }
+    return result;
+  }
+  if (key.code == 27) {
+    // A lone Esc, or the start of a sequence the terminal description does
+    // not know: read it to its end so that none of it is taken for typed
+    // keys (or left for the shell).
+    std::string sequence;
+    while (!escapeSequenceComplete(sequence)) {
+      std::optional<Key> more = readKey(kSequenceByteMs);
+      if (!more) break;
+      if (more->function) {
+        sequence += 'A';  // Alt with a key the library decoded
+        break;
+      }
+      sequence += more->code < 0x80 ? static_cast<char>(more->code) : '\x80';
+    }
+    result.name =
+        sequence.empty() ? KeyName::Escape : decodeEscapeSequence(sequence);
+    return result;
+  }
+  if (key.code < 0x20 || key.code == 0x7F) {
+    result.name = controlKey(static_cast<unsigned char>(key.code));
+    return result;
+  }
+  char bytes[MB_LEN_MAX];
+  std::mbstate_t state{};
+  const size_t n = std::wcrtomb(bytes, static_cast<wchar_t>(key.code), &state);
+  std::optional<std::string> sjis;
+  if (n != static_cast<size_t>(-1)) {
+    sjis = typing_.toSjis(std::string_view(bytes, n));
+  }
+  if (sjis && !sjis->empty()) {
+    result.name = KeyName::Text;
+    result.text = std::move(*sjis);
+  } else {
+    result.name = KeyName::BadText;  // Shift-JIS has no such character
+  }
+  return result;
+}
+
+bool TerminalFrontEnd::closed() { return signals_.quitRequested() || hungUp_; }
 
 void TerminalFrontEnd::copyWindowText() {
   if (!host_) return;
@@ -237,27 +350,33 @@ PumpEvents TerminalFrontEnd::pump() {
   }
   if (!screen_) return events;
   auto now = std::chrono::steady_clock::now();
-  // The pump runs every few statements; input and drawing are taken care
-  // of only every few milliseconds so that they cost the conversion nothing.
+  // Input and drawing are taken care of only every few milliseconds so
+  // that they cost the conversion nothing.
   if (now - lastPump_ >= kRedrawInterval) {
     lastPump_ = now;
     if (terminalHungUp(0)) {
       events.quit = true;
       return events;
     }
-    bool force = false;
+    bool resized = false;
+    // Only Ctrl-C, the copy keys and a new size mean something here; the
+    // bytes of other keys (escape sequences included) are dropped.
     while (std::optional<Key> key = readKey(0)) {
       if (!key->function && key->code == kCtrlC) {
         pendingBreak_ = true;
-      } else if (isCopyKey(*key)) {
+      } else if (key->function ? key->code == static_cast<unsigned>(KEY_F(2))
+                               : key->code == 25) {
         copyWindowText();
       } else if (key->function && key->code == KEY_RESIZE) {
-        werase(stdscr);
-        force = true;
+        resized = true;
       }
     }
-    drawWindow(force);
-    wrefresh(stdscr);
+    if (resized) {
+      redrawAll();
+    } else {
+      drawWindow(false);
+      wrefresh(stdscr);
+    }
   }
   events.breakRequested = pendingBreak_;
   pendingBreak_ = false;
@@ -268,47 +387,44 @@ void TerminalFrontEnd::waitForKey() {
   if (!screen_) return;
   drawWindow(false);
   wrefresh(stdscr);
-  while (!closed()) {
-    std::optional<Key> key = waitKey(kWaitSliceMs);
-    if (!key) continue;
-    if (key->function && key->code == KEY_RESIZE) {
-      werase(stdscr);
-      drawWindow(true);
-      continue;
-    }
-    if (isCopyKey(*key)) {
+  while (std::optional<DialogKey> key = nextKey()) {
+    if (key->name == KeyName::Resize) {
+      redrawAll();
+    } else if (key->name == KeyName::Copy) {
       copyWindowText();
-      continue;
+    } else {
+      return;
     }
-    return;
   }
 }
 
 TerminalFrontEnd::Panel TerminalFrontEnd::placePanel(int height,
                                                      int width) const {
   const int areaWidth = std::min(COLS, 80);
-  const int areaHeight = std::min(LINES, 24);
   Panel panel;
   panel.width = std::max(1, std::min(width, areaWidth));
-  panel.height = std::max(1, std::min(height, areaHeight));
+  panel.height = std::max(1, std::min(height, LINES));
   panel.x = (areaWidth - panel.width) / 2;
-  // The panel keeps clear of the print position, so that the latest lines
-  // of the window (the banner, the chosen paths) stay in sight.
-  int cursorRow = 0;
-  if (host_) cursorRow = host_->cells().cursorRow;
-  panel.y = cursorRow < areaHeight / 2 ? areaHeight - panel.height : 0;
+  // At the bottom: below the window when the screen has room for both,
+  // otherwise over the window's lower rows, the window then being drawn
+  // scrolled so that its latest rows show above the panel.
+  panel.y = LINES - panel.height;
   return panel;
 }
 
-void TerminalFrontEnd::putText(int y, int x, std::string_view localeText,
+void TerminalFrontEnd::putText(int y, int x, std::string_view sjis,
                                int maxCells, int attributes, bool keepEnd) {
   if (maxCells <= 0) return;
-  std::string fitted = fitToCells(localeText, maxCells, keepEnd);
+  std::string fitted =
+      display_.display(fitSjis(sjis, static_cast<size_t>(maxCells), keepEnd));
   wattrset(stdscr, attributes);
   mvwaddstr(stdscr, y, x, fitted.c_str());
 }
 
-void TerminalFrontEnd::drawPanel(const Panel& panel, const std::string& title) {
+void TerminalFrontEnd::drawPanel(const Panel& panel, const std::string& title,
+                                 const std::string& corner) {
+  // The window's latest rows above the panel.
+  drawWindow(false, std::min(panel.y, host_ ? host_->cells().rows : 24));
   const int attributes = colors_ ? COLOR_PAIR(kPanelPair) : A_REVERSE;
   wattrset(stdscr, attributes);
   for (int r = 0; r < panel.height; ++r) {
@@ -325,95 +441,87 @@ void TerminalFrontEnd::drawPanel(const Panel& panel, const std::string& title) {
     mvwaddch(stdscr, panel.y, right, ACS_URCORNER);
     mvwaddch(stdscr, bottom, panel.x, ACS_LLCORNER);
     mvwaddch(stdscr, bottom, right, ACS_LRCORNER);
+    if (!corner.empty()) {
+      const int cells = static_cast<int>(corner.size()) + 2;
+      putText(bottom, std::max(panel.x + 1, right - cells - 1),
+              " " + corner + " ", cells, attributes);
+    }
   }
   putText(panel.y, panel.x + 2, " " + title + " ", panel.width - 4,
           attributes | A_BOLD);
 }
 
 void TerminalFrontEnd::endModal() {
-  // The panel covered part of the window: draw the window anew.
-  drawWindow(true);
-  wrefresh(stdscr);
-}
-
-void TerminalFrontEnd::reloadList(DialogState& state) {
-  state.entries = listFolder(fs_, state.folder, state.pattern);
-  state.selected = 0;
-  state.top = 0;
-}
-
-bool TerminalFrontEnd::enterFolder(DialogState& state,
-                                   const std::string& folder) {
-  std::string full;
-  if (!fs_.fullPath(folder, &full) || !isFolder(fs_, full)) {
-    state.notice = "Folder not found.";
-    return false;
-  }
-  state.folder = full;
-  reloadList(state);
-  return true;
+  // The panel covered part of the screen: draw the window anew.
+  redrawAll();
 }
 
 void TerminalFrontEnd::drawDialog(const FileDialogRequest& request,
-                                  DialogState& state) {
-  const Panel panel = placePanel(15, 76);
-  drawPanel(panel, display_.display(request.title));
+                                  FileDialogModel& model) {
+  int height = std::min(kDialogHeight, LINES - kRowsKeptAbovePanel);
+  height = std::max(height, kDialogFixedRows + 1);
+  const Panel panel = placePanel(height, 80);
+  const int listRows = std::max(1, panel.height - kDialogFixedRows);
+  model.setListRows(listRows);
+  drawPanel(panel, request.title, model.position());
   const int panelAttr = colors_ ? COLOR_PAIR(kPanelPair) : A_REVERSE;
+  const int selectionAttr = colors_ ? COLOR_PAIR(kSelectionPair) : A_NORMAL;
   const int x = panel.x + 2;
   const int width = panel.width - 4;
-  const int listRows = std::max(1, panel.height - 7);
   int y = panel.y + 1;
 
-  putText(y++, x, "Folder: " + state.folder, width, panelAttr, true);
-  std::string type =
-      state.customPattern || request.filters.empty()
-          ? state.pattern
-          : display_.display(request.filters[state.filterIndex].display);
-  putText(y++, x, "Type:   < " + type + " >", width, panelAttr);
+  auto labelled = [&](const char* label, const std::string& value, bool keepEnd,
+                      int valueAttr) {
+    const int labelCells = static_cast<int>(std::string_view(label).size());
+    putText(y, x, label, width, panelAttr);
+    putText(y, x + labelCells, value, width - labelCells, valueAttr, keepEnd);
+    ++y;
+  };
+  labelled(texts::kFolderLabel, model.folder(), true, panelAttr);
+  const bool typeFocus = model.focus() == DialogFocus::Type;
+  labelled(texts::kTypeLabel, "< " + model.typeText() + " >", false,
+           typeFocus ? selectionAttr | A_BOLD : panelAttr);
 
-  if (state.selected >= static_cast<int>(state.entries.size())) {
-    state.selected = std::max(0, static_cast<int>(state.entries.size()) - 1);
-  }
-  if (state.selected < state.top) state.top = state.selected;
-  if (state.selected >= state.top + listRows) {
-    state.top = state.selected - listRows + 1;
-  }
+  const int labelCells =
+      static_cast<int>(std::string_view(texts::kNameLabel).size());
+  putText(y, x, texts::kNameLabel, width, panelAttr);
+  const int fieldX = x + labelCells;
+  const int fieldWidth = std::max(1, width - labelCells);
+  wattrset(stdscr, colors_ ? COLOR_PAIR(kFieldPair) : A_UNDERLINE);
+  mvwhline(stdscr, y, fieldX, ' ', fieldWidth);
+  size_t cursorCell = 0;
+  const std::string field =
+      model.name().visible(static_cast<size_t>(fieldWidth), &cursorCell);
+  putText(y, fieldX, field, fieldWidth,
+          colors_ ? COLOR_PAIR(kFieldPair) : A_UNDERLINE);
+  const int fieldY = y++;
+
+  const auto& entries = model.entries();
   for (int r = 0; r < listRows; ++r) {
-    const int index = state.top + r;
-    if (index >= static_cast<int>(state.entries.size())) break;
-    const ListEntry& entry = state.entries[static_cast<size_t>(index)];
-    std::string shown = entry.name + (entry.folder ? "/" : "");
+    const int index = model.top() + r;
+    if (index >= static_cast<int>(entries.size())) break;
     int attr = panelAttr;
-    if (index == state.selected) {
-      attr = colors_ ? COLOR_PAIR(kSelectionPair) : A_NORMAL;
-      if (!state.fieldActive) attr |= A_BOLD;
+    if (index == model.selected()) {
+      attr = selectionAttr | A_BOLD;
       wattrset(stdscr, attr);
       mvwhline(stdscr, y + r, x, ' ', width);
     }
-    putText(y + r, x + 1, shown, width - 1, attr);
+    putText(y + r, x + 1,
+            FileDialogModel::entryText(entries[static_cast<size_t>(index)]),
+            width - 2, attr);
   }
-  if (state.entries.empty()) {
-    putText(y, x + 1, "(no matching files)", width - 1, panelAttr);
-  }
+  if (entries.empty()) putText(y, x + 1, texts::kNoFiles, width - 1, panelAttr);
   y += listRows;
 
-  const std::string label = "Name:   ";
-  putText(y, x, label, width, panelAttr);
-  const int fieldX = x + static_cast<int>(label.size());
-  const int fieldWidth = width - static_cast<int>(label.size());
-  wattrset(stdscr, colors_ ? COLOR_PAIR(kFieldPair) : A_UNDERLINE);
-  mvwhline(stdscr, y, fieldX, ' ', fieldWidth);
-  int used = 0;
-  std::string field = fitToCells(state.field, fieldWidth - 1, true, &used);
-  mvwaddstr(stdscr, y, fieldX, field.c_str());
-  const int fieldY = y++;
+  if (!model.notice().empty()) {
+    putText(y, x, model.notice(), width,
+            (colors_ ? COLOR_PAIR(kNoticePair) : A_NORMAL) | A_BOLD);
+  } else {
+    putText(y, x, texts::kDialogHint, width, panelAttr | A_DIM);
+  }
 
-  putText(y++, x, state.notice, width,
-          (colors_ ? COLOR_PAIR(kNoticePair) : A_NORMAL) | A_BOLD);
-  putText(y, x, kDialogHint, width, panelAttr | A_DIM);
-
-  if (state.fieldActive) {
-    wmove(stdscr, fieldY, fieldX + used);
+  if (model.focus() == DialogFocus::Name) {
+    wmove(stdscr, fieldY, fieldX + static_cast<int>(cursorCell));
     curs_set(1);
   } else {
     curs_set(0);
@@ -423,200 +531,23 @@ void TerminalFrontEnd::drawDialog(const FileDialogRequest& request,
 std::optional<std::string> TerminalFrontEnd::fileDialog(
     const FileDialogRequest& request) {
   if (!screen_) return std::nullopt;
-  drawWindow(false);  // what was printed since the last pump
-  DialogState state;
-  state.folder = startFolder(fs_, request);
-  if (!request.filters.empty()) {
-    state.filterIndex = static_cast<size_t>(
-        std::clamp(request.filterIndex - 1, 0,
-                   static_cast<int>(request.filters.size()) - 1));
-    state.pattern = request.filters[state.filterIndex].pattern;
-  } else {
-    state.pattern = "*.*";
-  }
-  state.field = request.fileName;
-  // A name with wildcards in the name box lists what it matches.
-  if (hasWildcards(state.field) && state.field.find('/') == std::string::npos) {
-    state.pattern = state.field;
-    state.customPattern =
-        request.filters.empty() ||
-        state.pattern != request.filters[state.filterIndex].pattern;
-  }
-  reloadList(state);
-
+  FileDialogModel model(fs_, request);
   std::optional<std::string> result;
-  bool done = false;
-  while (!done) {
-    drawDialog(request, state);
+  while (true) {
+    drawDialog(request, model);
     wrefresh(stdscr);
-    std::optional<Key> key;
-    while (!key) {
-      if (closed()) break;
-      key = waitKey(kWaitSliceMs);
-    }
+    std::optional<DialogKey> key = nextKey();
     if (!key) break;  // the session ends: the dialog is cancelled
-    const int count = static_cast<int>(state.entries.size());
-    auto moveTo = [&](int index) {
-      if (count == 0) return;
-      state.selected = std::clamp(index, 0, count - 1);
-      state.fieldActive = false;
-      const ListEntry& entry =
-          state.entries[static_cast<size_t>(state.selected)];
-      if (!entry.folder) state.field = entry.name;
-      state.notice.clear();
-    };
-    auto switchFilter = [&](int step) {
-      if (request.filters.empty()) return;
-      const int n = static_cast<int>(request.filters.size());
-      int index = static_cast<int>(state.filterIndex);
-      if (!state.customPattern) index = (index + step + n) % n;
-      state.filterIndex = static_cast<size_t>(index);
-      state.pattern = request.filters[state.filterIndex].pattern;
-      state.customPattern = false;
-      state.notice.clear();
-      reloadList(state);
-    };
-    if (key->function) {
-      switch (key->code) {
-        case KEY_UP:
-          moveTo(state.selected - 1);
-          break;
-        case KEY_DOWN:
-          moveTo(state.fieldActive ? state.selected : state.selected + 1);
-          break;
-        case KEY_PPAGE:
-          moveTo(state.selected - 10);
-          break;
-        case KEY_NPAGE:
-          moveTo(state.selected + 10);
-          break;
-        case KEY_HOME:
-          moveTo(0);
-          break;
-        case KEY_END:
-          moveTo(count - 1);
-          break;
-        case KEY_RIGHT:
-          switchFilter(1);
-          break;
-        case KEY_LEFT:
-        case KEY_BTAB:
-          switchFilter(-1);
-          break;
-        case KEY_BACKSPACE:
-          dropLastCharacter(&state.field);
-          state.fieldActive = true;
-          break;
-        case KEY_RESIZE:
-          werase(stdscr);
-          drawWindow(true);
-          break;
-        case KEY_ENTER:
-          key->function = false;
-          key->code = '\r';
-          break;
-        default:
-          if (isCopyKey(*key)) {
-            copyWindowText();
-            state.notice = "The window's text was copied.";
-          }
-          break;
-      }
-      if (key->function) continue;
+    if (key->name == KeyName::Resize) {
+      redrawAll();
+      continue;
     }
-    const unsigned c = key->code;
-    if (c == kEscape) break;
-    if (c == '\t') {
-      switchFilter(1);
-    } else if (c == 8 || c == 127) {
-      dropLastCharacter(&state.field);
-      state.fieldActive = true;
-    } else if (c == kCtrlU) {
-      state.field.clear();
-      state.fieldActive = true;
-    } else if (isCopyKey(*key)) {
-      copyWindowText();
-      state.notice = "The window's text was copied.";
-    } else if (c == '\r' || c == '\n') {
-      state.notice.clear();
-      std::string name = state.field;
-      if (!state.fieldActive && state.selected < count) {
-        const ListEntry& entry =
-            state.entries[static_cast<size_t>(state.selected)];
-        if (entry.folder) {
-          enterFolder(state, entry.name == ".."
-                                 ? parentFolder(fs_, state.folder)
-                                 : joinPath(fs_, state.folder, entry.name));
-          continue;
-        }
-        name = entry.name;
-      }
-      NameCheck check = checkDialogName(fs_, request, state.folder, name);
-      switch (check.verdict) {
-        case NameVerdict::Accept:
-          result = check.fullPath;
-          done = true;
-          break;
-        case NameVerdict::Empty:
-          state.notice = "Type a name or choose a file.";
-          break;
-        case NameVerdict::Wildcards:
-          if (enterFolder(state, parentFolder(fs_, check.fullPath))) {
-            state.pattern = lastComponent(fs_, check.fullPath);
-            state.customPattern = true;
-            state.field = state.pattern;
-            reloadList(state);
-          }
-          break;
-        case NameVerdict::Folder:
-          if (enterFolder(state, check.fullPath)) state.field.clear();
-          state.fieldActive = true;
-          break;
-        case NameVerdict::FileMissing:
-          state.notice =
-              "File not found: " + lastComponent(fs_, check.fullPath);
-          break;
-        case NameVerdict::FolderMissing:
-          state.notice =
-              "Folder not found: " + parentFolder(fs_, check.fullPath);
-          break;
-        case NameVerdict::Unusable:
-          state.notice = "This name cannot be used.";
-          break;
-        case NameVerdict::TooLong:
-          state.notice = "The path is longer than " +
-                         std::to_string(request.maxPathBytes) +
-                         " bytes: choose a shorter one.";
-          break;
-      }
-      if (done && request.overwritePrompt && fs_.exists(*result)) {
-        state.notice =
-            "The file exists: Enter replaces it, other keys go back.";
-        drawDialog(request, state);
-        wrefresh(stdscr);
-        std::optional<Key> confirm;
-        while (!confirm && !closed()) {
-          confirm = waitKey(kWaitSliceMs);
-        }
-        const bool replace =
-            confirm && (confirm->function
-                            ? confirm->code == KEY_ENTER
-                            : (confirm->code == '\r' || confirm->code == '\n'));
-        if (!replace) {
-          result.reset();
-          state.notice.clear();
-          done = !confirm;  // the session ends: cancelled
-        }
-      }
-    } else if (c >= 0x20 && c != 0x7F && c != kCtrlC) {
-      char bytes[MB_LEN_MAX];
-      std::mbstate_t mb{};
-      size_t n = std::wcrtomb(bytes, static_cast<wchar_t>(c), &mb);
-      if (n != static_cast<size_t>(-1)) {
-        state.field.append(bytes, n);
-        state.fieldActive = true;
-        state.notice.clear();
-      }
+    const DialogOutcome outcome = model.press(*key);
+    if (outcome == DialogOutcome::Copy) copyWindowText();
+    if (outcome == DialogOutcome::Cancelled) break;
+    if (outcome == DialogOutcome::Chosen) {
+      result = model.result();
+      break;
     }
   }
   endModal();
@@ -627,7 +558,6 @@ int TerminalFrontEnd::messageBox(const std::string& caption,
                                  const std::string& text, unsigned style) {
   const std::vector<BoxButton> buttons = boxButtons(style);
   if (!screen_) return buttons.front().answer;
-  drawWindow(false);
   const char* icon = "";
   switch (style & 0xF0) {
     case 0x10:
@@ -643,45 +573,41 @@ int TerminalFrontEnd::messageBox(const std::string& caption,
       icon = "(i) ";
       break;
   }
-  // The text, wrapped at the panel's inner width on character bounds.
-  const int innerWidth = std::min(COLS, 80) - 8;
-  std::vector<std::string> lines;
-  int longest = 0;
-  for (std::string_view part : splitTextLines(text)) {
-    std::string line;
-    int width = 0;
-    for (const Glyph& glyph : display_.glyphs(part)) {
-      if (width + glyph.cells > innerWidth) {
-        lines.push_back(std::move(line));
-        line.clear();
-        width = 0;
-      }
-      line += glyph.text;
-      width += glyph.cells;
-    }
-    longest = std::max(longest, width);
-    lines.push_back(std::move(line));
-  }
-  std::string title = icon + display_.display(caption);
+  const std::string title = icon + caption;
+  const std::string_view hint = boxHint(buttons.size());
   int buttonsWidth = 0;
   for (const BoxButton& b : buttons) {
     buttonsWidth += static_cast<int>(std::string_view(b.label).size()) + 6;
   }
-  int hintWidth = static_cast<int>(sizeof kBoxHint) - 1;
-  const int wanted = std::max({longest, buttonsWidth, hintWidth,
-                               static_cast<int>(title.size()) / 2 + 4}) +
-                     4;
-  const Panel panel = placePanel(static_cast<int>(lines.size()) + 6, wanted);
-  const int panelAttr = colors_ ? COLOR_PAIR(kPanelPair) : A_REVERSE;
 
   size_t chosen = 0;
   int answer = buttons.front().answer;
   while (true) {
+    // The text wrapped at the widest panel the screen allows; a screen too
+    // low for all of it keeps the first rows and marks the cut.
+    const int innerWidth = std::max(8, std::min(COLS, 80) - 4);
+    std::vector<std::string> rows =
+        wrapBoxText(text, static_cast<size_t>(innerWidth));
+    int longest = 0;
+    for (const std::string& row : rows) {
+      longest = std::max(longest, static_cast<int>(row.size()));
+    }
+    const int textRoom = std::max(1, LINES - 5);
+    if (static_cast<int>(rows.size()) > textRoom) {
+      rows.resize(static_cast<size_t>(textRoom));
+      rows.back() = fitSjis(rows.back() + "  ", rows.back().size());
+    }
+    const int wanted =
+        std::max({longest, buttonsWidth, static_cast<int>(hint.size()),
+                  static_cast<int>(title.size()) + 4}) +
+        4;
+    const Panel panel = placePanel(static_cast<int>(rows.size()) + 5, wanted);
+    const int panelAttr = colors_ ? COLOR_PAIR(kPanelPair) : A_REVERSE;
     drawPanel(panel, title);
-    int y = panel.y + 2;
-    for (const std::string& line : lines) {
+    int y = panel.y + 1;
+    for (const std::string& row : rows) {
       if (y >= panel.y + panel.height - 3) break;
-      putText(y++, panel.x + 2, line, panel.width - 4, panelAttr);
+      putText(y++, panel.x + 2, row, panel.width - 4, panelAttr);
     }
     int x = panel.x + std::max(2, (panel.width - buttonsWidth) / 2);
     const int buttonY = panel.y + panel.height - 3;
@@ -694,12 +620,11 @@ int TerminalFrontEnd::messageBox(const std::string& caption,
       putText(buttonY, x, label, panel.x + panel.width - 2 - x, attr);
       x += static_cast<int>(label.size()) + 2;
     }
-    putText(panel.y + panel.height - 2, panel.x + 2, kBoxHint, panel.width - 4,
+    putText(panel.y + panel.height - 2, panel.x + 2, hint, panel.width - 4,
             panelAttr | A_DIM);
     curs_set(0);
     wrefresh(stdscr);
-    std::optional<Key> key;
-    while (!key && !closed()) key = waitKey(kWaitSliceMs);
+    std::optional<DialogKey> key = nextKey();
     if (!key) {
       // The session ends: the box closes as its Cancel (or only) button.
       for (const BoxButton& b : buttons) {
@@ -707,38 +632,28 @@ int TerminalFrontEnd::messageBox(const std::string& caption,
       }
       break;
     }
-    if (key->function) {
-      if (key->code == KEY_LEFT || key->code == KEY_BTAB) {
-        chosen = (chosen + buttons.size() - 1) % buttons.size();
-      } else if (key->code == KEY_RIGHT) {
-        chosen = (chosen + 1) % buttons.size();
-      } else if (key->code == KEY_ENTER) {
-        answer = buttons[chosen].answer;
-        break;
-      } else if (key->code == KEY_RESIZE) {
-        werase(stdscr);
-        drawWindow(true);
-      } else if (isCopyKey(*key)) {
-        copyWindowText();
-      }
-      continue;
-    }
-    if (key->code == '\t') {
-      chosen = (chosen + 1) % buttons.size();
-    } else if (key->code == '\r' || key->code == '\n' || key->code == ' ') {
+    const size_t n = buttons.size();
+    if (key->name == KeyName::Left || key->name == KeyName::BackTab) {
+      chosen = (chosen + n - 1) % n;
+    } else if (key->name == KeyName::Right || key->name == KeyName::Tab) {
+      chosen = (chosen + 1) % n;
+    } else if (key->name == KeyName::Enter ||
+               (key->name == KeyName::Text && key->text == " ")) {
       answer = buttons[chosen].answer;
       break;
-    } else if (key->code == kEscape) {
-      bool closes = buttons.size() == 1;
+    } else if (key->name == KeyName::Resize) {
+      redrawAll();
+    } else if (key->name == KeyName::Copy) {
+      copyWindowText();
+    } else if (key->name == KeyName::Escape) {
+      bool closes = n == 1;
       for (const BoxButton& b : buttons) {
         if (b.answer == kIdCancel) closes = true;
       }
       if (closes) {
-        answer = buttons.size() == 1 ? buttons.front().answer : kIdCancel;
+        answer = n == 1 ? buttons.front().answer : kIdCancel;
         break;
       }
-    } else if (isCopyKey(*key)) {
-      copyWindowText();
     }
   }
   endModal();

@@ -1,6 +1,8 @@
 // The terminal front end (ncursesw): the 80 x 24 window drawn at the
-// terminal's top-left, white on black, the file dialogs and message boxes as
-// modal panels over it, Ctrl-C as the break request, F2 or Ctrl-Y to copy
+// terminal's top-left, white on black (on a smaller terminal the rows around
+// the print position, with a status line saying so), the file dialogs and
+// message boxes as modal panels at the bottom with the window's latest rows
+// in sight above them, Ctrl-C as the break request, F2 or Ctrl-Y to copy
 // the window's text to the clipboard, and a hang-up or SIGTERM as the
 // window's closing.
 #pragma once
@@ -14,7 +16,9 @@
 
 #include "platform/file_system.h"
 #include "platform/front_end.h"
+#include "platform/posix/path_encoding.h"
 #include "platform/posix/ui_charset.h"
+#include "platform/posix/ui_dialog_model.h"
 #include "platform/posix/ui_signals.h"
 
 struct screen;
@@ -43,6 +47,7 @@ class TerminalFrontEnd : public FrontEnd {
   void closeWindow() override;
   void failureBox(const std::string& caption, const std::string& text,
                   unsigned style) override;
+  int endSignal() const override;
 
  private:
   struct Key {
@@ -52,35 +57,43 @@ class TerminalFrontEnd : public FrontEnd {
   struct Panel {
     int y = 0, x = 0, height = 0, width = 0;
   };
-  struct DialogState;
 
-  void drawWindow(bool force);
+  // Draws the window's rows on the screen rows above areaRows (the whole
+  // screen less the status line when negative), scrolled so that the print
+  // position is in sight when they are fewer than the window's.
+  void drawWindow(bool force, int areaRows = -1);
+  void redrawAll();
   std::optional<Key> readKey(int timeoutMs);
   // Waits up to timeoutMs for a key; nothing on a timeout or a hang-up.
   std::optional<Key> waitKey(int timeoutMs);
+  // The next whole key (escape sequences read to their end); nothing when
+  // the session ends while waiting.
+  std::optional<DialogKey> nextKey();
+  DialogKey translate(const Key& key);
   // Waits up to timeoutMs for input; true once the terminal has hung up.
   bool terminalHungUp(int timeoutMs);
   // The window is gone: SIGTERM, SIGHUP or the terminal hung up.
   bool closed();
-  bool isCopyKey(const Key& key) const;
   void copyWindowText();
   Panel placePanel(int height, int width) const;
-  void drawPanel(const Panel& panel, const std::string& title);
-  void putText(int y, int x, std::string_view localeText, int maxCells,
+  void drawPanel(const Panel& panel, const std::string& title,
+                 const std::string& corner = {});
+  // Shift-JIS text at a screen position, cut to maxCells.
+  void putText(int y, int x, std::string_view sjis, int maxCells,
                int attributes, bool keepEnd = false);
-  void drawDialog(const FileDialogRequest& request, DialogState& state);
-  void reloadList(DialogState& state);
-  bool enterFolder(DialogState& state, const std::string& folder);
+  void drawDialog(const FileDialogRequest& request, FileDialogModel& model);
   void endModal();
 
   FileSystem& fs_;
   SignalSource& signals_;
   SjisConverter display_;
   SjisConverter utf8_{"UTF-8"};
+  PathEncoding typing_;
   WindowHost* host_ = nullptr;
   struct screen* screen_ = nullptr;
   bool colors_ = false;
   std::vector<std::string> drawnRows_;
+  int viewTop_ = 0;
   std::chrono::steady_clock::time_point lastPump_{};
   bool pendingBreak_ = false;
   bool hungUp_ = false;

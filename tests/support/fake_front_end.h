@@ -40,6 +40,8 @@ class FakeFrontEnd : public platform::FrontEnd {
   // (for example to inject a failure in the middle of a conversion).
   void onPump(std::function<void(int callNumber)> f) { onPump_ = std::move(f); }
   void failOpenWindow() { openWindowFails_ = true; }
+  // The window is closed by this signal (0: by none).
+  void setEndSignal(int signo) { endSignal_ = signo; }
 
   // --- Observation ----------------------------------------------------------
   const std::vector<platform::FileDialogRequest>& dialogs() const {
@@ -72,10 +74,12 @@ class FakeFrontEnd : public platform::FrontEnd {
                  unsigned style) override;
   void waitForKey() override { ++waits_; }
   void closeWindow() override { ++closes_; }
+  int endSignal() const override { return endSignal_; }
   void failureBox(const std::string& caption, const std::string& text,
                   unsigned style) override;
 
  private:
+  int endSignal_ = 0;
   std::vector<std::optional<std::string>> answers_;
   std::function<void(const platform::FileDialogRequest&)> onDialog_;
   int boxAnswer_ = platform::kIdOk;
