@@ -224,6 +224,21 @@ std::unique_ptr<File> EncodingFileSystem::open(const std::string& full,
   return inner_->open(*native, access, share, create, error);
 }
 
+std::unique_ptr<File> EncodingFileSystem::openForReplacing(
+    const std::string& full, Share share, int* error) {
+  std::optional<std::string> native = nativePath(full);
+  if (!native) {
+    *error = 55;  // no such name can exist here
+    return nullptr;
+  }
+  return inner_->openForReplacing(*native, share, error);
+}
+
+FileKind EncodingFileSystem::kindOf(const std::string& full) {
+  std::optional<std::string> native = nativePath(full);
+  return native ? inner_->kindOf(*native) : FileKind::Missing;
+}
+
 int EncodingFileSystem::removeFile(const std::string& full) {
   std::optional<std::string> native = nativePath(full);
   return native ? inner_->removeFile(*native) : 75;

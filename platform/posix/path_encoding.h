@@ -67,6 +67,9 @@ class EncodingFileSystem : public FileSystem {
   bool exists(const std::string& full) override;
   std::unique_ptr<File> open(const std::string& full, Access access,
                              Share share, bool create, int* error) override;
+  std::unique_ptr<File> openForReplacing(const std::string& full, Share share,
+                                         int* error) override;
+  FileKind kindOf(const std::string& full) override;
   int removeFile(const std::string& full) override;
   bool samePath(const std::string& a, const std::string& b) override;
   int changeDirectory(std::string_view path) override;

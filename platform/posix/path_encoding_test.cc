@@ -85,6 +85,14 @@ TEST_F(EncodingFileSystemTest, ListsOpensAndCreatesInShiftJis) {
                      true, &error),
             nullptr);
   EXPECT_TRUE(disk->hasFile("/jp/出力/新.ren"));
+  // A new output is claimed under its native name, and what it is asked of
+  // is answered for that name.
+  ASSERT_NE(fs->openForReplacing(sjis("/jp/出力/替.ren"), Share::DenyWrite,
+                                 &error),
+            nullptr);
+  EXPECT_TRUE(disk->hasFile("/jp/出力/替.ren"));
+  EXPECT_EQ(fs->kindOf(sjis("/jp/" + kUtf8Name)), FileKind::Regular);
+  EXPECT_EQ(fs->kindOf(sjis("/jp/出力")), FileKind::Directory);
 
   EXPECT_EQ(fs->changeDirectory(sjis("/jp/出力")), 0);
   EXPECT_EQ(fs->currentDirectory(), sjis("/jp/出力"));
