@@ -12,6 +12,7 @@
 #include "platform/front_end.h"
 #include "platform/posix/ui_line_mode.h"
 #include "platform/posix/ui_terminal.h"
+#include "shell/command_posix.h"
 #include "shell/program.h"
 
 namespace {
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<tess::platform::FileSystem> fs =
       tess::platform::makeRealFileSystem();
+  // With arguments: the command line, without a window.
+  if (argc > 1) return tess::runPosixCommandLine(argc, argv, *fs);
   std::unique_ptr<tess::platform::FrontEnd> ui =
       isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) &&
               tess::platform::terminalUsable()

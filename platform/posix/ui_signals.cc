@@ -19,7 +19,9 @@ std::atomic<void (*)()> gRestore{nullptr};
 bool gAtexitDone = false;  // one atexit hook per process
 
 extern "C" void onBreakSignal(int) { gBreakCount = gBreakCount + 1; }
-extern "C" void onQuitSignal(int) { gQuit = 1; }
+extern "C" void onQuitSignal(int signo) {
+  if (gQuit == 0) gQuit = signo;
+}
 
 void runRestore() {
   if (!gRestoreArmed) return;
@@ -59,6 +61,8 @@ bool ProcessSignals::takeBreakRequest() {
 }
 
 bool ProcessSignals::quitRequested() { return gQuit != 0; }
+
+int ProcessSignals::quitSignal() const { return gQuit; }
 
 void installCrashRestore(void (*restore)()) {
   gRestore.store(restore);

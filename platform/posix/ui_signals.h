@@ -24,6 +24,8 @@ class ProcessSignals : public SignalSource {
   ProcessSignals();
   bool takeBreakRequest() override;
   bool quitRequested() override;
+  // The first SIGTERM or SIGHUP received, or 0.
+  int quitSignal() const;
 };
 
 // Gives the terminal back on a crash: handlers for SIGSEGV, SIGABRT, SIGBUS
