@@ -9,6 +9,7 @@
 
 #include "conversion/converter.h"
 #include "conversion/headless.h"
+#include "platform/wildcard.h"
 #include "runtime/error_messages.h"
 #include "runtime/file_table.h"
 #include "runtime/print.h"
@@ -248,7 +249,8 @@ int CommandDriver::run(const CommandOptions& options) {
       options.append && outputResolved ? fileSize(fs_, fullOutput) : 0;
 
   const bool progress = !options.quiet && host_.canShowStatus();
-  const bool summary = options.verbose || progress;
+  const bool summary =
+      options.verbose || (!options.quiet && host_.showsSummary());
 
   // One program run: one file table, one printer and one converter for all
   // logs. The window's lines have nowhere to go and are dropped.
@@ -295,8 +297,9 @@ int CommandDriver::run(const CommandOptions& options) {
   });
   FileTable files(files_fs, &statements);
   DiscardingWindow window;
-  Printer printer(files, &window, &statements);
-  Converter converter(files, printer, nullptr, &boxes);
+  ScreenWindow* screen = host_.screen();
+  Printer printer(files, screen != nullptr ? screen : &window, &statements);
+  Converter converter(files, printer, screen, &boxes);
   converterSeen = &converter;
 
   enum class Step { OpenLog, OpenOutput, Convert };
@@ -319,6 +322,7 @@ int CommandDriver::run(const CommandOptions& options) {
       }
       step = Step::Convert;
       activity.failedPath.clear();
+      host_.runStarted(options.logs[current], output);
       converter.convertLog(log);
       files.closeFiles();
       totals_.logs += 1;
@@ -373,8 +377,42 @@ int CommandDriver::run(const CommandOptions& options) {
   return exitCode;
 }
 
+std::vector<std::string> expandWildcards(const std::vector<std::string>& logs,
+                                         FileSystem& fs) {
+  std::vector<std::string> expanded;
+  for (const std::string& log : logs) {
+    size_t nameStart = 0;
+    for (size_t i = 0; i < log.size(); ++i) {
+      if (fs.isSeparator(static_cast<unsigned char>(log[i]))) nameStart = i + 1;
+    }
+    const std::string folder = log.substr(0, nameStart);
+    const std::string pattern = log.substr(nameStart);
+    if (!platform::hasWildcards(pattern)) {
+      expanded.push_back(log);
+      continue;
+    }
+    std::vector<std::string> names;
+    DirEntry entry;
+    if (auto search = fs.findFirst(folder + "*", &entry)) {
+      do {
+        if (!entry.directory && entry.name != "." && entry.name != ".." &&
+            platform::wildcardMatch(pattern, entry.name)) {
+          names.push_back(entry.name);
+        }
+      } while (search->next(&entry));
+    }
+    if (names.empty()) {
+      expanded.push_back(log);
+      continue;
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) expanded.push_back(folder + name);
+  }
+  return expanded;
+}
+
 int runCommandLine(const std::vector<std::string>& args, FileSystem& fs,
-                   CommandHost& host, const std::string& program) {
+                   CommandHost& host, const std::string& program, bool expand) {
   const CommandParse parse = parseCommandLine(args);
   if (!parse.error.empty()) {
     host.message(program + ": " + parse.error);
@@ -390,8 +428,10 @@ int runCommandLine(const std::vector<std::string>& args, FileSystem& fs,
     host.helpText(versionText(program));
     return CommandDriver::kExitDone;
   }
+  CommandOptions options = parse.options;
+  if (expand) options.logs = expandWildcards(options.logs, fs);
   CommandDriver driver(fs, host, program);
-  return driver.run(parse.options);
+  return driver.run(options);
 }
 
 }  // namespace tess

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "runtime/screen.h"
 #include "shell/command_line.h"
 
 namespace tess {
@@ -31,12 +32,22 @@ class CommandHost {
   // True when the progress line can be drawn (standard error is a
   // terminal).
   virtual bool canShowStatus() const = 0;
+  // True when the summary is shown without -v.
+  virtual bool showsSummary() const { return canShowStatus(); }
   // Draws the progress line over the previous one; empty clears it.
   virtual void status(std::string_view line) = 0;
   // A steady clock in seconds.
   virtual double seconds() = 0;
   // 0, or the number of a signal that asks the command to stop.
   virtual int stopSignal() = 0;
+  // The window on which the conversion shows its count and conference
+  // lines; none by default (they are dropped).
+  virtual ScreenWindow* screen() { return nullptr; }
+  // Both files of a run are open (the window shows the run's lines).
+  virtual void runStarted(const std::string& log, const std::string& output) {
+    (void)log;
+    (void)output;
+  }
   // What the resolved path names. The default asks the file system, which
   // tells files from folders only.
   virtual FileKind fileKind(platform::FileSystem& fs, const std::string& full);
@@ -73,11 +84,18 @@ class CommandDriver {
   Totals totals_;
 };
 
+// The logs with "*" and "?" in their last part replaced by the names that
+// match (with the dialogs' meaning of the wildcards), in name order; a
+// pattern that matches nothing stays as it is (and is then not found).
+// For shells that do not expand them.
+std::vector<std::string> expandWildcards(const std::vector<std::string>& logs,
+                                         platform::FileSystem& fs);
+
 // The command line as a whole: the arguments after the program's name are
 // parsed, usage errors, --help and --version answered (exit 2 or 0), and the
-// command run.
+// command run; expand: the logs' wildcards are expanded first.
 int runCommandLine(const std::vector<std::string>& args,
                    platform::FileSystem& fs, CommandHost& host,
-                   const std::string& program);
+                   const std::string& program, bool expand = false);
 
 }  // namespace tess

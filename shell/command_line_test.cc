@@ -9,12 +9,17 @@
 #include <vector>
 
 #include "shell/command_driver.h"
+#include "shell/command_window.h"
+#include "shell/program.h"
+#include "shell/run_driver.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/fake_front_end.h"
 
 namespace tess {
 namespace {
 
 using testing::FakeFileSystem;
+using testing::FakeFrontEnd;
 
 TEST(CommandLineTest, ParsesOptionsAndLogs) {
   struct Case {
@@ -148,6 +153,56 @@ TEST(CommandDriverTest, AStopRequestEndsWithTheSignalsExitCode) {
   EXPECT_EQ(CommandDriver(fs, host, "tessarine").run(options), 128 + 15);
   EXPECT_TRUE(host.lines.empty());
   EXPECT_EQ(fs.openCount("/a.log"), 0);
+}
+
+// The window run: the logs of a wildcard, in name order, give the bytes of
+// a session that chooses them with the same output; the window shows each
+// run's lines and the count, no dialog is asked, one box ends it.
+TEST(WindowCommandLineTest, ConvertsAWildcardLikeASessionAndEndsWithABox) {
+  FakeFileSystem fs(FakeFileSystem::Style::Windows);
+  std::string later = kLog;
+  later.replace(later.find("Title"), 5, "Later");
+  fs.setFile("C:\\LOGS\\19970821.LOG", later);
+  fs.setFile("C:\\LOGS\\19970820.LOG", kLog);
+  fs.setFile("C:\\LOGS\\NOTES.TXT", "not a log");
+  FakeFrontEnd session;
+  for (const char* log : {"C:\\LOGS\\19970820.LOG", "C:\\LOGS\\19970821.LOG"}) {
+    session.answerDialog(log);
+    session.answerDialog("C:\\SESSION.REN");
+  }
+  EXPECT_EQ(Program(fs, session, {}).run(), 0);
+
+  FakeFrontEnd ui;
+  EXPECT_EQ(
+      runWindowCommandLine({"-o", "C:\\COMMAND", "C:\\LOGS\\19*.log"}, fs, ui),
+      0);
+  EXPECT_EQ(fs.fileBytes("C:\\COMMAND.REN"), fs.fileBytes("C:\\SESSION.REN"));
+  EXPECT_TRUE(ui.dialogs().empty());
+  ASSERT_EQ(ui.messageBoxes().size(), 1u);
+  EXPECT_EQ(
+      ui.messageBoxes()[0].text.rfind("tessarine: 2 logs, 2 messages, ", 0), 0u)
+      << ui.messageBoxes()[0].text;
+  const std::string saving = savingLine("C:\\COMMAND.ren").str();
+  int savingRows = 0;
+  for (const std::string& row : ui.completedRows()) {
+    if (row.rfind(saving, 0) == 0) ++savingRows;
+  }
+  EXPECT_EQ(savingRows, 2);
+  EXPECT_EQ(ui.closeWindowCalls(), 1);
+}
+
+TEST(WindowCommandLineTest, ErrorsAndUsageGoToTheBox) {
+  FakeFileSystem fs(FakeFileSystem::Style::Windows);
+  FakeFrontEnd ui;
+  EXPECT_EQ(runWindowCommandLine({"C:\\NONE\\*.LOG"}, fs, ui), 1);
+  ASSERT_EQ(ui.messageBoxes().size(), 1u);
+  EXPECT_EQ(ui.messageBoxes()[0].text,
+            "tessarine: C:\\NONE\\*.LOG: file not found (error 63)");
+  FakeFrontEnd usage;
+  EXPECT_EQ(runWindowCommandLine({"-x"}, fs, usage), 2);
+  ASSERT_EQ(usage.messageBoxes().size(), 1u);
+  EXPECT_NE(usage.messageBoxes()[0].text.find("usage: tessarine"),
+            std::string::npos);
 }
 
 }  // namespace

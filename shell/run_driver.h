@@ -37,9 +37,6 @@ class RunDriver {
  private:
   void printLine(const ByteString& text,
                  std::source_location where = std::source_location::current());
-  void printTabbedLine(
-      const ByteString& text,
-      std::source_location where = std::source_location::current());
   void printBanner();
   bool chooseOutput();
   // The file-name part of path as the directory search reports it, or
@@ -60,5 +57,12 @@ class RunDriver {
   ByteString outputName_;
   ByteString outputDir_;
 };
+
+// What a run shows in the main text window, also used by the command line's
+// window run: the eight banner lines, the line naming the log and the line
+// naming the output.
+void printRunBanner(Printer& printer);
+ByteString convertingLine(const ByteString& logPath);
+ByteString savingLine(const ByteString& outputPath);
 
 }  // namespace tess
