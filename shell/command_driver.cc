@@ -128,18 +128,23 @@ struct CommandStop {
 };
 
 // Statement starts of the command's runs: a stop request ends the command
-// at the next statement, and the progress line is redrawn now and then.
+// within a few statements, and the progress line is redrawn now and then.
 class CommandStatements : public StatementObserver {
  public:
   // Statements between two looks at the clock.
   static constexpr unsigned kClockInterval = 4096;
+  // Statements between two looks at the stop request (and, in the window,
+  // at the window's messages).
+  static constexpr unsigned kStopInterval = 16;
 
   CommandStatements(CommandHost& host, std::function<void()> progress)
       : host_(host), progress_(std::move(progress)) {}
 
   void statementStart(uint32_t /*line*/) override {
-    if (const int signal = host_.stopSignal()) throw CommandStop{signal};
-    if (progress_ && ++counter_ % kClockInterval == 0) progress_();
+    if (counter_++ % kStopInterval == 0) {
+      if (const int signal = host_.stopSignal()) throw CommandStop{signal};
+    }
+    if (progress_ && counter_ % kClockInterval == 0) progress_();
   }
 
  private:

@@ -8,7 +8,6 @@
 #include "runtime/runtime_error.h"
 #include "shell/command_driver.h"
 #include "shell/run_driver.h"
-#include "shell/statement_pump.h"
 #include "shell/text_window.h"
 
 namespace tess {
@@ -45,15 +44,10 @@ class WindowCommandHost : public CommandHost {
     return std::chrono::duration<double>(Clock::now().time_since_epoch())
         .count();
   }
-  // The window stays responsive: its messages are handled at the first
-  // statement and then at every 11th, as in a run.
+  // The window stays responsive: its messages are handled each time the
+  // command looks for a stop request (every few statements).
   int stopSignal() override {
     if (stop_ != 0) return stop_;
-    if (counter_ != 0) {
-      --counter_;
-      return 0;
-    }
-    counter_ = StatementPump::kPumpInterval;
     const platform::PumpEvents events = ui_.pump();
     if (events.quit) stop_ = kClosedStop;
     if (events.breakRequested) stop_ = kBreakStop;
@@ -88,7 +82,6 @@ class WindowCommandHost : public CommandHost {
   FileTable files_;  // no channel is opened: the printer needs a table
   Printer printer_;
   std::string box_;
-  int counter_ = 0;
   int stop_ = 0;
 };
 
