@@ -426,7 +426,7 @@ int runCommandLine(const std::vector<std::string>& args, FileSystem& fs,
     return CommandDriver::kExitUsage;
   }
   if (parse.options.help) {
-    host.helpText(helpText(program));
+    host.helpText(helpText(program, host.helpLayout()));
     return CommandDriver::kExitDone;
   }
   if (parse.options.version) {

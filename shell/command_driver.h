@@ -29,6 +29,7 @@ class CommandHost {
   virtual void message(std::string_view line) = 0;
   // The text of --help and --version (standard output).
   virtual void helpText(std::string_view text) = 0;
+  virtual HelpLayout helpLayout() const { return HelpLayout::Columns; }
   // True when the progress line can be drawn (standard error is a
   // terminal).
   virtual bool canShowStatus() const = 0;

@@ -107,26 +107,51 @@ std::string usageLine(const std::string& program) {
   return "usage: " + program + " [-o OUT] [-a] [-q] [-v] LOG...";
 }
 
-std::string helpText(const std::string& program) {
-  return usageLine(program) + "\n" +
-         "Converts the forum logs, in the order given, into one Kanbel text "
-         "file.\n"
-         "Without arguments the program asks for each log and output in its "
-         "window.\n"
-         "\n"
-         "  -o, --output OUT  the output file (default kanbel.ren; a name "
-         "without\n"
-         "                    \".\" gets \".ren\")\n"
-         "  -a, --append      add to OUT instead of writing it anew\n"
-         "  -q, --quiet       no progress line and no summary\n"
-         "  -v, --verbose     a line per log and the summary, also when not "
-         "on a\n"
-         "                    terminal\n"
-         "  -h, --help        this text\n"
-         "      --version     the program's version\n"
-         "\n"
-         "Exit status: 0 done, 1 run-time error, 2 usage error, 128+N "
-         "signal N.\n";
+std::string helpText(const std::string& program, HelpLayout layout) {
+  struct Option {
+    const char* names;
+    const char* text;
+  };
+  static constexpr Option kOptions[] = {
+      {"-o, --output OUT",
+       "the output file (default kanbel.ren; a name"
+       " without \".\" gets \".ren\")"},
+      {"-a, --append", "add to OUT instead of writing it anew"},
+      {"-q, --quiet", "no progress line and no summary"},
+      {"-v, --verbose",
+       "a line per log and the summary, also when not on"
+       " a terminal"},
+      {"-h, --help", "this text"},
+      {"    --version", "the program's version"},
+  };
+  std::string text = usageLine(program) + "\n";
+  text +=
+      "Converts the forum logs, in the order given, into one Kanbel text "
+      "file.\nWithout arguments the program asks for each log and output in "
+      "its window.\n\n";
+  for (const Option& option : kOptions) {
+    if (layout == HelpLayout::Box) {
+      std::string_view names = option.names;
+      names.remove_prefix(names.find('-'));
+      text += std::string(names) + ": " + option.text + "\n";
+      continue;
+    }
+    // Two columns; a text longer than the line goes on below.
+    std::string names = std::string("  ") + option.names;
+    names.resize(20, ' ');
+    std::string rest = option.text;
+    while (rest.size() > 58) {
+      const size_t cut = rest.rfind(' ', 58);
+      text += names + rest.substr(0, cut) + "\n";
+      names.assign(20, ' ');
+      rest = rest.substr(cut + 1);
+    }
+    text += names + rest + "\n";
+  }
+  text +=
+      "\nExit status: 0 done, 1 run-time error, 2 usage error, 128+N signal "
+      "N.\n";
+  return text;
 }
 
 std::string versionText(const std::string& program) {

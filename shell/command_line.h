@@ -32,8 +32,12 @@ CommandParse parseCommandLine(const std::vector<std::string>& args);
 
 // "usage: tessarine [-o OUT] [-a] [-q] [-v] LOG..."
 std::string usageLine(const std::string& program);
-// The --help text: the usage line and one line per option (LF line ends).
-std::string helpText(const std::string& program);
+// The --help text: the usage line and the options (LF line ends), in two
+// columns for a terminal or one option a line for a message box, whose
+// font does not keep columns.
+enum class HelpLayout { Columns, Box };
+std::string helpText(const std::string& program,
+                     HelpLayout layout = HelpLayout::Columns);
 std::string versionText(const std::string& program);
 
 // The output name by the run driver's rule: leading blanks (half-width and

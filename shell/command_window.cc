@@ -36,6 +36,7 @@ class WindowCommandHost : public CommandHost {
   void helpText(std::string_view text) override {
     ui_.messageBox(kProgram, std::string(text), kIconInformation);
   }
+  HelpLayout helpLayout() const override { return HelpLayout::Box; }
   bool canShowStatus() const override { return false; }
   bool showsSummary() const override { return true; }
   void status(std::string_view) override {}
