@@ -244,7 +244,7 @@ int CommandDriver::run(const CommandOptions& options) {
   const bool outputResolved = fs_.fullPath(output, &fullOutput);
   if (outputResolved) {
     for (size_t i = 0; i < count; ++i) {
-      if (fs_.samePath(fullOutput, fullLogs[i])) {
+      if (host_.sameFile(fs_, fullOutput, fullLogs[i])) {
         say(output, "is one of the logs; nothing written");
         return kExitError;
       }

@@ -49,6 +49,12 @@ class CommandHost {
     (void)log;
     (void)output;
   }
+  // True when the two resolved paths name the same file. The default asks
+  // the file system, which compares the paths.
+  virtual bool sameFile(platform::FileSystem& fs, const std::string& a,
+                        const std::string& b) {
+    return fs.samePath(a, b);
+  }
   // What the resolved path names. The default asks the file system, which
   // tells files from folders only.
   virtual FileKind fileKind(platform::FileSystem& fs, const std::string& full);

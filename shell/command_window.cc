@@ -64,6 +64,10 @@ class WindowCommandHost : public CommandHost {
 
   // The box that ends the command, then the window closes.
   void finish(int exitCode) {
+    if (stop_ == kBreakStop) {
+      message(std::string(kProgram) +
+              ": interrupted; the output holds the records written so far");
+    }
     if (stop_ != kClosedStop && !box_.empty()) {
       ui_.messageBox(kProgram, box_,
                      exitCode == 0 ? kIconInformation : kIconHand);

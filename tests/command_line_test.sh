@@ -124,8 +124,9 @@ run -o fifo.ren a.log /dev/null
 
 # The output may not be one of the logs, under any of its names.
 cp a.log a.keep
-for out in a.log "$work/a.log"; do
-  run -o "$out" c.log a.log
+ln -s a.log link.ren
+for out in a.log "$work/a.log" link.ren; do
+  run -a -o "$out" c.log a.log
   [[ $rc -eq 1 ]] || fail "output = log ($out): exit code $rc"
   grep -qF "is one of the logs" err.txt || fail "output = log: [$(cat err.txt)]"
   cmp -s a.log a.keep || fail "output = log ($out): the log was touched"
