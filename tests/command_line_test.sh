@@ -194,7 +194,8 @@ if command -v tmux > /dev/null; then
   tmuxc new-session -d -s cli -x 80 -y 24 \
     "cd '$work' && '$program' -o tty.ren a.log big.log; echo \"exit \$?\"; sleep 60"
   seen=""
-  for _ in $(seq 600); do
+  # Up to about three minutes: a sanitizer build converts slowly.
+  for _ in $(seq 6000); do
     screen=$(tmuxc capture-pane -p -t cli)
     [[ "$screen" == *"[2/2] big.log"*"messages"*"MB/s"* ]] && seen=progress
     [[ "$screen" == *"exit "* ]] && break
