@@ -258,9 +258,10 @@ int CommandDriver::run(const CommandOptions& options) {
       options.verbose || (!options.quiet && host_.showsSummary());
 
   // One program run: one file table, one printer and one converter for all
-  // logs. The window's lines have nowhere to go and are dropped.
+  // logs. The window's lines go to the host's window, if it has one, and
+  // are dropped otherwise.
   FileActivity activity;
-  CountingFileSystem files_fs(fs_, activity);
+  CountingFileSystem countingFs(fs_, activity);
   size_t current = 0;
   const Converter* converterSeen = nullptr;
   double lastDraw = -1;
@@ -300,7 +301,7 @@ int CommandDriver::run(const CommandOptions& options) {
     warn(program_ + ": " + options.logs[current] +
          ": warning: no messages in this log");
   });
-  FileTable files(files_fs, &statements);
+  FileTable files(countingFs, &statements);
   DiscardingWindow window;
   ScreenWindow* screen = host_.screen();
   Printer printer(files, screen != nullptr ? screen : &window, &statements);
