@@ -28,100 +28,6 @@ using platform::File;
 using platform::FileSystem;
 using platform::Share;
 
-// What the file system layer saw during the command: the bytes read from
-// the log being converted, and the path of the last operation that failed
-// (so that an error names the file it is about).
-struct FileActivity {
-  uint64_t logBytesRead = 0;
-  uint64_t allBytesRead = 0;
-  std::string failedPath;
-};
-
-class CountingFile : public File {
- public:
-  CountingFile(std::unique_ptr<File> file, std::string path, bool reader,
-               FileActivity& activity)
-      : file_(std::move(file)),
-        path_(std::move(path)),
-        reader_(reader),
-        activity_(activity) {}
-
-  int read(void* buffer, size_t n, size_t* got) override {
-    const int error = note(file_->read(buffer, n, got));
-    if (error == 0 && reader_) {
-      activity_.logBytesRead += *got;
-      activity_.allBytesRead += *got;
-    }
-    return error;
-  }
-  int write(const void* buffer, size_t n) override {
-    return note(file_->write(buffer, n));
-  }
-  int seek(uint64_t offset) override { return note(file_->seek(offset)); }
-  int size(uint64_t* bytes) override { return note(file_->size(bytes)); }
-  int close() override { return note(file_->close()); }
-
- private:
-  int note(int error) {
-    if (error != 0) activity_.failedPath = path_;
-    return error;
-  }
-
-  std::unique_ptr<File> file_;
-  std::string path_;
-  bool reader_;
-  FileActivity& activity_;
-};
-
-// The file system as the command's runs see it: every call passes through,
-// reads and failures are noted.
-class CountingFileSystem : public FileSystem {
- public:
-  CountingFileSystem(FileSystem& fs, FileActivity& activity)
-      : fs_(fs), activity_(activity) {}
-
-  bool fullPath(std::string_view name, std::string* full) override {
-    return fs_.fullPath(name, full);
-  }
-  bool exists(const std::string& full) override { return fs_.exists(full); }
-  std::unique_ptr<File> open(const std::string& full, Access access,
-                             Share share, bool create, int* error) override {
-    std::unique_ptr<File> file = fs_.open(full, access, share, create, error);
-    if (!file) {
-      activity_.failedPath = full;
-      return file;
-    }
-    const bool reader = access == Access::Read;
-    if (reader) activity_.logBytesRead = 0;
-    return std::make_unique<CountingFile>(std::move(file), full, reader,
-                                          activity_);
-  }
-  int removeFile(const std::string& full) override {
-    const int error = fs_.removeFile(full);
-    if (error != 0) activity_.failedPath = full;
-    return error;
-  }
-  bool samePath(const std::string& a, const std::string& b) override {
-    return fs_.samePath(a, b);
-  }
-  int changeDirectory(std::string_view path) override {
-    return fs_.changeDirectory(path);
-  }
-  std::string currentDirectory() override { return fs_.currentDirectory(); }
-  std::unique_ptr<platform::DirectorySearch> findFirst(
-      std::string_view pattern, DirEntry* first) override {
-    return fs_.findFirst(pattern, first);
-  }
-  bool isSeparator(unsigned char byte) const override {
-    return fs_.isSeparator(byte);
-  }
-  char preferredSeparator() const override { return fs_.preferredSeparator(); }
-
- private:
-  FileSystem& fs_;
-  FileActivity& activity_;
-};
-
 // Thrown from a statement start when a signal asks the command to stop.
 struct CommandStop {
   int signal;
@@ -129,29 +35,46 @@ struct CommandStop {
 
 // Statement starts of the command's runs: a stop request ends the command
 // within a few statements, and the progress line is redrawn now and then.
+// The printer's statements and the file table's have one each, so that an
+// error can be told to be about the output (a print statement writes it).
 class CommandStatements : public StatementObserver {
  public:
-  // Statements between two looks at the clock.
-  static constexpr unsigned kClockInterval = 4096;
   // Statements between two looks at the stop request (and, in the window,
-  // at the window's messages).
+  // at the window's messages), and between two looks at the clock.
   static constexpr unsigned kStopInterval = 16;
+  static constexpr unsigned kClockInterval = 4096;
 
-  CommandStatements(CommandHost& host, std::function<void()> progress)
-      : host_(host), progress_(std::move(progress)) {}
+  struct Shared {
+    unsigned counter = 0;
+    bool lastWasPrint = false;
+  };
+
+  CommandStatements(CommandHost& host, const std::function<void()>& progress,
+                    Shared& shared, bool print)
+      : host_(host), progress_(progress), shared_(shared), print_(print) {}
 
   void statementStart(uint32_t /*line*/) override {
-    if (counter_++ % kStopInterval == 0) {
+    shared_.lastWasPrint = print_;
+    const unsigned counter = shared_.counter++;
+    if (counter % kStopInterval == 0) {
       if (const int signal = host_.stopSignal()) throw CommandStop{signal};
     }
-    if (progress_ && counter_ % kClockInterval == 0) progress_();
+    if (progress_ && counter % kClockInterval == 0) progress_();
   }
 
  private:
   CommandHost& host_;
-  std::function<void()> progress_;
-  unsigned counter_ = 0;
+  const std::function<void()>& progress_;
+  Shared& shared_;
+  bool print_;
 };
+
+// Errors that only writing raises: about the output wherever they come
+// from.
+bool isWriteError(uint16_t number) {
+  return number == err::kCannotCreate || number == err::kDiskFull ||
+         number == err::kWriteProtected || number == err::kAccessDenied;
+}
 
 // The no-message box of the conversion pass becomes a warning line.
 class WarningBoxes : public MessageBoxService {
@@ -194,11 +117,11 @@ std::string formatSeconds(double seconds) {
 
 }  // namespace
 
-FileKind CommandHost::fileKind(FileSystem& fs, const std::string& full) {
-  if (fs.exists(full)) return FileKind::Ordinary;
+PathKind CommandHost::fileKind(FileSystem& fs, const std::string& full) {
+  if (fs.exists(full)) return PathKind::Ordinary;
   DirEntry entry;
-  if (fs.findFirst(full, &entry) && entry.directory) return FileKind::Folder;
-  return FileKind::Missing;
+  if (fs.findFirst(full, &entry) && entry.directory) return PathKind::Folder;
+  return PathKind::Missing;
 }
 
 CommandDriver::CommandDriver(FileSystem& fs, CommandHost& host,
@@ -226,17 +149,17 @@ int CommandDriver::run(const CommandOptions& options) {
   bool usable = true;
   for (size_t i = 0; i < count; ++i) {
     const std::string& log = options.logs[i];
-    const FileKind kind = fs_.fullPath(log, &fullLogs[i])
+    const PathKind kind = fs_.fullPath(log, &fullLogs[i])
                               ? host_.fileKind(fs_, fullLogs[i])
-                              : FileKind::Missing;
-    if (kind == FileKind::Ordinary) {
+                              : PathKind::Missing;
+    if (kind == PathKind::Ordinary) {
       logSizes[i] = fileSize(fs_, fullLogs[i]);
       continue;
     }
     usable = false;
-    if (kind == FileKind::Missing) sayError(log, err::kFileNotFound);
-    if (kind == FileKind::Folder) say(log, "is a folder, not a log");
-    if (kind == FileKind::Other) say(log, "not an ordinary file");
+    if (kind == PathKind::Missing) sayError(log, err::kFileNotFound);
+    if (kind == PathKind::Folder) say(log, "is a folder, not a log");
+    if (kind == PathKind::Other) say(log, "not an ordinary file");
   }
   if (!usable) return kExitError;
 
@@ -260,9 +183,9 @@ int CommandDriver::run(const CommandOptions& options) {
   // One program run: one file table, one printer and one converter for all
   // logs. The window's lines go to the host's window, if it has one, and
   // are dropped otherwise.
-  FileActivity activity;
-  CountingFileSystem countingFs(fs_, activity);
   size_t current = 0;
+  uint64_t bytesBefore = 0;  // of the logs before the current one
+  const FileTable* table = nullptr;
   const Converter* converterSeen = nullptr;
   double lastDraw = -1;
   auto drawProgress = [&] {
@@ -270,7 +193,8 @@ int CommandDriver::run(const CommandOptions& options) {
     if (lastDraw >= 0 && now - lastDraw < 0.1) return;
     lastDraw = now;
     const uint64_t size = logSizes[current];
-    const uint64_t done = activity.logBytesRead;
+    const uint64_t done =
+        table != nullptr ? table->position(Converter::kLogChannel) : 0;
     const int percent =
         size == 0
             ? 100
@@ -280,18 +204,20 @@ int CommandDriver::run(const CommandOptions& options) {
         (converterSeen != nullptr ? converterSeen->messageCount() : 0);
     const double elapsed = now - start;
     char rate[32];
-    std::snprintf(
-        rate, sizeof rate, "%.1f",
-        elapsed > 0 ? static_cast<double>(activity.allBytesRead) / 1e6 / elapsed
-                    : 0.0);
+    std::snprintf(rate, sizeof rate, "%.1f",
+                  elapsed > 0
+                      ? static_cast<double>(bytesBefore + done) / 1e6 / elapsed
+                      : 0.0);
     host_.status(
         "[" + std::to_string(current + 1) + "/" + std::to_string(count) + "] " +
         baseName(options.logs[current], fs_) + "  " + std::to_string(percent) +
         "%  " + std::to_string(messages) + " messages  " + rate + " MB/s");
   };
-  CommandStatements statements(host_, progress
-                                          ? std::function<void()>(drawProgress)
-                                          : std::function<void()>());
+  const std::function<void()> progressHook =
+      progress ? std::function<void()>(drawProgress) : std::function<void()>();
+  CommandStatements::Shared shared;
+  CommandStatements fileStatements(host_, progressHook, shared, false);
+  CommandStatements printStatements(host_, progressHook, shared, true);
   auto warn = [&](const std::string& line) {
     if (progress) host_.status("");
     host_.message(line);
@@ -301,14 +227,16 @@ int CommandDriver::run(const CommandOptions& options) {
     warn(program_ + ": " + options.logs[current] +
          ": warning: no messages in this log");
   });
-  FileTable files(countingFs, &statements);
+  FileTable files(fs_, &fileStatements);
+  table = &files;
   DiscardingWindow window;
   ScreenWindow* screen = host_.screen();
-  Printer printer(files, screen != nullptr ? screen : &window, &statements);
+  Printer printer(files, screen != nullptr ? screen : &window,
+                  &printStatements);
   Converter converter(files, printer, screen, &boxes);
   converterSeen = &converter;
 
-  enum class Step { OpenLog, OpenOutput, Convert };
+  enum class Step { OpenLog, OpenOutput, Convert, Close };
   Step step = Step::OpenLog;
   int exitCode = kExitDone;
   try {
@@ -327,10 +255,11 @@ int CommandDriver::run(const CommandOptions& options) {
                            Converter::kOutputChannel);
       }
       step = Step::Convert;
-      activity.failedPath.clear();
       host_.runStarted(options.logs[current], output);
       converter.convertLog(log);
+      step = Step::Close;
       files.closeFiles();
+      bytesBefore += logSizes[current];
       totals_.logs += 1;
       totals_.messages += converter.messageCount();
       if (options.verbose) {
@@ -344,10 +273,12 @@ int CommandDriver::run(const CommandOptions& options) {
     exitCode = kExitError;
   } catch (const RuntimeError& error) {
     if (progress) host_.status("");
+    // While converting, a print statement writes the output, and the file
+    // table's statements read the log (apart from the final close).
     const bool aboutOutput =
-        step == Step::OpenOutput ||
-        (step == Step::Convert && !activity.failedPath.empty() &&
-         outputResolved && fs_.samePath(activity.failedPath, fullOutput));
+        step == Step::OpenOutput || step == Step::Close ||
+        (step == Step::Convert &&
+         (shared.lastWasPrint || isWriteError(error.number())));
     sayError(aboutOutput ? output : options.logs[current], error.number());
     exitCode = kExitError;
   } catch (const CommandStop& stop) {

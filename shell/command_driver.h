@@ -18,7 +18,7 @@
 
 namespace tess {
 
-enum class FileKind { Missing, Folder, Ordinary, Other };
+enum class PathKind { Missing, Folder, Ordinary, Other };
 
 // What the command needs of its surroundings (standard error, the clock,
 // signals); the POSIX entry and the tests give their own.
@@ -57,7 +57,7 @@ class CommandHost {
   }
   // What the resolved path names. The default asks the file system, which
   // tells files from folders only.
-  virtual FileKind fileKind(platform::FileSystem& fs, const std::string& full);
+  virtual PathKind fileKind(platform::FileSystem& fs, const std::string& full);
 };
 
 class CommandDriver {

@@ -88,11 +88,11 @@ class PosixCommandHost : public CommandHost {
     }
     return fs.samePath(a, b);
   }
-  FileKind fileKind(platform::FileSystem&, const std::string& full) override {
+  PathKind fileKind(platform::FileSystem&, const std::string& full) override {
     struct stat st {};
-    if (::stat(full.c_str(), &st) != 0) return FileKind::Missing;
-    if (S_ISDIR(st.st_mode)) return FileKind::Folder;
-    return S_ISREG(st.st_mode) ? FileKind::Ordinary : FileKind::Other;
+    if (::stat(full.c_str(), &st) != 0) return PathKind::Missing;
+    if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+    return S_ISREG(st.st_mode) ? PathKind::Ordinary : PathKind::Other;
   }
 
  private:
