@@ -206,7 +206,8 @@ if command -v tmux > /dev/null; then
   grep -qE '^tessarine: 2 logs, 400003 messages, [0-9]+ bytes written to tty.ren in' \
     <<< "$screen" || fail "tmux: no summary: [$screen]"
   grep -q 'MB/s' <<< "$screen" && fail "tmux: the progress line was not cleared"
-  tmuxc kill-session -t cli
+  # The session stays (ending the last one would end the server while the
+  # next one starts); the exit trap ends the server.
   tmuxc new-session -d -s quiet -x 80 -y 24 \
     "cd '$work' && '$program' -q -o tty.ren a.log; echo \"exit \$?\"; sleep 60"
   for _ in $(seq 300); do
