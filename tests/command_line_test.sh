@@ -126,10 +126,13 @@ run -o fifo.ren a.log /dev/null
 cp a.log a.keep
 ln -s a.log link.ren
 for out in a.log "$work/a.log" link.ren; do
-  run -a -o "$out" c.log a.log
-  [[ $rc -eq 1 ]] || fail "output = log ($out): exit code $rc"
-  grep -qF "is one of the logs" err.txt || fail "output = log: [$(cat err.txt)]"
-  cmp -s a.log a.keep || fail "output = log ($out): the log was touched"
+  for append in --verbose --append; do
+    run "$append" -o "$out" c.log a.log
+    [[ $rc -eq 1 ]] || fail "output = log ($append $out): exit code $rc"
+    grep -qF "is one of the logs" err.txt ||
+      fail "output = log: [$(cat err.txt)]"
+    cmp -s a.log a.keep || fail "output = log ($append $out): the log was touched"
+  done
 done
 
 # An output in a folder that does not exist: an error about the output.
