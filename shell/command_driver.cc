@@ -117,11 +117,13 @@ std::string formatSeconds(double seconds) {
 
 }  // namespace
 
-PathKind CommandHost::fileKind(FileSystem& fs, const std::string& full) {
-  if (fs.exists(full)) return PathKind::Ordinary;
+PathKind CommandHost::fileKind(FileSystem& fs, const std::string& full,
+                               uint64_t* size) {
   DirEntry entry;
-  if (fs.findFirst(full, &entry) && entry.directory) return PathKind::Folder;
-  return PathKind::Missing;
+  if (!fs.findFirst(full, &entry)) return PathKind::Missing;
+  if (entry.directory) return PathKind::Folder;
+  *size = entry.size;
+  return fs.exists(full) ? PathKind::Ordinary : PathKind::Missing;
 }
 
 CommandDriver::CommandDriver(FileSystem& fs, CommandHost& host,
@@ -150,12 +152,9 @@ int CommandDriver::run(const CommandOptions& options) {
   for (size_t i = 0; i < count; ++i) {
     const std::string& log = options.logs[i];
     const PathKind kind = fs_.fullPath(log, &fullLogs[i])
-                              ? host_.fileKind(fs_, fullLogs[i])
+                              ? host_.fileKind(fs_, fullLogs[i], &logSizes[i])
                               : PathKind::Missing;
-    if (kind == PathKind::Ordinary) {
-      logSizes[i] = fileSize(fs_, fullLogs[i]);
-      continue;
-    }
+    if (kind == PathKind::Ordinary) continue;
     usable = false;
     if (kind == PathKind::Missing) sayError(log, err::kFileNotFound);
     if (kind == PathKind::Folder) say(log, "is a folder, not a log");

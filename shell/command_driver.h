@@ -55,9 +55,11 @@ class CommandHost {
                         const std::string& b) {
     return fs.samePath(a, b);
   }
-  // What the resolved path names. The default asks the file system, which
-  // tells files from folders only.
-  virtual PathKind fileKind(platform::FileSystem& fs, const std::string& full);
+  // What the resolved path names, and the size of an ordinary file. The
+  // default asks the file system's directory search, which tells files
+  // from folders only.
+  virtual PathKind fileKind(platform::FileSystem& fs, const std::string& full,
+                            uint64_t* size);
 };
 
 class CommandDriver {

@@ -88,11 +88,14 @@ class PosixCommandHost : public CommandHost {
     }
     return fs.samePath(a, b);
   }
-  PathKind fileKind(platform::FileSystem&, const std::string& full) override {
+  PathKind fileKind(platform::FileSystem&, const std::string& full,
+                    uint64_t* size) override {
     struct stat st {};
     if (::stat(full.c_str(), &st) != 0) return PathKind::Missing;
     if (S_ISDIR(st.st_mode)) return PathKind::Folder;
-    return S_ISREG(st.st_mode) ? PathKind::Ordinary : PathKind::Other;
+    if (!S_ISREG(st.st_mode)) return PathKind::Other;
+    *size = static_cast<uint64_t>(st.st_size);
+    return PathKind::Ordinary;
   }
 
  private:
