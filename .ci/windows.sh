@@ -189,4 +189,7 @@ cp "$log" "$reference/1997SAMP.LOG"
 step "GUI test under Xvfb"
 bash "$root/tests/wine/gui_test.sh" "$build" "$log" \
   "$reference/kanbel.ren"
+step "command line under Xvfb"
+bash "$root/tests/wine/command_line_test.sh" "$build" "$posix_program" \
+  "$root/samples"
 step "passed"

@@ -81,6 +81,11 @@ class FileTable {
   // Existence test; on success *fullPath (if given) holds the resolved path.
   bool fileExists(const ByteString& name, ByteString* fullPath = nullptr);
   bool isOpen(int64_t channel) const;
+  // Bytes of the channel read or written so far; 0 when it is not open.
+  uint64_t position(int64_t channel) const {
+    const Channel* ch = openOrNull(channel);
+    return ch != nullptr ? ch->position : 0;
+  }
 
  private:
   // Input is read and output written through one buffer of this size per

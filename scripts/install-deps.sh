@@ -8,7 +8,7 @@ packages=(build-essential cmake ninja-build pkg-config googletest
 if [ "${1:-}" = "--tests" ]; then
   packages+=(clang libclang-rt-14-dev tmux procps python3
     g++-mingw-w64-x86-64-posix mingw-w64 wine64 xvfb xauth xdotool x11-utils locales
-    fonts-ipafont-gothic imagemagick)
+    fonts-ipafont-gothic imagemagick man-db)
 fi
 
 missing=()

@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
+# Only the program: the tests and benchmarks are built by scripts/test.sh.
+cmake --build build -j"$(nproc)" --target tessarine
 cd samples
 exec ../build/tessarine

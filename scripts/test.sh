@@ -14,6 +14,21 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+echo "== Debian package and manual page =="
+(cd build && cpack -G DEB)
+deb=$(ls build/tessarine_*.deb)
+contents=$(dpkg -c "$deb")
+echo "$contents"
+grep -q ' ./usr/bin/tessarine$' <<< "$contents"
+grep -q ' ./usr/share/man/man1/tessarine.1$' <<< "$contents"
+unpacked=$(mktemp -d)
+dpkg -x "$deb" "$unpacked"
+"$unpacked/usr/bin/tessarine" --version
+rm -rf "$unpacked"
+# The manual page formats without warnings.
+MANWIDTH=80 man --warnings -l doc/tessarine.1 2> build/man-warnings.txt > /dev/null
+if [ -s build/man-warnings.txt ]; then cat build/man-warnings.txt; exit 1; fi
+
 echo "== Sanitizers (address, undefined) =="
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DTESSARINE_SANITIZE=ON -DTESSARINE_BENCH=OFF

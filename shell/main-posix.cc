@@ -15,6 +15,7 @@
 #include "platform/posix/ui_charset.h"
 #include "platform/posix/ui_line_mode.h"
 #include "platform/posix/ui_terminal.h"
+#include "shell/command_posix.h"
 #include "shell/program.h"
 
 namespace {
@@ -35,6 +36,14 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   tess::platform::ProcessInfo process;
   process.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
+
+  // With arguments: the command line, without a window. It speaks English
+  // and takes the names as the file system spells them.
+  if (argc > 1) {
+    std::unique_ptr<tess::platform::FileSystem> native =
+        tess::platform::makeRealFileSystem();
+    return tess::runPosixCommandLine(argc, argv, *native);
+  }
 
   if (!tess::platform::localeShowsJapanese()) {
     std::fputs(tess::platform::kLocaleNotice, stderr);

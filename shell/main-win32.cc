@@ -1,12 +1,17 @@
 // The program entry on Windows: the process settings, the real file system
 // and the main text window, then one run of the program.
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/front_end.h"
 #include "platform/win32/ui_window.h"
+#include "shell/command_window.h"
 #include "shell/program.h"
 
 namespace {
@@ -25,6 +30,26 @@ std::string executablePath() {
   }
 }
 
+// The arguments after the program's name, in Shift-JIS (code page 932),
+// whatever the system's code page.
+std::vector<std::string> commandArguments() {
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return args;
+  for (int i = 1; i < count; ++i) {
+    int bytes = WideCharToMultiByte(932, 0, wide[i], -1, nullptr, 0, nullptr,
+                                    nullptr);
+    std::string arg(bytes > 0 ? static_cast<size_t>(bytes) : 1, '\0');
+    WideCharToMultiByte(932, 0, wide[i], -1, arg.data(), bytes, nullptr,
+                        nullptr);
+    arg.resize(arg.size() - 1);  // the terminating zero
+    args.push_back(std::move(arg));
+  }
+  LocalFree(wide);
+  return args;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -38,5 +63,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
   auto files = tess::platform::makeRealFileSystem();
   auto frontEnd = tess::platform::makeWindowsFrontEnd(instance, showCommand);
+  // With arguments (also logs dropped onto the icon): the command line in
+  // the window.
+  const std::vector<std::string> args = commandArguments();
+  if (!args.empty()) {
+    return tess::runWindowCommandLine(args, *files, *frontEnd);
+  }
   return tess::Program(*files, *frontEnd, process).run();
 }

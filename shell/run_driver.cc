@@ -148,24 +148,36 @@ void RunDriver::printLine(const ByteString& text, std::source_location where) {
   printer_.printString(text, PrintSeparator::EndOfStatement);
 }
 
-void RunDriver::printTabbedLine(const ByteString& text,
-                                std::source_location where) {
-  printer_.selectOutputWindow(kMainWindow, where);
-  printer_.printString(printer_.tabTo(kBannerColumn),
-                       PrintSeparator::Semicolon);
-  printer_.printString(text, PrintSeparator::EndOfStatement);
+void printRunBanner(Printer& printer) {
+  auto line = [&](const ByteString& text) {
+    printer.selectOutputWindow(kMainWindow);
+    printer.printString(text, PrintSeparator::EndOfStatement);
+  };
+  auto tabbedLine = [&](const ByteString& text) {
+    printer.selectOutputWindow(kMainWindow);
+    printer.printString(printer.tabTo(kBannerColumn),
+                        PrintSeparator::Semicolon);
+    printer.printString(text, PrintSeparator::EndOfStatement);
+  };
+  tabbedLine(kStars);
+  line("");
+  tabbedLine(kBannerTitle);
+  tabbedLine(kBannerName);
+  tabbedLine(kBannerVersion);
+  tabbedLine(kStars);
+  line("");
+  line("");
 }
 
-void RunDriver::printBanner() {
-  printTabbedLine(kStars);
-  printLine("");
-  printTabbedLine(kBannerTitle);
-  printTabbedLine(kBannerName);
-  printTabbedLine(kBannerVersion);
-  printTabbedLine(kStars);
-  printLine("");
-  printLine("");
+ByteString convertingLine(const ByteString& logPath) {
+  return concatenate(logPath, kConverting);
 }
+
+ByteString savingLine(const ByteString& outputPath) {
+  return concatenate(outputPath, kSavingTo);
+}
+
+void RunDriver::printBanner() { printRunBanner(printer_); }
 
 bool RunDriver::setUp() {
   printBanner();
@@ -182,13 +194,13 @@ bool RunDriver::setUp() {
     printLine("");
   }
   files_.openFile(logPath_, FileMode::Input, ShareMode::DenyNone, kLogChannel);
-  printLine(concatenate(logPath_, kConverting));
+  printLine(convertingLine(logPath_));
   logName_ = foundName(kLogSlot, logPath_, logName_);
   logDir_ = leftBytes(logPath_, byteLength(logPath_) - byteLength(logName_));
 
   if (!chooseOutput()) return false;
 
-  printLine(concatenate(outputPath_, kSavingTo));
+  printLine(savingLine(outputPath_));
   outputName_ = foundName(kOutputSlot, outputPath_, outputName_);
   outputDir_ =
       leftBytes(outputPath_, byteLength(outputPath_) - byteLength(outputName_));

@@ -37,9 +37,6 @@ class RunDriver {
  private:
   void printLine(const ByteString& text,
                  std::source_location where = std::source_location::current());
-  void printTabbedLine(
-      const ByteString& text,
-      std::source_location where = std::source_location::current());
   void printBanner();
   bool chooseOutput();
   // A name the user must change: the two "wrong name" lines and the
@@ -63,5 +60,12 @@ class RunDriver {
   ByteString outputName_;
   ByteString outputDir_;
 };
+
+// What a run shows in the main text window, also used by the command line's
+// window run: the eight banner lines, the line naming the log and the line
+// naming the output.
+void printRunBanner(Printer& printer);
+ByteString convertingLine(const ByteString& logPath);
+ByteString savingLine(const ByteString& outputPath);
 
 }  // namespace tess

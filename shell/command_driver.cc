@@ -1,0 +1,373 @@
+#include "shell/command_driver.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "conversion/converter.h"
+#include "conversion/headless.h"
+#include "platform/wildcard.h"
+#include "runtime/error_messages.h"
+#include "runtime/file_table.h"
+#include "runtime/print.h"
+#include "runtime/runtime_error.h"
+#include "runtime/screen.h"
+#include "runtime/statements.h"
+#include "shell/output_file.h"
+
+namespace tess {
+
+namespace {
+
+using platform::Access;
+using platform::DirEntry;
+using platform::File;
+using platform::FileSystem;
+using platform::Share;
+
+// Thrown from a statement start when a signal asks the command to stop.
+struct CommandStop {
+  int signal;
+};
+
+// Statement starts of the command's runs: a stop request ends the command
+// within a few statements, and the progress line is redrawn now and then.
+// The printer's statements and the file table's have one each, so that an
+// error can be told to be about the output (a print statement writes it).
+class CommandStatements : public StatementObserver {
+ public:
+  // Statements between two looks at the stop request (and, in the window,
+  // at the window's messages), and between two looks at the clock.
+  static constexpr unsigned kStopInterval = 16;
+  static constexpr unsigned kClockInterval = 4096;
+
+  struct Shared {
+    unsigned counter = 0;
+    bool lastWasPrint = false;
+  };
+
+  CommandStatements(CommandHost& host, const std::function<void()>& progress,
+                    Shared& shared, bool print)
+      : host_(host), progress_(progress), shared_(shared), print_(print) {}
+
+  void statementStart(uint32_t /*line*/) override {
+    shared_.lastWasPrint = print_;
+    const unsigned counter = shared_.counter++;
+    if (counter % kStopInterval == 0) {
+      if (const int signal = host_.stopSignal()) throw CommandStop{signal};
+    }
+    if (progress_ && counter % kClockInterval == 0) progress_();
+  }
+
+ private:
+  CommandHost& host_;
+  const std::function<void()>& progress_;
+  Shared& shared_;
+  bool print_;
+};
+
+// Errors that only writing raises: about the output wherever they come
+// from.
+bool isWriteError(uint16_t number) {
+  return number == err::kCannotCreate || number == err::kDiskFull ||
+         number == err::kWriteProtected || number == err::kAccessDenied;
+}
+
+// The no-message box of the conversion pass becomes a warning line.
+class WarningBoxes : public MessageBoxService {
+ public:
+  explicit WarningBoxes(std::function<void()> warn) : warn_(std::move(warn)) {}
+  int showMessageBox(int64_t, const ByteString&, const ByteString&, int64_t,
+                     int64_t) override {
+    warn_();
+    return 0;
+  }
+
+ private:
+  std::function<void()> warn_;
+};
+
+std::string baseName(const std::string& path, const FileSystem& fs) {
+  size_t start = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (fs.isSeparator(static_cast<unsigned char>(path[i]))) start = i + 1;
+  }
+  return path.substr(start);
+}
+
+// The size of a file, or 0 when it cannot be had.
+uint64_t fileSize(FileSystem& fs, const std::string& full) {
+  int error = 0;
+  std::unique_ptr<File> file =
+      fs.open(full, Access::Read, Share::DenyNone, false, &error);
+  uint64_t bytes = 0;
+  if (!file || file->size(&bytes) != 0) bytes = 0;
+  if (file) file->close();
+  return bytes;
+}
+
+std::string formatSeconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", seconds);
+  return text;
+}
+
+}  // namespace
+
+PathKind CommandHost::fileKind(FileSystem& fs, const std::string& full,
+                               uint64_t* size) {
+  DirEntry entry;
+  if (!fs.findFirst(full, &entry)) return PathKind::Missing;
+  if (entry.directory) return PathKind::Folder;
+  *size = entry.size;
+  return fs.exists(full) ? PathKind::Ordinary : PathKind::Missing;
+}
+
+CommandDriver::CommandDriver(FileSystem& fs, CommandHost& host,
+                             std::string program)
+    : fs_(fs), host_(host), program_(std::move(program)) {}
+
+int CommandDriver::run(const CommandOptions& options) {
+  totals_ = {};
+  const double start = host_.seconds();
+  const std::string& output = totals_.output =
+      normalizedOutputName(options.output);
+  auto say = [&](const std::string& path, const std::string& text) {
+    host_.message(program_ + ": " + path + ": " + text);
+  };
+  auto sayError = [&](const std::string& path, uint16_t number) {
+    say(path, std::string(errorReason(number)) + " (error " +
+                  std::to_string(number) + ")");
+  };
+
+  // Every log is checked before anything is written: a command that cannot
+  // convert all of its logs leaves the output untouched.
+  const size_t count = options.logs.size();
+  std::vector<std::string> fullLogs(count);
+  std::vector<uint64_t> logSizes(count);
+  bool usable = true;
+  for (size_t i = 0; i < count; ++i) {
+    const std::string& log = options.logs[i];
+    const PathKind kind = fs_.fullPath(log, &fullLogs[i])
+                              ? host_.fileKind(fs_, fullLogs[i], &logSizes[i])
+                              : PathKind::Missing;
+    if (kind == PathKind::Ordinary) continue;
+    usable = false;
+    if (kind == PathKind::Missing) sayError(log, err::kFileNotFound);
+    if (kind == PathKind::Folder) say(log, "is a folder, not a log");
+    if (kind == PathKind::Other) say(log, "not an ordinary file");
+  }
+  if (!usable) return kExitError;
+
+  std::string fullOutput;
+  const bool outputResolved = fs_.fullPath(output, &fullOutput);
+  if (outputResolved) {
+    for (size_t i = 0; i < count; ++i) {
+      if (host_.sameFile(fs_, fullOutput, fullLogs[i])) {
+        say(output, "is one of the logs; nothing written");
+        return kExitError;
+      }
+    }
+  }
+  const uint64_t sizeBefore =
+      options.append && outputResolved ? fileSize(fs_, fullOutput) : 0;
+
+  const bool progress = !options.quiet && host_.canShowStatus();
+  const bool summary =
+      options.verbose || (!options.quiet && host_.showsSummary());
+
+  // One program run: one file table, one printer and one converter for all
+  // logs. The window's lines go to the host's window, if it has one, and
+  // are dropped otherwise.
+  size_t current = 0;
+  uint64_t bytesBefore = 0;  // of the logs before the current one
+  const FileTable* table = nullptr;
+  const Converter* converterSeen = nullptr;
+  double lastDraw = -1;
+  auto drawProgress = [&] {
+    const double now = host_.seconds();
+    if (lastDraw >= 0 && now - lastDraw < 0.1) return;
+    lastDraw = now;
+    const uint64_t size = logSizes[current];
+    const uint64_t done =
+        table != nullptr ? table->position(Converter::kLogChannel) : 0;
+    const int percent =
+        size == 0
+            ? 100
+            : static_cast<int>(std::min<uint64_t>(done, size) * 100 / size);
+    const int64_t messages =
+        totals_.messages +
+        (converterSeen != nullptr ? converterSeen->messageCount() : 0);
+    const double elapsed = now - start;
+    char rate[32];
+    std::snprintf(rate, sizeof rate, "%.1f",
+                  elapsed > 0
+                      ? static_cast<double>(bytesBefore + done) / 1e6 / elapsed
+                      : 0.0);
+    host_.status(
+        "[" + std::to_string(current + 1) + "/" + std::to_string(count) + "] " +
+        baseName(options.logs[current], fs_) + "  " + std::to_string(percent) +
+        "%  " + std::to_string(messages) + " messages  " + rate + " MB/s");
+  };
+  const std::function<void()> progressHook =
+      progress ? std::function<void()>(drawProgress) : std::function<void()>();
+  CommandStatements::Shared shared;
+  CommandStatements fileStatements(host_, progressHook, shared, false);
+  CommandStatements printStatements(host_, progressHook, shared, true);
+  auto warn = [&](const std::string& line) {
+    if (progress) host_.status("");
+    host_.message(line);
+    lastDraw = -1;
+  };
+  WarningBoxes boxes([&] {
+    warn(program_ + ": " + options.logs[current] +
+         ": warning: no messages in this log");
+  });
+  FileTable files(fs_, &fileStatements);
+  table = &files;
+  DiscardingWindow window;
+  ScreenWindow* screen = host_.screen();
+  Printer printer(files, screen != nullptr ? screen : &window,
+                  &printStatements);
+  Converter converter(files, printer, screen, &boxes);
+  converterSeen = &converter;
+
+  enum class Step { OpenLog, OpenOutput, Convert, Close };
+  Step step = Step::OpenLog;
+  int exitCode = kExitDone;
+  try {
+    for (current = 0; current < count; ++current) {
+      const ByteString log(std::string_view(options.logs[current]));
+      step = Step::OpenLog;
+      if (progress) drawProgress();
+      files.openFile(log, FileMode::Input, ShareMode::DenyNone,
+                     Converter::kLogChannel);
+      step = Step::OpenOutput;
+      if (current == 0 && !options.append) {
+        openNewOutput(files, ByteString(std::string_view(output)),
+                      Converter::kOutputChannel);
+      } else {
+        openAppendedOutput(files, ByteString(std::string_view(output)),
+                           Converter::kOutputChannel);
+      }
+      step = Step::Convert;
+      host_.runStarted(options.logs[current], output);
+      converter.convertLog(log);
+      step = Step::Close;
+      files.closeFiles();
+      bytesBefore += logSizes[current];
+      totals_.logs += 1;
+      totals_.messages += converter.messageCount();
+      if (options.verbose) {
+        warn(program_ + ": " + options.logs[current] + ": " +
+             std::to_string(converter.messageCount()) + " messages");
+      }
+    }
+  } catch (const RejectedOutput& rejected) {
+    if (progress) host_.status("");
+    sayError(output, rejected.number);
+    exitCode = kExitError;
+  } catch (const RuntimeError& error) {
+    if (progress) host_.status("");
+    // While converting, a print statement writes the output, and the file
+    // table's statements read the log (apart from the final close).
+    const bool aboutOutput =
+        step == Step::OpenOutput || step == Step::Close ||
+        (step == Step::Convert &&
+         (shared.lastWasPrint || isWriteError(error.number())));
+    sayError(aboutOutput ? output : options.logs[current], error.number());
+    exitCode = kExitError;
+  } catch (const CommandStop& stop) {
+    if (progress) host_.status("");
+    exitCode = kExitSignalBase + stop.signal;
+  }
+
+  // The output is closed whatever happened, with its end-of-file mark, and
+  // holds every record written so far.
+  files.setObserver(nullptr);
+  printer.setObserver(nullptr);
+  try {
+    files.closeFiles();
+  } catch (const RuntimeError& error) {
+    if (exitCode == kExitDone) {
+      sayError(output, error.number());
+      exitCode = kExitError;
+    }
+  }
+  if (progress) host_.status("");
+  if (outputResolved) {
+    const uint64_t sizeAfter = fileSize(fs_, fullOutput);
+    totals_.bytesWritten = sizeAfter > sizeBefore ? sizeAfter - sizeBefore : 0;
+  }
+  totals_.seconds = host_.seconds() - start;
+  if (summary && exitCode == kExitDone) {
+    host_.message(program_ + ": " + std::to_string(totals_.logs) +
+                  (totals_.logs == 1 ? " log, " : " logs, ") +
+                  std::to_string(totals_.messages) + " messages, " +
+                  std::to_string(totals_.bytesWritten) + " bytes written to " +
+                  output + " in " + formatSeconds(totals_.seconds) + " s");
+  }
+  return exitCode;
+}
+
+std::vector<std::string> expandWildcards(const std::vector<std::string>& logs,
+                                         FileSystem& fs) {
+  std::vector<std::string> expanded;
+  for (const std::string& log : logs) {
+    size_t nameStart = 0;
+    for (size_t i = 0; i < log.size(); ++i) {
+      if (fs.isSeparator(static_cast<unsigned char>(log[i]))) nameStart = i + 1;
+    }
+    const std::string folder = log.substr(0, nameStart);
+    const std::string pattern = log.substr(nameStart);
+    if (!platform::hasWildcards(pattern)) {
+      expanded.push_back(log);
+      continue;
+    }
+    std::vector<std::string> names;
+    DirEntry entry;
+    if (auto search = fs.findFirst(folder + "*", &entry)) {
+      do {
+        if (!entry.directory && entry.name != "." && entry.name != ".." &&
+            platform::wildcardMatch(pattern, entry.name)) {
+          names.push_back(entry.name);
+        }
+      } while (search->next(&entry));
+    }
+    if (names.empty()) {
+      expanded.push_back(log);
+      continue;
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) expanded.push_back(folder + name);
+  }
+  return expanded;
+}
+
+int runCommandLine(const std::vector<std::string>& args, FileSystem& fs,
+                   CommandHost& host, const std::string& program, bool expand) {
+  const CommandParse parse = parseCommandLine(args);
+  if (!parse.error.empty()) {
+    host.message(program + ": " + parse.error);
+    host.message(usageLine(program));
+    host.message("Try '" + program + " --help' for more information.");
+    return CommandDriver::kExitUsage;
+  }
+  if (parse.options.help) {
+    host.helpText(helpText(program, host.helpLayout()));
+    return CommandDriver::kExitDone;
+  }
+  if (parse.options.version) {
+    host.helpText(versionText(program));
+    return CommandDriver::kExitDone;
+  }
+  CommandOptions options = parse.options;
+  if (expand) options.logs = expandWildcards(options.logs, fs);
+  CommandDriver driver(fs, host, program);
+  return driver.run(options);
+}
+
+}  // namespace tess

@@ -1,0 +1,124 @@
+#include "shell/command_posix.h"
+
+// Only the POSIX build has this entry; the shell's other files are the same
+// on every platform.
+#ifndef _WIN32
+
+#include <errno.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/posix/ui_signals.h"
+#include "shell/command_driver.h"
+
+namespace tess {
+
+namespace {
+
+void writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return;  // nowhere left to say anything
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
+class PosixCommandHost : public CommandHost {
+ public:
+  PosixCommandHost() : terminal_(::isatty(STDERR_FILENO) == 1) {}
+
+  void message(std::string_view line) override {
+    clearStatus();
+    std::string text(line);
+    text += '\n';
+    writeAll(STDERR_FILENO, text);
+  }
+  void helpText(std::string_view text) override {
+    writeAll(STDOUT_FILENO, text);
+  }
+  bool canShowStatus() const override { return terminal_; }
+  void status(std::string_view line) override {
+    if (!terminal_) return;
+    if (line.empty()) {
+      clearStatus();
+      return;
+    }
+    // One row: the line is cut to the terminal's width.
+    struct winsize size {};
+    size_t width = 80;
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1) {
+      width = size.ws_col;
+    }
+    if (line.size() >= width) line = line.substr(0, width - 1);
+    std::string text = "\r";
+    text += line;
+    text += "\x1b[K";
+    writeAll(STDERR_FILENO, text);
+    shown_ = true;
+  }
+  double seconds() override {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) +
+           static_cast<double>(now.tv_nsec) / 1e9;
+  }
+  int stopSignal() override {
+    if (stop_ == 0 && signals_.takeBreakRequest()) stop_ = SIGINT;
+    if (stop_ == 0) stop_ = signals_.quitSignal();
+    return stop_;
+  }
+  // Also another name of the same file (a link).
+  bool sameFile(platform::FileSystem& fs, const std::string& a,
+                const std::string& b) override {
+    struct stat first {};
+    struct stat second {};
+    if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+        first.st_dev == second.st_dev && first.st_ino == second.st_ino) {
+      return true;
+    }
+    return fs.samePath(a, b);
+  }
+  PathKind fileKind(platform::FileSystem&, const std::string& full,
+                    uint64_t* size) override {
+    struct stat st {};
+    if (::stat(full.c_str(), &st) != 0) return PathKind::Missing;
+    if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+    if (!S_ISREG(st.st_mode)) return PathKind::Other;
+    *size = static_cast<uint64_t>(st.st_size);
+    return PathKind::Ordinary;
+  }
+
+ private:
+  void clearStatus() {
+    if (!shown_) return;
+    writeAll(STDERR_FILENO, "\r\x1b[K");
+    shown_ = false;
+  }
+
+  bool terminal_;
+  bool shown_ = false;
+  platform::ProcessSignals signals_;
+  int stop_ = 0;
+};
+
+}  // namespace
+
+int runPosixCommandLine(int argc, char** argv, platform::FileSystem& fs) {
+  PosixCommandHost host;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return runCommandLine(args, fs, host, "tessarine");
+}
+
+}  // namespace tess
+
+#endif  // _WIN32

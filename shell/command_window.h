@@ -1,0 +1,22 @@
+// The command line with the main text window, for Windows, where a program
+// started with arguments (also by dropping logs onto its icon) still has no
+// console: the window opens and shows the banner and, per log, the log's
+// line, the output's line and the running count as a run does, without
+// dialogs; one message box at the end gives the summary or the error.
+// "*" and "?" in the logs are expanded here, since the shells do not.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/front_end.h"
+
+namespace tess {
+
+// args: the arguments after the program's name (Shift-JIS); returns the
+// exit code as the command line gives it.
+int runWindowCommandLine(const std::vector<std::string>& args,
+                         platform::FileSystem& fs, platform::FrontEnd& ui);
+
+}  // namespace tess

@@ -1,0 +1,227 @@
+#!/bin/bash
+# The program with arguments: logs named on the command line give the same
+# bytes as the same logs chosen one after another in line mode with the same
+# output; usage errors, refused lists and signals; the progress line only on
+# a terminal.
+# Usage: command_line_test.sh PROGRAM
+set -u
+program=$(realpath "$1")
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+work=$(mktemp -d)
+socket="tessarine-cli-test-$$"
+tmuxc() { tmux -L "$socket" -f /dev/null "$@"; }
+trap 'tmuxc kill-server 2> /dev/null; rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+. "$(dirname "$0")/program_test_logs.sh"
+
+expect_closed() {
+  [[ -f "$1" ]] || { fail "$1 missing"; return; }
+  [[ $(tail -c 1 "$1" | od -An -tx1 | tr -d ' ') == 1a ]] ||
+    fail "$1 does not end with 0x1A"
+  [[ $(tr -cd '\032' < "$1" | wc -c) -eq 1 ]] || fail "$1: several 0x1A"
+}
+
+# Runs the program and leaves exit code, standard output and standard error
+# in $rc, out.txt and err.txt.
+run() {
+  "$program" "$@" > "$work/out.txt" 2> "$work/err.txt"
+  rc=$?
+}
+
+# Line mode: each log is chosen with the same output; the answers end at
+# the next open dialog.
+session() {  # output, logs...
+  local output=$1 answers=""
+  shift
+  for log in "$@"; do answers+="$log"$'\n'"$output"$'\n'; done
+  printf '%s' "$answers" | "$program" > /dev/null 2>&1 ||
+    fail "line mode session over $* failed"
+}
+
+cd "$work" || exit 1
+make_log a.log 3
+# A log that starts in conference 3 without its board line: the board comes
+# from the conference memory of an earlier log of the same run.
+printf '%s\r\n' '00007/00007 XYZ00007  guest            Title B' \
+  '(03)   96/12/31 23:59  ' 'body b' '' > b.log
+make_log c.log 2
+: > empty.log
+
+# --- Three logs in one command equal the same three in one session --------
+echo "stale content" > cli.ren
+run -o cli a.log b.log empty.log c.log
+[[ $rc -eq 0 ]] || fail "three logs: exit code $rc"
+[[ -s out.txt ]] && fail "three logs: standard output not empty"
+[[ $(cat err.txt) == "tessarine: empty.log: warning: no messages in this log" ]] ||
+  fail "three logs: standard error [$(cat err.txt)]"
+session "$work/session.ren" "$work/a.log" "$work/b.log" "$work/empty.log" \
+  "$work/c.log"
+cmp -s cli.ren session.ren || fail "three logs: output differs from the session"
+expect_closed cli.ren
+[[ $(records cli.ren) -eq 6 ]] || fail "three logs: $(records cli.ren) records"
+grep -qF '#TFree talk  00007 Title B' cli.ren ||
+  fail "the conference memory did not carry over to b.log"
+"$program" -o alone b.log
+grep -qF '#T 00007 Title B' alone.ren || fail "b.log alone kept a board"
+
+# -a appends the first log too: the archive before, then the session's bytes.
+make_log old.log 2
+"$program" -q -o appended old.log
+cp appended.ren before.ren
+run -a -o appended.ren a.log b.log c.log
+[[ $rc -eq 0 ]] || fail "-a: exit code $rc"
+session "$work/fresh.ren" "$work/a.log" "$work/b.log" "$work/c.log"
+cmp -s appended.ren <(head -c -1 before.ren; cat fresh.ren) ||
+  fail "-a: output is not the archive followed by the session's records"
+expect_closed appended.ren
+
+# The default output name, and a name without "." gets ".ren".
+run a.log
+[[ $rc -eq 0 && -f kanbel.ren && $(records kanbel.ren) -eq 3 ]] ||
+  fail "no kanbel.ren"
+[[ -f cli.ren && ! -e cli ]] || fail "-o cli did not write cli.ren"
+
+# --- Usage errors: exit code 2, a usage line, nothing written --------------
+while IFS='|' read -r args message; do
+  rm -f kanbel.ren
+  # shellcheck disable=SC2086
+  run $args
+  [[ $rc -eq 2 ]] || fail "[$args]: exit code $rc"
+  grep -qxF "tessarine: $message" err.txt || fail "[$args]: [$(head -1 err.txt)]"
+  grep -q '^usage: tessarine \[-o OUT\]' err.txt || fail "[$args]: no usage line"
+  [[ -e kanbel.ren ]] && fail "[$args]: wrote kanbel.ren"
+done << 'EOF'
+-x a.log|unknown option -x
+--bogus a.log|unknown option --bogus
+-a|no log given
+-o|option -o needs a file name
+a.log -o|option -o needs a file name
+--output|option --output needs a file name
+EOF
+run --help
+[[ $rc -eq 0 ]] && grep -q '^usage: tessarine' out.txt || fail "--help"
+run --version
+[[ $rc -eq 0 && $(cat out.txt) == "tessarine 0.20" ]] || fail "--version"
+
+# --- Logs that cannot be converted stop the command before any write ------
+mkdir folder.log
+cp cli.ren kept.ren
+run -o kept.ren a.log missing.log folder.log c.log
+[[ $rc -eq 1 ]] || fail "missing log: exit code $rc"
+grep -qxF 'tessarine: missing.log: file not found (error 63)' err.txt ||
+  fail "missing log: [$(cat err.txt)]"
+grep -qxF 'tessarine: folder.log: is a folder, not a log' err.txt ||
+  fail "folder: [$(cat err.txt)]"
+cmp -s kept.ren cli.ren || fail "missing log: the output was touched"
+run -o fifo.ren a.log /dev/null
+[[ $rc -eq 1 && ! -e fifo.ren ]] || fail "/dev/null taken for a log"
+
+# The output may not be one of the logs, under any of its names.
+cp a.log a.keep
+ln -s a.log link.ren
+for out in a.log "$work/a.log" link.ren; do
+  for append in --verbose --append; do
+    run "$append" -o "$out" c.log a.log
+    [[ $rc -eq 1 ]] || fail "output = log ($append $out): exit code $rc"
+    grep -qF "is one of the logs" err.txt ||
+      fail "output = log: [$(cat err.txt)]"
+    cmp -s a.log a.keep || fail "output = log ($append $out): the log was touched"
+  done
+done
+
+# An output in a folder that does not exist: an error about the output.
+run -o nodir/x.ren a.log
+[[ $rc -eq 1 ]] || fail "bad output: exit code $rc"
+grep -qxF 'tessarine: nodir/x.ren: bad file name or folder not found (error 55)' \
+  err.txt || fail "bad output: [$(cat err.txt)]"
+
+# --- Signals: the output closed with its mark, exit 128 + signal ----------
+make_log big.log 400000
+big_size=$(stat -c %s big.log)
+# The read position of the program in big.log, or nothing when it does not
+# have it open.
+log_position() {  # pid
+  local fd
+  for fd in /proc/"$1"/fd/*; do
+    if [[ $(readlink "$fd") == "$work/big.log" ]]; then
+      awk '/^pos:/ { print $2 }' /proc/"$1"/fdinfo/"${fd##*/}"
+      return
+    fi
+  done
+}
+# Starts a conversion of a.log and big.log, stops the process once its
+# output has its first block, checks that it stands inside big.log, sends
+# the signal and lets it go on. Leaves the exit code in $rc.
+signal_run() {  # signal, output
+  rm -f "$2"
+  "$program" -o "$2" a.log big.log 2> /dev/null &
+  local pid=$! size=0
+  for _ in $(seq 1000); do
+    size=$(stat -c %s "$2" 2> /dev/null || echo 0)
+    [[ $size -gt 0 ]] && break
+    sleep 0.01
+  done
+  kill -STOP "$pid"
+  local position
+  position=$(log_position "$pid")
+  if [[ -z "$position" || $position -ge $big_size ]]; then
+    fail "$1: could not hold the program inside big.log (at [$position])"
+  fi
+  kill -"$1" "$pid"
+  kill -CONT "$pid"
+  wait "$pid"
+  rc=$?
+}
+signal_run TERM term.ren
+[[ $rc -eq 143 ]] || fail "SIGTERM: exit code $rc"
+expect_closed term.ren
+n=$(records term.ren)
+[[ $n -gt 3 && $n -lt 400003 ]] || fail "SIGTERM: $n records"
+signal_run INT int.ren
+[[ $rc -eq 130 ]] || fail "SIGINT: exit code $rc"
+expect_closed int.ren
+
+# --- Progress and summary only on a terminal -------------------------------
+run -o quiet.ren a.log c.log
+[[ -s err.txt ]] && fail "not a terminal: standard error [$(cat err.txt)]"
+run -v -o verbose.ren a.log c.log
+grep -qE '^tessarine: 2 logs, 5 messages, [0-9]+ bytes written to verbose.ren in [0-9.]+ s$' \
+  err.txt || fail "-v: no summary in [$(cat err.txt)]"
+if command -v tmux > /dev/null; then
+  tmuxc new-session -d -s cli -x 80 -y 24 \
+    "cd '$work' && '$program' -o tty.ren a.log big.log; echo \"exit \$?\"; sleep 60"
+  seen=""
+  # Up to about three minutes: a sanitizer build converts slowly.
+  for _ in $(seq 6000); do
+    screen=$(tmuxc capture-pane -p -t cli)
+    [[ "$screen" == *"[2/2] big.log"*"messages"*"MB/s"* ]] && seen=progress
+    [[ "$screen" == *"exit "* ]] && break
+    sleep 0.02
+  done
+  [[ $seen == progress ]] || fail "tmux: no progress line seen"
+  [[ "$screen" == *"exit 0"* ]] || fail "tmux: the command did not end: [$screen]"
+  grep -qE '^tessarine: 2 logs, 400003 messages, [0-9]+ bytes written to tty.ren in' \
+    <<< "$screen" || fail "tmux: no summary: [$screen]"
+  grep -q 'MB/s' <<< "$screen" && fail "tmux: the progress line was not cleared"
+  # The session stays (ending the last one would end the server while the
+  # next one starts); the exit trap ends the server.
+  tmuxc new-session -d -s quiet -x 80 -y 24 \
+    "cd '$work' && '$program' -q -o tty.ren a.log; echo \"exit \$?\"; sleep 60"
+  for _ in $(seq 300); do
+    screen=$(tmuxc capture-pane -p -t quiet)
+    [[ "$screen" == *"exit "* ]] && break
+    sleep 0.02
+  done
+  [[ $(grep -v '^$' <<< "$screen") == "exit 0" ]] || fail "-q on a terminal: [$screen]"
+else
+  fail "tmux is missing"
+fi
+
+[[ $failures -eq 0 ]] && echo "command line: all checks passed"
+exit $((failures > 0))
