@@ -11,6 +11,23 @@ constexpr std::string_view kControlLetters = "WTFKABE";
 
 }  // namespace
 
+bool isControlLike(std::string_view line) {
+  // "#" is a single-byte character, so a line of two or more bytes that
+  // starts with it has at least two characters.
+  if (line.size() < 2 || line[0] != '#') return false;
+  auto second = static_cast<unsigned char>(line[1]);
+  if (isLeadByte(second)) return false;
+  if (second >= 'a' && second <= 'z')
+    second = static_cast<unsigned char>(second - 0x20);
+  return kControlLetters.find(static_cast<char>(second)) !=
+         std::string_view::npos;
+}
+
+bool passesUnchanged(std::string_view line) {
+  return !endsInLoneLeadByte(line) && lineKind(line) == LineKind::Text &&
+         !isControlLike(line);
+}
+
 Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
                      MessageBoxService* boxes)
     : files_(files), printer_(printer), screen_(screen), boxes_(boxes) {}
@@ -45,6 +62,7 @@ void Converter::convertLog(const ByteString& logPath) {
     while (readerState_ == Body && !files_.atEndOfFile(kLogChannel)) {
       escapeControlLine();
       writeLine(currentLine_);
+      copyUnchangedLines();
       files_.readLine(kLogChannel, currentLine_);
       joinSplitCharacter();
       parseLogLine();
@@ -81,19 +99,9 @@ void Converter::skipToHeader() {
 }
 
 void Converter::escapeControlLine() {
-  // "#" is a single-byte character, so a line of two or more bytes that
-  // starts with it has at least two characters.
-  const ByteString& line = currentLine_;
-  if (line.size() < 2 || line.byteAt(0) != '#') return;
-  unsigned char second = line.byteAt(1);
-  if (isLeadByte(second)) return;
-  if (second >= 'a' && second <= 'z')
-    second = static_cast<unsigned char>(second - 0x20);
-  if (kControlLetters.find(static_cast<char>(second)) ==
-      std::string_view::npos) {
-    return;
+  if (isControlLike(currentLine_.view())) {
+    currentLine_ = concatenate("'", currentLine_);
   }
-  currentLine_ = concatenate("'", currentLine_);
 }
 
 void Converter::joinSplitCharacter() {
@@ -103,6 +111,28 @@ void Converter::joinSplitCharacter() {
   if (!files_.hasUnreadBytes(kLogChannel)) return;
   files_.readLine(kLogChannel, continuationLine_);
   currentLine_ = concatenate(currentLine_, continuationLine_);
+}
+
+void Converter::copyUnchangedLines() {
+  // Each line taken here is one turn of the body loop in which nothing
+  // happens but the read and the write of the line: the line passes the
+  // steps unchanged and is written with the CR LF it was read with (a line
+  // ended by a lone CR, or whose LF is not in the buffer yet, goes the long
+  // way). At least two bytes must be left behind it, or the loop's end test
+  // would stop before writing it. The buffer holds at most one block, so
+  // the statement start of the copy comes at least once per block.
+  const std::string_view input = files_.bufferedInput(kLogChannel);
+  size_t taken = 0;
+  for (;;) {
+    const std::string_view rest = input.substr(taken);
+    const size_t cr = rest.find('\r');
+    if (cr == std::string_view::npos || cr + 3 >= rest.size() ||
+        rest[cr + 1] != '\n' || !passesUnchanged(rest.substr(0, cr))) {
+      break;
+    }
+    taken += cr + 2;
+  }
+  if (taken > 0) files_.copyBufferedLines(kLogChannel, kOutputChannel, taken);
 }
 
 void Converter::showCount() {

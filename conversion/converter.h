@@ -17,6 +17,29 @@
 
 namespace tess {
 
+// The questions that the steps of the body loop ask of a line, shared by
+// the steps and by the shortcut that copies lines as they are read.
+
+// escapeControlLine's test: "#" followed by one of W, T, F, K, A, B, E in
+// either case.
+bool isControlLike(std::string_view line);
+
+// parseLogLine's first look at a line.
+enum class LineKind {
+  Text,        // message text: the reader state stays as it is
+  StartsSkip,  // a no-next-page line or a GO command line
+  Board,       // a board line
+  Header3,     // may be a message header with three-digit numbers
+  Header5      // may be a message header with five-digit numbers
+};
+LineKind lineKind(std::string_view line);
+
+// True when the steps of the body loop pass the line through unchanged:
+// joinSplitCharacter leaves it (it does not end inside a double-byte
+// character), parseLogLine takes it for message text, and escapeControlLine
+// leaves it.
+bool passesUnchanged(std::string_view line);
+
 class Converter {
  public:
   static constexpr int64_t kLogChannel = 1;
@@ -73,6 +96,10 @@ class Converter {
   void writeRecordHead();
 
  private:
+  // The shortcut of the body loop: the lines after the one just written
+  // that the steps would pass through unchanged go to the output as one
+  // piece, straight from the log's buffer.
+  void copyUnchangedLines();
   void showCount();
   void writeLine(const ByteString& line,
                  std::source_location where = std::source_location::current());

@@ -144,28 +144,42 @@ void assignFiveDigits(ByteString& field, std::string_view text) {
 
 }  // namespace
 
-void Converter::parseLogLine() {
-  const std::string_view line = currentLine_.view();
-  if (line.empty()) return;
+LineKind lineKind(std::string_view line) {
+  if (line.empty()) return LineKind::Text;
   const unsigned char first = static_cast<unsigned char>(line[0]);
   if (first == 0x81) {
     if (line.starts_with(kNoNextPageWithPrompt) ||
         line.starts_with(kNoNextPage) || isGoCommandLine(line)) {
+      return LineKind::StartsSkip;
+    }
+  } else if (first == '-' && isBoardLine(line)) {
+    return LineKind::Board;
+  }
+  // A header candidate: the first "/" of the line at byte 4 or byte 6.
+  if (line.size() < kShortestHeaderLine) return LineKind::Text;
+  const size_t slash = line.substr(0, 6).find('/');
+  if (slash == 3) return LineKind::Header3;
+  if (slash == 5) return LineKind::Header5;
+  return LineKind::Text;
+}
+
+void Converter::parseLogLine() {
+  switch (lineKind(currentLine_.view())) {
+    case LineKind::Text:
+      return;
+    case LineKind::StartsSkip:
       readerState_ = Skipping;
       record_.currentMes.clear();
       return;
-    }
-  } else if (first == '-' && isBoardLine(line)) {
-    parseBoardLine();
-    return;
-  }
-  // A header candidate: the first "/" of the line at byte 4 or byte 6.
-  if (line.size() < kShortestHeaderLine) return;
-  const size_t slash = line.substr(0, 6).find('/');
-  if (slash == 3) {
-    parseMessageHeader(false);
-  } else if (slash == 5) {
-    parseMessageHeader(true);
+    case LineKind::Board:
+      parseBoardLine();
+      return;
+    case LineKind::Header3:
+      parseMessageHeader(false);
+      return;
+    case LineKind::Header5:
+      parseMessageHeader(true);
+      return;
   }
 }
 
