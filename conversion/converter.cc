@@ -24,8 +24,8 @@ bool isControlLike(std::string_view line) {
 }
 
 bool passesUnchanged(std::string_view line) {
-  return !endsInLoneLeadByte(line) && lineKind(line) == LineKind::Text &&
-         !isControlLike(line);
+  return lineKind(line) == LineKind::Text && !isControlLike(line) &&
+         !endsInLoneLeadByte(line);
 }
 
 Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
@@ -122,15 +122,16 @@ void Converter::copyUnchangedLines() {
   // would stop before writing it. The buffer holds at most one block, so
   // the statement start of the copy comes at least once per block.
   const std::string_view input = files_.bufferedInput(kLogChannel);
+  CrScanner lineEnds(input);
   size_t taken = 0;
   for (;;) {
-    const std::string_view rest = input.substr(taken);
-    const size_t cr = rest.find('\r');
-    if (cr == std::string_view::npos || cr + 3 >= rest.size() ||
-        rest[cr + 1] != '\n' || !passesUnchanged(rest.substr(0, cr))) {
+    const size_t cr = lineEnds.next();
+    if (cr == CrScanner::npos || cr + 3 >= input.size() ||
+        input[cr + 1] != '\n' ||
+        !passesUnchanged(input.substr(taken, cr - taken))) {
       break;
     }
-    taken += cr + 2;
+    taken = cr + 2;
   }
   if (taken > 0) files_.copyBufferedLines(kLogChannel, kOutputChannel, taken);
 }

@@ -157,9 +157,11 @@ LineKind lineKind(std::string_view line) {
   }
   // A header candidate: the first "/" of the line at byte 4 or byte 6.
   if (line.size() < kShortestHeaderLine) return LineKind::Text;
-  const size_t slash = line.substr(0, 6).find('/');
-  if (slash == 3) return LineKind::Header3;
-  if (slash == 5) return LineKind::Header5;
+  for (size_t i = 0; i < 6; ++i) {
+    if (line[i] != '/') continue;
+    return i == 3 ? LineKind::Header3
+                  : (i == 5 ? LineKind::Header5 : LineKind::Text);
+  }
   return LineKind::Text;
 }
 
