@@ -1,5 +1,6 @@
 #include "conversion/converter.h"
 
+#include <chrono>
 #include <string_view>
 
 namespace tess {
@@ -28,6 +29,12 @@ bool passesUnchanged(std::string_view line) {
          !endsInLoneLeadByte(line);
 }
 
+int64_t SteadyCountClock::microseconds() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
                      MessageBoxService* boxes)
     : files_(files), printer_(printer), screen_(screen), boxes_(boxes) {}
@@ -35,6 +42,8 @@ Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
 void Converter::convertLog(const ByteString& logPath) {
   readerState_ = Body;
   messageCount_ = 0;
+  countHeld_ = false;
+  countRow_ = -1;
   resetRecord();
   skipToHeader();
   if (files_.atEndOfFile(kLogChannel)) {
@@ -72,6 +81,7 @@ void Converter::convertLog(const ByteString& logPath) {
     writeLine("#E");
     writeLine("");
   } while (!files_.atEndOfFile(kLogChannel));
+  showHeldCount();
   files_.closeFiles();
 }
 
@@ -138,7 +148,27 @@ void Converter::copyUnchangedLines() {
 
 void Converter::showCount() {
   if (screen_ == nullptr) return;
-  screen_->setPosition(0, screen_->currentRow(), 0, 3);
+  // Drawing every count would cost the window more than the pass costs the
+  // files; the eye needs a few new counts a second. A count on a new row is
+  // drawn at once.
+  if (countClock_ != nullptr && screen_->currentRow() == countRow_ &&
+      countClock_->microseconds() - countDrawnAt_ <
+          kCountIntervalMicroseconds) {
+    countHeld_ = true;
+    return;
+  }
+  drawCount();
+}
+
+void Converter::showHeldCount() {
+  if (countHeld_) drawCount();
+}
+
+void Converter::drawCount() {
+  countHeld_ = false;
+  countRow_ = screen_->currentRow();
+  if (countClock_ != nullptr) countDrawnAt_ = countClock_->microseconds();
+  screen_->setPosition(0, countRow_, 0, 3);
   printer_.selectOutputWindow(0);
   printer_.printNumber(static_cast<float>(messageCount_),
                        PrintSeparator::Semicolon);
