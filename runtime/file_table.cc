@@ -286,7 +286,9 @@ void FileTable::copyBufferedLines(int64_t from, int64_t to, size_t count,
     if (observer_ != nullptr) observer_->statementStart(where.line());
     Channel& in = openChannel(from);
     Channel& out = openChannel(to);
-    if (out.mode == FileMode::Input) raiseError(err::kBadFileMode);
+    if (in.mode != FileMode::Input || out.mode == FileMode::Input) {
+      raiseError(err::kBadFileMode);
+    }
     // The input is consumed first: a failing write has still taken the
     // lines, as each line's own print statement would have after its read.
     const std::string_view lines(in.buffer.get() + in.begin, count);
