@@ -147,7 +147,9 @@ void assignFiveDigits(ByteString& field, std::string_view text) {
 LineKind lineKind(std::string_view line) {
   if (line.empty()) return LineKind::Text;
   const unsigned char first = static_cast<unsigned char>(line[0]);
-  if (first == 0x81) {
+  // The three lines that start skipping begin with 0x81 0x84 or 0x81 0x9F.
+  if (first == 0x81 && line.size() >= 2 &&
+      (line[1] == '\x84' || line[1] == '\x9f')) {
     if (line.starts_with(kNoNextPageWithPrompt) ||
         line.starts_with(kNoNextPage) || isGoCommandLine(line)) {
       return LineKind::StartsSkip;
@@ -308,7 +310,7 @@ void Converter::cleanTitle() {
   const std::string_view t = title.view();
   if (std::any_of(t.begin(), t.end(),
                   [](char c) { return c >= 'A' && c <= 'Z'; })) {
-    title.mutableBytes().assign(lowerAscii(title).view());
+    lowerAsciiInPlace(title);
   }
   title.mutableBytes().append("  ");
 }

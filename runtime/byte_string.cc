@@ -176,21 +176,25 @@ constexpr std::array<uint8_t, 256> buildTableRows() {
 
 constexpr std::array<uint8_t, 256> kTableRowOf = buildTableRows();
 
-ByteString mapSingleBytes(const ByteString& s, unsigned char from,
-                          unsigned char to, int delta) {
-  const std::string_view v = s.view();
-  std::string out(v);
+void mapSingleBytesInPlace(std::string& text, unsigned char from,
+                           unsigned char to, int delta) {
   // Byte by byte, carrying whether the byte is the second of a double-byte
   // character: the next byte's position does not wait for this byte's
   // value, which keeps the walk fast on mixed text.
   bool second = false;
-  for (size_t i = 0; i < v.size(); ++i) {
-    const auto b = static_cast<unsigned char>(v[i]);
+  for (char& c : text) {
+    const auto b = static_cast<unsigned char>(c);
     // A letter is never a lead byte: at a character's start it is a
     // single-byte character.
-    if (!second && b >= from && b <= to) out[i] = static_cast<char>(b + delta);
+    if (!second && b >= from && b <= to) c = static_cast<char>(b + delta);
     second = !second && isLeadByte(b);
   }
+}
+
+ByteString mapSingleBytes(const ByteString& s, unsigned char from,
+                          unsigned char to, int delta) {
+  std::string out(s.view());
+  mapSingleBytesInPlace(out, from, to, delta);
   return ByteString(std::move(out));
 }
 
@@ -357,6 +361,10 @@ ByteString upperAscii(const ByteString& s) {
 
 ByteString lowerAscii(const ByteString& s) {
   return mapSingleBytes(s, 'A', 'Z', 0x20);
+}
+
+void lowerAsciiInPlace(ByteString& s) {
+  mapSingleBytesInPlace(s.mutableBytes(), 'A', 'Z', 0x20);
 }
 
 ByteString trimLeadingBlanks(const ByteString& s) {
