@@ -51,6 +51,7 @@ std::vector<std::string> randomLines(size_t count) {
                                            sjis("◆"),
                                            sjis("次頁はありません"),
                                            sjis("＞◆次頁はありません◆"),
+                                           sjis("◆次頁はありません◆"),
                                            sjis("ぁ"),
                                            sjis("あ"),
                                            sjis("＃"),

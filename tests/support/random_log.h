@@ -29,9 +29,13 @@ class RandomLog {
       } else if (kind < 8) {
         end(log, board());
       } else if (kind < 10) {
-        end(log, pick(2) == 0 ? std::string("\x81\x84\x81\x9f\x8e\x9f\x95\xc5"
-                                            "\x82\xcd\x82\xa0\x82\xe8\x82\xdc"
-                                            "\x82\xb9\x82\xf1\x81\x9f")
+        // A no-next-page line with or without the prompt, or a GO command.
+        const std::string noNextPage =
+            "\x81\x9f\x8e\x9f\x95\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc"
+            "\x82\xb9\x82\xf1\x81\x9f";
+        const int which = pick(3);
+        end(log, which == 0   ? "\x81\x84" + noNextPage
+                 : which == 1 ? noNextPage
                               : std::string("\x81\x84go ") + text(6));
       } else if (kind < 11 && pick(5) == 0) {
         end(log, std::string(static_cast<size_t>(65536 + pick(9000)), 'x') +
