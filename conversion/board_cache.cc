@@ -63,6 +63,11 @@ void Converter::rememberBoard(int64_t closeParen) {
 
 void Converter::recallBoard(float conference) {
   if (screen_ != nullptr) {
+    // The lookup lines follow the count of the message before: it must
+    // stand on the screen first, and the next count is drawn at once below
+    // them (also when the window scrolls and the row number stays).
+    showHeldCount();
+    countRow_ = -1;
     printer_.selectOutputWindow(0);
     printer_.printString(printer_.tabTo(10), PrintSeparator::Semicolon);
     printer_.printNumber(conference, PrintSeparator::EndOfStatement);

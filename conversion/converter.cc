@@ -1,5 +1,6 @@
 #include "conversion/converter.h"
 
+#include <chrono>
 #include <string_view>
 
 namespace tess {
@@ -11,6 +12,29 @@ constexpr std::string_view kControlLetters = "WTFKABE";
 
 }  // namespace
 
+bool isControlLike(std::string_view line) {
+  // "#" is a single-byte character, so a line of two or more bytes that
+  // starts with it has at least two characters.
+  if (line.size() < 2 || line[0] != '#') return false;
+  auto second = static_cast<unsigned char>(line[1]);
+  if (isLeadByte(second)) return false;
+  if (second >= 'a' && second <= 'z')
+    second = static_cast<unsigned char>(second - 0x20);
+  return kControlLetters.find(static_cast<char>(second)) !=
+         std::string_view::npos;
+}
+
+bool passesUnchanged(std::string_view line) {
+  return lineKind(line) == LineKind::Text && !isControlLike(line) &&
+         !endsInLoneLeadByte(line);
+}
+
+int64_t SteadyCountClock::microseconds() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
                      MessageBoxService* boxes)
     : files_(files), printer_(printer), screen_(screen), boxes_(boxes) {}
@@ -18,6 +42,8 @@ Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
 void Converter::convertLog(const ByteString& logPath) {
   readerState_ = Body;
   messageCount_ = 0;
+  countHeld_ = false;
+  countRow_ = -1;
   resetRecord();
   skipToHeader();
   if (files_.atEndOfFile(kLogChannel)) {
@@ -45,6 +71,7 @@ void Converter::convertLog(const ByteString& logPath) {
     while (readerState_ == Body && !files_.atEndOfFile(kLogChannel)) {
       escapeControlLine();
       writeLine(currentLine_);
+      copyUnchangedLines();
       files_.readLine(kLogChannel, currentLine_);
       joinSplitCharacter();
       parseLogLine();
@@ -54,6 +81,7 @@ void Converter::convertLog(const ByteString& logPath) {
     writeLine("#E");
     writeLine("");
   } while (!files_.atEndOfFile(kLogChannel));
+  showHeldCount();
   files_.closeFiles();
 }
 
@@ -81,19 +109,9 @@ void Converter::skipToHeader() {
 }
 
 void Converter::escapeControlLine() {
-  // "#" is a single-byte character, so a line of two or more bytes that
-  // starts with it has at least two characters.
-  const ByteString& line = currentLine_;
-  if (line.size() < 2 || line.byteAt(0) != '#') return;
-  unsigned char second = line.byteAt(1);
-  if (isLeadByte(second)) return;
-  if (second >= 'a' && second <= 'z')
-    second = static_cast<unsigned char>(second - 0x20);
-  if (kControlLetters.find(static_cast<char>(second)) ==
-      std::string_view::npos) {
-    return;
+  if (isControlLike(currentLine_.view())) {
+    currentLine_ = concatenate("'", currentLine_);
   }
-  currentLine_ = concatenate("'", currentLine_);
 }
 
 void Converter::joinSplitCharacter() {
@@ -105,9 +123,52 @@ void Converter::joinSplitCharacter() {
   currentLine_ = concatenate(currentLine_, continuationLine_);
 }
 
+void Converter::copyUnchangedLines() {
+  // Each line taken here is one turn of the body loop in which nothing
+  // happens but the read and the write of the line: the line passes the
+  // steps unchanged and is written with the CR LF it was read with (a line
+  // ended by a lone CR, or whose LF is not in the buffer yet, goes the long
+  // way). At least two bytes must be left behind it, or the loop's end test
+  // would stop before writing it. The buffer holds at most one block, so
+  // the statement start of the copy comes at least once per block.
+  const std::string_view input = files_.bufferedInput(kLogChannel);
+  CrScanner lineEnds(input);
+  size_t taken = 0;
+  for (;;) {
+    const size_t cr = lineEnds.next();
+    if (cr == CrScanner::npos || cr + 3 >= input.size() ||
+        input[cr + 1] != '\n' ||
+        !passesUnchanged(input.substr(taken, cr - taken))) {
+      break;
+    }
+    taken = cr + 2;
+  }
+  if (taken > 0) files_.copyBufferedLines(kLogChannel, kOutputChannel, taken);
+}
+
 void Converter::showCount() {
   if (screen_ == nullptr) return;
-  screen_->setPosition(0, screen_->currentRow(), 0, 3);
+  // Drawing every count would cost the window more than the pass costs the
+  // files; the eye needs a few new counts a second. A count on a new row is
+  // drawn at once.
+  if (countClock_ != nullptr && screen_->currentRow() == countRow_ &&
+      countClock_->microseconds() - countDrawnAt_ <
+          kCountIntervalMicroseconds) {
+    countHeld_ = true;
+    return;
+  }
+  drawCount();
+}
+
+void Converter::showHeldCount() {
+  if (countHeld_) drawCount();
+}
+
+void Converter::drawCount() {
+  countHeld_ = false;
+  countRow_ = screen_->currentRow();
+  if (countClock_ != nullptr) countDrawnAt_ = countClock_->microseconds();
+  screen_->setPosition(0, countRow_, 0, 3);
   printer_.selectOutputWindow(0);
   printer_.printNumber(static_cast<float>(messageCount_),
                        PrintSeparator::Semicolon);

@@ -17,8 +17,49 @@
 
 namespace tess {
 
+// The questions that the steps of the body loop ask of a line, shared by
+// the steps and by the shortcut that copies lines as they are read.
+
+// escapeControlLine's test: "#" followed by one of W, T, F, K, A, B, E in
+// either case.
+bool isControlLike(std::string_view line);
+
+// parseLogLine's first look at a line.
+enum class LineKind {
+  Text,        // message text: the reader state stays as it is
+  StartsSkip,  // a no-next-page line or a GO command line
+  Board,       // a board line
+  Header3,     // may be a message header with three-digit numbers
+  Header5      // may be a message header with five-digit numbers
+};
+LineKind lineKind(std::string_view line);
+
+// True when the steps of the body loop pass the line through unchanged:
+// joinSplitCharacter leaves it (it does not end inside a double-byte
+// character), parseLogLine takes it for message text, and escapeControlLine
+// leaves it.
+bool passesUnchanged(std::string_view line);
+
+// The time that paces the running count on the window, in microseconds of
+// a clock that never goes back. Tests give their own.
+class CountClock {
+ public:
+  virtual ~CountClock() = default;
+  virtual int64_t microseconds() = 0;
+};
+
+// The process's steady clock.
+class SteadyCountClock : public CountClock {
+ public:
+  int64_t microseconds() override;
+};
+
 class Converter {
  public:
+  // A count that follows another on the same row within this time is drawn
+  // only when a later one is not.
+  static constexpr int64_t kCountIntervalMicroseconds = 20000;
+
   static constexpr int64_t kLogChannel = 1;
   static constexpr int64_t kOutputChannel = 3;
   // Conference numbers 0 to 25 have a slot in the per-conference tables.
@@ -34,6 +75,12 @@ class Converter {
   // channel 3. logPath names the log in the no-message box. The record and
   // the per-conference tables carry over from one call to the next.
   void convertLog(const ByteString& logPath);
+
+  // With a clock, the running count is drawn at most once per
+  // kCountIntervalMicroseconds on one row; the count that ends the pass and
+  // the count before any other screen line are always drawn. Without one
+  // (null), every count is drawn.
+  void setCountClock(CountClock* clock) { countClock_ = clock; }
 
   const MessageRecord& record() const { return record_; }
   int messageCount() const { return messageCount_; }
@@ -73,7 +120,14 @@ class Converter {
   void writeRecordHead();
 
  private:
+  // The shortcut of the body loop: the lines after the one just written
+  // that the steps would pass through unchanged go to the output as one
+  // piece, straight from the log's buffer.
+  void copyUnchangedLines();
   void showCount();
+  // Draws a count that showCount held back.
+  void showHeldCount();
+  void drawCount();
   void writeLine(const ByteString& line,
                  std::source_location where = std::source_location::current());
   // One print statement to the output whose items are the given parts,
@@ -90,6 +144,10 @@ class Converter {
   MessageBoxService* boxes_;
   MessageRecord record_;
   int messageCount_ = 0;
+  CountClock* countClock_ = nullptr;
+  bool countHeld_ = false;    // messageCount_ is newer than the drawn count
+  int countRow_ = -1;         // row of the last drawn count; -1: none yet
+  int64_t countDrawnAt_ = 0;  // clock time of the last drawn count
   ReaderState readerState_ = Body;
   ByteString currentLine_;
   ByteString continuationLine_;

@@ -356,6 +356,58 @@ TEST(ConverterTest, CountGoesOnBelowTheLookupLines) {
   EXPECT_EQ(h.window.positions()[1].row, 5);
 }
 
+// A clock that moves on by step at every reading.
+class SteppingClock : public CountClock {
+ public:
+  explicit SteppingClock(int64_t step) : step_(step) {}
+  int64_t microseconds() override { return now_ += step_; }
+
+ private:
+  int64_t step_;
+  int64_t now_ = 1000000;
+};
+
+TEST(ConverterTest, CountIsDrawnAtMostOncePerIntervalOnARow) {
+  // Messages 1 to 3 and 5, 6 are in the conference of the board line; the
+  // header of message 4 looks up another one, whose lines go on the rows
+  // below the count of message 3.
+  std::vector<std::string> lines = {"- FOO  MES(03) Free talk -"};
+  for (const char* mes : {"(03)", "(03)", "(03)", "(05)", "(03)", "(03)"}) {
+    lines.push_back(header("00001", "t"));
+    lines.push_back(date(mes));
+    lines.push_back("body");
+  }
+  lines.push_back("last");
+  const std::string log = crlf(lines);
+  ConverterHarness every;
+  every.window.writeText("banner\r\n");
+  every.convert(log);
+  ASSERT_EQ(every.window.positions().size(), 6u);
+
+  const int64_t interval = Converter::kCountIntervalMicroseconds;
+  struct Case {
+    int64_t step;
+    size_t draws;
+  } cases[] = {
+      {0, 4},  // the first count, 3 before the lookup lines, 4 on its new
+               // row, 6 at the end
+      {interval, 6},  // every count
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
+    SteppingClock clock(c.step);
+    ConverterHarness h;
+    h.converter.setCountClock(&clock);
+    h.window.writeText("banner\r\n");
+    EXPECT_EQ(h.convert(log), every.output());
+    EXPECT_EQ(h.window.positions().size(), c.draws);
+    // The screen ends as it does when every count is drawn.
+    for (int row = 0; row < 24; ++row) {
+      EXPECT_EQ(h.window.row(row), every.window.row(row)) << "row " << row;
+    }
+  }
+}
+
 TEST(ConverterTest, TwoLogsShareTheRecordAndTheTables) {
   ConverterHarness h;
   h.convert(crlf({"- FOO  MES(03) Free talk -", header("00001", "t"),

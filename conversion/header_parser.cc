@@ -144,28 +144,46 @@ void assignFiveDigits(ByteString& field, std::string_view text) {
 
 }  // namespace
 
-void Converter::parseLogLine() {
-  const std::string_view line = currentLine_.view();
-  if (line.empty()) return;
+LineKind lineKind(std::string_view line) {
+  if (line.empty()) return LineKind::Text;
   const unsigned char first = static_cast<unsigned char>(line[0]);
-  if (first == 0x81) {
+  // The three lines that start skipping begin with 0x81 0x84 or 0x81 0x9F.
+  if (first == 0x81 && line.size() >= 2 &&
+      (line[1] == '\x84' || line[1] == '\x9f')) {
     if (line.starts_with(kNoNextPageWithPrompt) ||
         line.starts_with(kNoNextPage) || isGoCommandLine(line)) {
+      return LineKind::StartsSkip;
+    }
+  } else if (first == '-' && isBoardLine(line)) {
+    return LineKind::Board;
+  }
+  // A header candidate: the first "/" of the line at byte 4 or byte 6.
+  if (line.size() < kShortestHeaderLine) return LineKind::Text;
+  for (size_t i = 0; i < 6; ++i) {
+    if (line[i] != '/') continue;
+    return i == 3 ? LineKind::Header3
+                  : (i == 5 ? LineKind::Header5 : LineKind::Text);
+  }
+  return LineKind::Text;
+}
+
+void Converter::parseLogLine() {
+  switch (lineKind(currentLine_.view())) {
+    case LineKind::Text:
+      return;
+    case LineKind::StartsSkip:
       readerState_ = Skipping;
       record_.currentMes.clear();
       return;
-    }
-  } else if (first == '-' && isBoardLine(line)) {
-    parseBoardLine();
-    return;
-  }
-  // A header candidate: the first "/" of the line at byte 4 or byte 6.
-  if (line.size() < kShortestHeaderLine) return;
-  const size_t slash = line.substr(0, 6).find('/');
-  if (slash == 3) {
-    parseMessageHeader(false);
-  } else if (slash == 5) {
-    parseMessageHeader(true);
+    case LineKind::Board:
+      parseBoardLine();
+      return;
+    case LineKind::Header3:
+      parseMessageHeader(false);
+      return;
+    case LineKind::Header5:
+      parseMessageHeader(true);
+      return;
   }
 }
 
@@ -292,7 +310,7 @@ void Converter::cleanTitle() {
   const std::string_view t = title.view();
   if (std::any_of(t.begin(), t.end(),
                   [](char c) { return c >= 'A' && c <= 'Z'; })) {
-    title.mutableBytes().assign(lowerAscii(title).view());
+    lowerAsciiInPlace(title);
   }
   title.mutableBytes().append("  ");
 }

@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <new>
 
 #include "runtime/runtime_error.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tess {
 
@@ -171,21 +176,25 @@ constexpr std::array<uint8_t, 256> buildTableRows() {
 
 constexpr std::array<uint8_t, 256> kTableRowOf = buildTableRows();
 
-ByteString mapSingleBytes(const ByteString& s, unsigned char from,
-                          unsigned char to, int delta) {
-  const std::string_view v = s.view();
-  std::string out(v);
+void mapSingleBytesInPlace(std::string& text, unsigned char from,
+                           unsigned char to, int delta) {
   // Byte by byte, carrying whether the byte is the second of a double-byte
   // character: the next byte's position does not wait for this byte's
   // value, which keeps the walk fast on mixed text.
   bool second = false;
-  for (size_t i = 0; i < v.size(); ++i) {
-    const auto b = static_cast<unsigned char>(v[i]);
+  for (char& c : text) {
+    const auto b = static_cast<unsigned char>(c);
     // A letter is never a lead byte: at a character's start it is a
     // single-byte character.
-    if (!second && b >= from && b <= to) out[i] = static_cast<char>(b + delta);
+    if (!second && b >= from && b <= to) c = static_cast<char>(b + delta);
     second = !second && isLeadByte(b);
   }
+}
+
+ByteString mapSingleBytes(const ByteString& s, unsigned char from,
+                          unsigned char to, int delta) {
+  std::string out(s.view());
+  mapSingleBytesInPlace(out, from, to, delta);
   return ByteString(std::move(out));
 }
 
@@ -198,6 +207,41 @@ bool endsInLoneLeadByte(std::string_view text) {
     ++run;
   }
   return run % 2 == 1;
+}
+
+CrScanner::CrScanner(std::string_view text) : text_(text), mask_(crMask(0)) {}
+
+size_t CrScanner::next() {
+  while (mask_ == 0) {
+    block_ += kBlock;
+    if (block_ >= text_.size()) return npos;
+    mask_ = crMask(block_);
+  }
+  const auto bit = static_cast<size_t>(std::countr_zero(mask_));
+  mask_ &= mask_ - 1;  // the lowest set bit is returned now
+  return block_ + bit;
+}
+
+uint64_t CrScanner::crMask(size_t at) const {
+#if defined(__SSE2__)
+  if (text_.size() - at >= kBlock) {
+    const __m128i cr = _mm_set1_epi8('\r');
+    uint64_t mask = 0;
+    for (size_t part = 0; part < kBlock; part += 16) {
+      const __m128i bytes = _mm_loadu_si128(
+          reinterpret_cast<const __m128i*>(text_.data() + at + part));
+      const auto bits =
+          static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, cr)));
+      mask |= uint64_t{bits} << part;
+    }
+    return mask;
+  }
+#endif
+  uint64_t mask = 0;
+  for (size_t i = 0; i < kBlock && at + i < text_.size(); ++i) {
+    if (text_[at + i] == '\r') mask |= uint64_t{1} << i;
+  }
+  return mask;
 }
 
 int64_t byteLength(const ByteString& s) {
@@ -317,6 +361,10 @@ ByteString upperAscii(const ByteString& s) {
 
 ByteString lowerAscii(const ByteString& s) {
   return mapSingleBytes(s, 'A', 'Z', 0x20);
+}
+
+void lowerAsciiInPlace(ByteString& s) {
+  mapSingleBytesInPlace(s.mutableBytes(), 'A', 'Z', 0x20);
 }
 
 ByteString trimLeadingBlanks(const ByteString& s) {

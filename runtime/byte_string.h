@@ -55,6 +55,28 @@ constexpr bool isLeadByte(unsigned char b) {
 // decides, so the answer needs no walk from the first byte.
 bool endsInLoneLeadByte(std::string_view text);
 
+// The CR bytes (0x0D) of a text, found one after the other in one pass that
+// looks at 64 bytes at a time: the line ends of a buffer of many short lines
+// without a search call per line.
+class CrScanner {
+ public:
+  static constexpr size_t npos = std::string_view::npos;
+
+  explicit CrScanner(std::string_view text);
+  // The index of the next CR after the one found last (the first call: the
+  // first CR of the text), or npos when there is none.
+  size_t next();
+
+ private:
+  static constexpr size_t kBlock = 64;
+  // Bit i set: byte at + i is a CR (at + i within the text).
+  uint64_t crMask(size_t at) const;
+
+  std::string_view text_;
+  size_t block_ = 0;   // start of the kBlock bytes that mask_ covers
+  uint64_t mask_ = 0;  // their CR bytes not returned yet
+};
+
 int64_t byteLength(const ByteString& s);
 // Error 15 when the result would exceed 2^31 - 1 bytes.
 ByteString concatenate(const ByteString& left, const ByteString& right);
@@ -76,6 +98,8 @@ ByteString midChars(const ByteString& s, int64_t start, int64_t length);
 int isDoubleByteAt(const ByteString& s, int64_t n);
 ByteString upperAscii(const ByteString& s);
 ByteString lowerAscii(const ByteString& s);
+// lowerAscii into the string's own storage.
+void lowerAsciiInPlace(ByteString& s);
 ByteString trimLeadingBlanks(const ByteString& s);
 ByteString trimTrailingBlanks(const ByteString& s);
 ByteString toHalfWidth(const ByteString& s);

@@ -116,6 +116,9 @@ TEST(CharacterWalkTest, CaseAndWidthMatchTheWrittenWalk) {
     EXPECT_EQ(toHalfWidth(s), reference.toHalfWidth(s));
     EXPECT_EQ(upperAscii(s), ReferenceWalk::shift(s, 'a', 'z', -0x20));
     EXPECT_EQ(lowerAscii(s), ReferenceWalk::shift(s, 'A', 'Z', 0x20));
+    ByteString lowered = s;
+    lowerAsciiInPlace(lowered);
+    EXPECT_EQ(lowered, ReferenceWalk::shift(s, 'A', 'Z', 0x20));
   }
 }
 

@@ -320,6 +320,36 @@ void FileTable::readLine(int64_t channel, ByteString& line,
   }
 }
 
+std::string_view FileTable::bufferedInput(int64_t channel) {
+  const Channel& ch = openChannel(channel);
+  if (ch.mode != FileMode::Input || ch.position >= ch.size) return {};
+  const size_t inSize = static_cast<size_t>(
+      std::min<uint64_t>(ch.size - ch.position, ch.nul - ch.begin));
+  return std::string_view(ch.buffer.get() + ch.begin, inSize);
+}
+
+void FileTable::copyBufferedLines(int64_t from, int64_t to, size_t count,
+                                  std::source_location where) {
+  try {
+    if (observer_ != nullptr) observer_->statementStart(where.line());
+    Channel& in = openChannel(from);
+    Channel& out = openChannel(to);
+    if (in.mode != FileMode::Input || out.mode == FileMode::Input) {
+      raiseError(err::kBadFileMode);
+    }
+    // The input is consumed first: a failing write has still taken the
+    // lines, as each line's own print statement would have after its read.
+    const std::string_view lines(in.buffer.get() + in.begin, count);
+    in.begin += count;
+    in.position += count;
+    out.put(lines);
+    out.column = 0;
+  } catch (RuntimeError& e) {
+    e.setLine(where.line());
+    throw;
+  }
+}
+
 bool FileTable::atEndOfFile(int64_t channel) {
   const Channel& ch = openChannel(channel);
   if (ch.mode != FileMode::Input) raiseError(err::kBadFileMode);

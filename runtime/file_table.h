@@ -60,6 +60,17 @@ class FileTable {
   // (without its terminator) into line. Error 54 when nothing is left.
   void readLine(int64_t channel, ByteString& line,
                 std::source_location where = std::source_location::current());
+  // The unread bytes of an input channel that already stand in its buffer,
+  // up to its first NUL byte and within the size taken at open: bytes that
+  // readLine would take next as they are, without a read. May be empty.
+  std::string_view bufferedInput(int64_t channel);
+  // One print statement to the output channel `to` of the first count bytes
+  // of bufferedInput(from), which are consumed from the input: whole lines
+  // with their CR LF, written as they were read. The output's column is 0
+  // afterwards. Announces one statement start at where.
+  void copyBufferedLines(
+      int64_t from, int64_t to, size_t count,
+      std::source_location where = std::source_location::current());
   // True when at most one unread byte remains (the described rule).
   bool atEndOfFile(int64_t channel);
   // True when any unread byte remains (position < size).

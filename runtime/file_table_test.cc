@@ -712,6 +712,31 @@ TEST_F(FileTableTest, FileCutShortWhileReadEndsAtItsPhysicalEnd) {
   EXPECT_EQ(errorOf([&] { files.readLine(1, line); }), 54);
 }
 
+TEST_F(FileTableTest, BufferedInputStopsAtNulAndAtTheSizeTakenAtOpen) {
+  fs.setFile("/log", "A\r\nB\r\n");
+  files.openFile("/log", FileMode::Input, ShareMode::Default, 1);
+  fs.setFile("/log", "A\r\nB\r\nC\r\nD\r\n");  // grown since the open
+  ByteString line;
+  files.readLine(1, line);
+  EXPECT_EQ(files.bufferedInput(1), "B\r\n");
+  files.closeFiles();
+
+  fs.setFile("/log", std::string("A\r\nB\r\nC\0D\r\n", 12));
+  files.openFile("/log", FileMode::Input, ShareMode::Default, 1);
+  files.openFile("/out", FileMode::Output, ShareMode::Default, 3);
+  EXPECT_EQ(files.bufferedInput(1), "");  // nothing read ahead yet
+  files.readLine(1, line);
+  EXPECT_EQ(files.bufferedInput(1), "B\r\nC");
+  files.setColumn(3, 5);
+  files.copyBufferedLines(1, 3, 3);
+  EXPECT_EQ(files.column(3), 0);
+  files.readLine(1, line);
+  EXPECT_EQ(line.str(), "CD");
+  EXPECT_EQ(errorOf([&] { files.copyBufferedLines(3, 1, 0); }), 51);
+  files.closeFiles();
+  EXPECT_EQ(fs.fileBytes("/out"), "B\r\n\x1a");
+}
+
 TEST_F(FileTableTest, ColumnIsKeptPerChannel) {
   files.openFile("/out", FileMode::Output, ShareMode::Default, 3);
   EXPECT_EQ(files.column(3), 0);

@@ -60,7 +60,9 @@ struct Program::State {
         printer(files, &window, &pump),
         dialogs(fs, ui, &window, &pump),
         converter(files, printer, &window, &dialogs),
-        driver(files, printer, dialogs, converter) {}
+        driver(files, printer, dialogs, converter) {
+    converter.setCountClock(&countClock);
+  }
 
   // From here on nothing runs as a statement of the program: no pump, no
   // second end request while the run ends.
@@ -70,6 +72,7 @@ struct Program::State {
     dialogs.setObserver(nullptr);
   }
 
+  SteadyCountClock countClock;
   StatementPump pump;
   FileTable files;
   TextWindow window;
