@@ -6,23 +6,35 @@
 
 #include "platform/file_system.h"
 #include "platform/front_end.h"
+#include "platform/win32/code_page.h"
 #include "platform/win32/ui_window.h"
 #include "shell/program.h"
 
 namespace {
 
+// The executable's path in Shift-JIS. Only its file name is used (for the
+// window's title and the boxes' caption); a character that code page 932
+// cannot hold shows as "?".
 std::string executablePath() {
-  std::string path(MAX_PATH, '\0');
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    DWORD length = GetModuleFileNameA(nullptr, path.data(),
+    DWORD length = GetModuleFileNameW(nullptr, path.data(),
                                       static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
       path.resize(length);
-      return path;
+      return tess::platform::win32::toCodePage932Lossy(path);
     }
     path.resize(path.size() * 2);
   }
+}
+
+// What the program is told of its process.
+tess::platform::ProcessInfo processInfo(int showCommand) {
+  tess::platform::ProcessInfo process;
+  process.executablePath = executablePath();
+  process.showCommand = showCommand;
+  return process;
 }
 
 }  // namespace
@@ -32,11 +44,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // reach the program as run-time errors.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
-  tess::platform::ProcessInfo process;
-  process.executablePath = executablePath();
-  process.showCommand = showCommand;
-
   auto files = tess::platform::makeRealFileSystem();
   auto frontEnd = tess::platform::makeWindowsFrontEnd(instance, showCommand);
-  return tess::Program(*files, *frontEnd, process).run();
+  return tess::Program(*files, *frontEnd, processInfo(showCommand)).run();
 }
