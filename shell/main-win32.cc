@@ -2,6 +2,7 @@
 // and the main text window, then one run of the program.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/file_system.h"
@@ -37,6 +38,11 @@ tess::platform::ProcessInfo processInfo(int showCommand) {
   return process;
 }
 
+// The pump's clock: the tick count is read from memory the system keeps up
+// to date, so a reading at every statement start costs next to nothing.
+// Its steps (10 to 16 ms) keep the window's answers well within 50 ms.
+uint64_t tickCount() { return GetTickCount64(); }
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -46,5 +52,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
   auto files = tess::platform::makeRealFileSystem();
   auto frontEnd = tess::platform::makeWindowsFrontEnd(instance, showCommand);
-  return tess::Program(*files, *frontEnd, processInfo(showCommand)).run();
+  return tess::Program(*files, *frontEnd, processInfo(showCommand), &tickCount)
+      .run();
 }
