@@ -70,9 +70,12 @@ echo "writing a ${megabytes} MB log"
 (cd "$work" && wine_run "$headless" --write-log "$megabytes" 1997BIG.LOG)
 head -c 2000 "$work/1997BIG.LOG" >"$work/1997TINY.LOG"
 
+# Three times; the fastest counts (the machine may be shared).
 echo "without a window (headless_convert.exe under Wine):"
-(cd "$work" && wine_run "$headless" 1997BIG.LOG headless.ren) | tr -d '\r' |
-  tee "$work/headless.txt"
+for _ in 1 2 3; do
+  (cd "$work" && wine_run "$headless" 1997BIG.LOG headless.ren) | tr -d '\r' |
+    tee -a "$work/headless.txt"
+done
 
 (cd "$work" && wine_run "$build/tessarine.exe" >/dev/null 2>&1) &
 program_pid=$!
@@ -122,7 +125,7 @@ wait "$program_pid" || true
 program_pid=""
 
 alone=$(awk '{ for (i = 1; i <= NF; ++i) if ($i == "in") print $(i + 1) }' \
-  "$work/headless.txt")
+  "$work/headless.txt" | sort -g | head -n 1)
 printf 'in the window: %.2f s (save dialog OK to next open dialog)\n' "$window"
 printf 'the dialogs alone (a log of a few messages): %.2f s\n' "$dialogs"
 printf 'without a window: %.2f s\n' "$alone"
