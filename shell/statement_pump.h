@@ -1,6 +1,7 @@
 // Statement starts of the running program: keeps the window responsive by
 // running the front end's pump at the first statement start and then
-// whenever about 10 ms have passed since the last pump, remembers the
+// whenever about 10 ms have passed since the last pump (counted again after
+// a hold such as a modal dialog), remembers the
 // current line, and turns a closed window or a break request into the end
 // of the run. Between pumps a statement start costs one reading of a cheap
 // clock, so the conversion runs nearly as fast as without a window.
@@ -47,6 +48,8 @@ class StatementPump : public StatementObserver {
   MillisecondClock clock_;
   bool pumped_ = false;
   uint64_t lastPump_ = 0;
+  uint64_t lastStart_ = 0;
+  bool restarted_ = false;
   uint32_t currentLine_ = 0;
 };
 

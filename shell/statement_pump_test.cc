@@ -12,7 +12,8 @@ using testing::FakeClock;
 using testing::FakeFrontEnd;
 
 // The first statement pumps; after that the time since the last pump
-// decides, however many statements run.
+// decides, however many statements run. A hold between two statement starts
+// (a modal dialog serves the input itself) starts the interval again, once.
 TEST(StatementPump, PumpsAtTheFirstStatementAndThenEveryTenMilliseconds) {
   FakeFrontEnd ui;
   FakeClock time;
@@ -27,7 +28,16 @@ TEST(StatementPump, PumpsAtTheFirstStatementAndThenEveryTenMilliseconds) {
       {0, 5000, 1},  // no time passes: no pump, however many statements
       {9, 1, 1},     // still inside the interval
       {1, 1, 2},     // 10 ms after the last pump
-      {1, 3, 2},    {25, 2, 3},  // a long statement: one pump, not several
+      {1, 3, 2},
+      {25, 2, 2},  // held 25 ms (a dialog): the interval starts again
+      {9, 1, 2},
+      {1, 1, 3},   // 10 ms after the hold
+      {30, 1, 3},  // slow statements: the first restarts the interval,
+      {30, 1, 4},  // the next one pumps
+      {25, 1, 4},  // two dialogs with quick statements between them:
+      {1, 2, 4},
+      {25, 1, 4},  // each restarts the interval
+      {10, 1, 5},
   };
   uint32_t line = 0;
   for (const Step& step : steps) {
