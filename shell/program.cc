@@ -81,7 +81,10 @@ struct Program::State {
 
 Program::Program(platform::FileSystem& fs, platform::FrontEnd& ui,
                  platform::ProcessInfo process, MillisecondClock clock)
-    : fs_(fs), ui_(ui), process_(std::move(process)), clock_(std::move(clock)) {}
+    : fs_(fs),
+      ui_(ui),
+      process_(std::move(process)),
+      clock_(std::move(clock)) {}
 
 Program::~Program() = default;
 

@@ -28,8 +28,8 @@ def main():
     shot = sys.argv[1]
     left, top, cell_w, cell_h = (int(v) for v in sys.argv[2:6])
     failures = []
-    for spec in sys.argv[6:]:
-        row, column, text = spec.split(":", 2)
+    for item in sys.argv[6:]:
+        row, column, text = item.split(":", 2)
         row, column = int(row), int(column)
         pixels = row_pixels(shot, left, top + row * cell_h, 80 * cell_w, cell_h)
         pictures = {}

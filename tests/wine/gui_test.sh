@@ -16,9 +16,9 @@
 # maximizes and restores (no scroll bars at full size); and the system
 # menu's copy, chosen from the real menu while the window waits after an
 # error report, puts the window's text on the clipboard.
-# A small helper (window_probe.exe, built here) reads the window's size,
-# styles and the clipboard from outside, and holds a file open without
-# sharing. Screenshots are kept in the work folder (BUILD_DIR/gui-test-LOCALE).
+# A small Windows program (window_probe.exe, built here) reads the window's
+# size, styles and the clipboard from outside, and holds a file open
+# without sharing. Screenshots are kept in the work folder (BUILD_DIR/gui-test-LOCALE).
 #
 # Usage: tests/wine/gui_test.sh BUILD_DIR ja|en LOG EXPECTED_OUTPUT
 # Every wait is bounded; the whole test ends within a few minutes.
@@ -198,7 +198,7 @@ done
 export DISPLAY=":$(head -n 1 "$work/display")"
 say "display $DISPLAY"
 
-# --- the prefix and the helper ----------------------------------------------
+# --- the prefix and the probe -----------------------------------------------
 if [[ $setting == en ]]; then
   # Fresh every time: nothing of an earlier run (no font link, no
   # substitution) reaches this one.

@@ -143,8 +143,8 @@ int wmain(int argc, wchar_t** argv) {
                : 1;
   }
   if (command == L"show" && argc == 3) {
-    ShowWindow(window, std::wstring(argv[2]) == L"max" ? SW_MAXIMIZE
-                                                         : SW_RESTORE);
+    ShowWindow(window,
+               std::wstring(argv[2]) == L"max" ? SW_MAXIMIZE : SW_RESTORE);
     return 0;
   }
   return 2;
