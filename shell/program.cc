@@ -53,8 +53,9 @@ std::string programName(const std::string& executablePath,
 }  // namespace
 
 struct Program::State {
-  State(platform::FileSystem& fs, platform::FrontEnd& ui)
-      : pump(ui),
+  State(platform::FileSystem& fs, platform::FrontEnd& ui,
+        MillisecondClock clock)
+      : pump(ui, std::move(clock)),
         files(fs, &pump),
         window(&ui),
         printer(files, &window, &pump),
@@ -83,15 +84,18 @@ struct Program::State {
 };
 
 Program::Program(platform::FileSystem& fs, platform::FrontEnd& ui,
-                 platform::ProcessInfo process)
-    : fs_(fs), ui_(ui), process_(std::move(process)) {}
+                 platform::ProcessInfo process, MillisecondClock clock)
+    : fs_(fs),
+      ui_(ui),
+      process_(std::move(process)),
+      clock_(std::move(clock)) {}
 
 Program::~Program() = default;
 
 int Program::run() {
   const std::string name = programName(process_.executablePath, fs_);
   const std::string caption = name + ".EXE";
-  State state(fs_, ui_);
+  State state(fs_, ui_, clock_);
   if (!ui_.openWindow(name, &state.window)) {
     ui_.failureBox(caption, kCannotOpenWindow, kIconHand);
     return 0;

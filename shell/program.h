@@ -3,13 +3,17 @@
 
 #include "platform/file_system.h"
 #include "platform/front_end.h"
+#include "shell/statement_pump.h"
 
 namespace tess {
 
 class Program {
  public:
+  // clock: what paces the pumping of the window (the process's monotonic
+  // clock unless a test sets its own).
   Program(platform::FileSystem& fs, platform::FrontEnd& ui,
-          platform::ProcessInfo process);
+          platform::ProcessInfo process,
+          MillisecondClock clock = steadyClock());
   ~Program();
   // Runs until a dialog is cancelled, the window is closed, a break or an
   // unhandled run-time error; returns the process exit code.
@@ -20,6 +24,7 @@ class Program {
   platform::FileSystem& fs_;
   platform::FrontEnd& ui_;
   platform::ProcessInfo process_;
+  MillisecondClock clock_;
 };
 
 }  // namespace tess

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fake_clock.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_front_end.h"
 #include "tests/support/sjis.h"
@@ -19,6 +20,7 @@
 namespace tess {
 namespace {
 
+using testing::FakeClock;
 using testing::FakeFileSystem;
 using testing::FakeFrontEnd;
 using testing::sjis;
@@ -73,7 +75,7 @@ struct ProgramTest : ::testing::Test {
   }
 
   int run(std::string executable = "/usr/bin/tessarine") {
-    Program program(fs, ui, {executable, 1});
+    Program program(fs, ui, {executable, 1}, time.clock());
     return program.run();
   }
 
@@ -92,6 +94,9 @@ struct ProgramTest : ::testing::Test {
 
   FakeFileSystem fs;
   FakeFrontEnd ui;
+  // Each statement start takes 1 ms: the window is pumped every 10
+  // statements, whatever the speed of the machine.
+  FakeClock time{1};
 };
 
 TEST_F(ProgramTest, BannerLandsInItsCells) {
@@ -385,10 +390,11 @@ TEST_F(ProgramTest, ClosingTheWindowEndsTheRunQuietly) {
   ui.answerDialog("/out/kanbel.ren");
   platform::PumpEvents events;
   events.quit = true;
-  ui.setPumpEvents(6, events);
+  // Some records into the conversion.
+  ui.setPumpEvents(8, events);
   // The session was cut: not the exit code of a finished one.
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(ui.pumpCalls(), 6);
+  EXPECT_EQ(ui.pumpCalls(), 8);
   EXPECT_EQ(ui.waitForKeyCalls(), 0);
   EXPECT_EQ(ui.closeWindowCalls(), 1);
   EXPECT_TRUE(ui.failureBoxes().empty());

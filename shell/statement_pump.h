@@ -1,10 +1,15 @@
 // Statement starts of the running program: keeps the window responsive by
-// running the front end's pump at the first statement start and then at
-// every 11th one, remembers the current line, and turns a closed window or a
-// break request into the end of the run.
+// running the front end's pump at the first statement start and then
+// whenever about 10 ms have passed since the last pump (counted again after
+// a hold such as a modal dialog), remembers the
+// current line, and turns a closed window or a break request into the end
+// of the run. Between pumps a statement start costs one reading of a cheap
+// clock, so the conversion runs nearly as fast as without a window.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "platform/front_end.h"
 #include "runtime/statements.h"
@@ -19,18 +24,32 @@ struct ProgramEnd {
   uint32_t line;  // the line current when the request was acted on
 };
 
+// Milliseconds since some fixed moment; never goes back.
+using MillisecondClock = std::function<uint64_t()>;
+
+// The process's monotonic clock.
+MillisecondClock steadyClock();
+
 class StatementPump : public StatementObserver {
  public:
-  static constexpr int kPumpInterval = 10;
+  // Input and painting are looked at no more often than this; a break, a
+  // close or the copy menu still answers well within 50 ms.
+  static constexpr uint64_t kPumpIntervalMs = 10;
 
-  explicit StatementPump(platform::FrontEnd& ui) : ui_(ui) {}
+  explicit StatementPump(platform::FrontEnd& ui,
+                         MillisecondClock clock = steadyClock())
+      : ui_(ui), clock_(std::move(clock)) {}
 
   void statementStart(uint32_t line) override;
   uint32_t currentLine() const { return currentLine_; }
 
  private:
   platform::FrontEnd& ui_;
-  int counter_ = 0;
+  MillisecondClock clock_;
+  bool pumped_ = false;
+  uint64_t lastPump_ = 0;
+  uint64_t lastStart_ = 0;
+  bool restarted_ = false;
   uint32_t currentLine_ = 0;
 };
 

@@ -2,33 +2,79 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/fake_clock.h"
 #include "tests/support/fake_front_end.h"
 
 namespace tess {
 namespace {
 
+using testing::FakeClock;
 using testing::FakeFrontEnd;
 
-TEST(StatementPump, PumpsAtTheFirstAndThenEveryEleventhStatement) {
+// The first statement pumps; after that the time since the last pump
+// decides, however many statements run. A hold between two statement starts
+// (a modal dialog serves the input itself) starts the interval again, once.
+TEST(StatementPump, PumpsAtTheFirstStatementAndThenEveryTenMilliseconds) {
   FakeFrontEnd ui;
-  StatementPump pump(ui);
-  for (uint32_t s = 1; s <= 34; ++s) {
-    pump.statementStart(s);
-    // Statements 1, 12, 23 and 34 pump.
-    EXPECT_EQ(ui.pumpCalls(), static_cast<int>((s - 1) / 11 + 1)) << s;
+  FakeClock time;
+  StatementPump pump(ui, time.clock());
+  struct Step {
+    uint64_t advance;
+    int statements;
+    int pumpsAfter;
+  };
+  const Step steps[] = {
+      {0, 1, 1},     // the first statement start
+      {0, 5000, 1},  // no time passes: no pump, however many statements
+      {9, 1, 1},     // still inside the interval
+      {1, 1, 2},     // 10 ms after the last pump
+      {1, 3, 2},
+      {25, 2, 2},  // held 25 ms (a dialog): the interval starts again
+      {9, 1, 2},
+      {1, 1, 3},   // 10 ms after the hold
+      {30, 1, 3},  // slow statements: the first restarts the interval,
+      {30, 1, 4},  // the next one pumps
+      {25, 1, 4},  // two dialogs with quick statements between them:
+      {1, 2, 4},
+      {25, 1, 4},  // each restarts the interval
+      {10, 1, 5},
+  };
+  uint32_t line = 0;
+  for (const Step& step : steps) {
+    time.advance(step.advance);
+    for (int i = 0; i < step.statements; ++i) pump.statementStart(++line);
+    EXPECT_EQ(ui.pumpCalls(), step.pumpsAfter) << "after line " << line;
   }
-  EXPECT_EQ(pump.currentLine(), 34u);
+  EXPECT_EQ(pump.currentLine(), line);
 }
 
-// A request that arrives right after a pump is acted on 11 statements later.
-TEST(StatementPump, BreakAndCloseEndTheRunWithinElevenStatements) {
+// Slow painting inside the pump does not make the next pump come sooner.
+TEST(StatementPump, IntervalCountsFromTheEndOfThePump) {
+  FakeFrontEnd ui;
+  FakeClock time;
+  ui.onPump([&](int) { time.advance(30); });
+  StatementPump pump(ui, time.clock());
+  pump.statementStart(1);
+  time.advance(9);
+  pump.statementStart(2);
+  EXPECT_EQ(ui.pumpCalls(), 1);
+  time.advance(1);
+  pump.statementStart(3);
+  EXPECT_EQ(ui.pumpCalls(), 2);
+}
+
+// A request seen by a pump ends the run at that statement start, with that
+// statement's line; one that arrives right after a pump waits at most one
+// interval.
+TEST(StatementPump, BreakAndCloseEndTheRunAtTheNextPump) {
   for (bool quit : {false, true}) {
     FakeFrontEnd ui;
+    FakeClock time(1);  // each statement start takes 1 ms
     platform::PumpEvents events;
     events.quit = quit;
     events.breakRequested = !quit;
     ui.setPumpEvents(2, events);
-    StatementPump pump(ui);
+    StatementPump pump(ui, time.clock());
     uint32_t ended = 0;
     ProgramEnd::Reason reason{};
     for (uint32_t s = 1; s <= 40 && ended == 0; ++s) {
@@ -40,7 +86,7 @@ TEST(StatementPump, BreakAndCloseEndTheRunWithinElevenStatements) {
         EXPECT_EQ(end.line, 100 + s);
       }
     }
-    EXPECT_EQ(ended, 12u);
+    EXPECT_EQ(ended, 11u) << "10 ms after the first pump";
     EXPECT_EQ(reason, quit ? ProgramEnd::Reason::WindowClosed
                            : ProgramEnd::Reason::BreakRequested);
   }

@@ -1,6 +1,7 @@
-// Files, folders and directory search over the Windows ANSI interface. Paths
-// are the bytes the ANSI calls take (Shift-JIS on a Japanese system), passed
-// through unchanged.
+// Files, folders and directory search over the Windows wide interface.
+// Paths are Shift-JIS bytes, converted by code page 932 both ways whatever
+// the system's ANSI code page is; a name that code page 932 cannot hold is
+// never changed into another name.
 #include "platform/win32/file_system_win32.h"
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/win32/code_page.h"
 
 namespace tess::platform {
 namespace win32 {
@@ -159,8 +161,10 @@ class Win32File final : public File {
   HANDLE handle_;
 };
 
-void fillEntry(const WIN32_FIND_DATAA& data, DirEntry* entry) {
-  entry->name = data.cFileName;
+// The found entry; false when its name has characters that code page 932
+// cannot hold (the search leaves such entries out).
+bool fillEntry(const WIN32_FIND_DATAW& data, DirEntry* entry) {
+  if (!toCodePage932(data.cFileName, &entry->name)) return false;
   entry->size =
       (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   FILETIME local;
@@ -180,6 +184,7 @@ void fillEntry(const WIN32_FIND_DATAA& data, DirEntry* entry) {
   entry->directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   entry->readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
   entry->archive = (data.dwFileAttributes & FILE_ATTRIBUTE_ARCHIVE) != 0;
+  return true;
 }
 
 class Win32Search final : public DirectorySearch {
@@ -193,13 +198,14 @@ class Win32Search final : public DirectorySearch {
 
   bool next(DirEntry* entry) override {
     if (handle_ == INVALID_HANDLE_VALUE) return false;
-    WIN32_FIND_DATAA data;
-    if (!FindNextFileA(handle_, &data)) {
-      // The search is over: give its handle back at once.
-      FindClose(std::exchange(handle_, INVALID_HANDLE_VALUE));
-      return false;
-    }
-    fillEntry(data, entry);
+    WIN32_FIND_DATAW data;
+    do {
+      if (!FindNextFileW(handle_, &data)) {
+        // The search is over: give its handle back at once.
+        FindClose(std::exchange(handle_, INVALID_HANDLE_VALUE));
+        return false;
+      }
+    } while (!fillEntry(data, entry));
     return true;
   }
 
@@ -240,12 +246,13 @@ DWORD accessFlags(Access access) {
 std::unique_ptr<File> openReplacingFile(const std::string& full, Share share,
                                         int* error) {
   *error = 0;
-  if (full.empty() || hasZeroByte(full)) {
+  std::wstring wide;
+  if (full.empty() || hasZeroByte(full) || !wideName(full, &wide)) {
     *error = 55;
     return nullptr;
   }
   HANDLE handle =
-      CreateFileA(full.c_str(), GENERIC_WRITE, shareFlags(share), nullptr,
+      CreateFileW(wide.c_str(), GENERIC_WRITE, shareFlags(share), nullptr,
                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     *error = openErrorNumber(GetLastError());
@@ -268,8 +275,11 @@ std::unique_ptr<File> openReplacingFile(const std::string& full, Share share,
 }
 
 FileKind kindOfPath(const std::string& full) {
-  if (full.empty() || hasZeroByte(full)) return FileKind::Missing;
-  const DWORD attributes = GetFileAttributesA(full.c_str());
+  std::wstring wide;
+  if (full.empty() || hasZeroByte(full) || !wideName(full, &wide)) {
+    return FileKind::Missing;
+  }
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::Directory;
   return FileKind::Regular;
@@ -279,30 +289,34 @@ class Win32FileSystem final : public FileSystem {
  public:
   bool fullPath(std::string_view name, std::string* full) override {
     if (name.empty() || hasZeroByte(name)) return false;
-    std::string input(name);
-    std::string buffer(MAX_PATH + 1, '\0');
+    std::wstring input;
+    if (!wideName(name, &input)) return false;
+    std::wstring buffer(MAX_PATH + 1, L'\0');
     DWORD length =
-        GetFullPathNameA(input.c_str(), static_cast<DWORD>(buffer.size()),
+        GetFullPathNameW(input.c_str(), static_cast<DWORD>(buffer.size()),
                          buffer.data(), nullptr);
     if (length == 0) return false;
     if (length >= buffer.size()) {
-      buffer.assign(length + 1, '\0');
+      buffer.assign(length + 1, L'\0');
       length =
-          GetFullPathNameA(input.c_str(), static_cast<DWORD>(buffer.size()),
+          GetFullPathNameW(input.c_str(), static_cast<DWORD>(buffer.size()),
                            buffer.data(), nullptr);
       if (length == 0 || length >= buffer.size()) return false;
     }
     buffer.resize(length);
-    *full = std::move(buffer);
-    return true;
+    // The current folder may have a name that Shift-JIS cannot hold.
+    return toCodePage932(buffer, full);
   }
 
   bool exists(const std::string& full) override {
-    if (full.empty() || hasZeroByte(full)) return false;
+    std::wstring wide;
+    if (full.empty() || hasZeroByte(full) || !wideName(full, &wide)) {
+      return false;
+    }
     // Opened for reading, as an existence test that the other openers'
     // sharing cannot refuse: a sharing violation still means the file is
     // there. A folder is not a file and does not count.
-    HANDLE handle = CreateFileA(full.c_str(), GENERIC_READ,
+    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -315,14 +329,15 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<File> open(const std::string& full, Access access,
                              Share share, bool create, int* error) override {
     *error = 0;
-    if (full.empty() || hasZeroByte(full)) {
+    std::wstring wide;
+    if (full.empty() || hasZeroByte(full) || !wideName(full, &wide)) {
       *error = 55;
       return nullptr;
     }
     // OPEN_ALWAYS creates a missing file but never empties an existing one,
     // even when another program made it after the caller's existence test.
-    HANDLE handle = CreateFileA(
-        full.c_str(), accessFlags(access), shareFlags(share), nullptr,
+    HANDLE handle = CreateFileW(
+        wide.c_str(), accessFlags(access), shareFlags(share), nullptr,
         create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       *error = openErrorNumber(GetLastError());
@@ -339,66 +354,65 @@ class Win32FileSystem final : public FileSystem {
   FileKind kindOf(const std::string& full) override { return kindOfPath(full); }
 
   int removeFile(const std::string& full) override {
-    if (hasZeroByte(full)) return 75;
-    return DeleteFileA(full.c_str()) ? 0 : 75;
+    std::wstring wide;
+    if (hasZeroByte(full) || !wideName(full, &wide)) return 75;
+    return DeleteFileW(wide.c_str()) ? 0 : 75;
   }
 
   bool samePath(const std::string& a, const std::string& b) override {
     if (a == b) return true;
     // The file system ignores letter case the way an ordinal comparison
-    // without case does, on the names as the ANSI calls read them.
-    std::wstring wideA = widen(a);
-    std::wstring wideB = widen(b);
-    if (wideA.empty() || wideB.empty()) return false;
+    // without case does, on the names as the wide calls take them.
+    std::wstring wideA;
+    std::wstring wideB;
+    if (!wideName(a, &wideA) || !wideName(b, &wideB) || wideA.empty() ||
+        wideB.empty()) {
+      return false;
+    }
     return CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size()),
                                 wideB.data(), static_cast<int>(wideB.size()),
                                 TRUE) == CSTR_EQUAL;
   }
 
   int changeDirectory(std::string_view path) override {
-    if (path.empty() || hasZeroByte(path)) return 63;
-    std::string text(path);
-    if (!SetCurrentDirectoryA(text.c_str())) return lastReadWriteError();
+    std::wstring text;
+    if (path.empty() || hasZeroByte(path) || !wideName(path, &text)) return 63;
+    if (!SetCurrentDirectoryW(text.c_str())) return lastReadWriteError();
     return 0;
   }
 
   std::string currentDirectory() override {
-    DWORD length = GetCurrentDirectoryA(0, nullptr);
+    DWORD length = GetCurrentDirectoryW(0, nullptr);
     if (length == 0) return {};
-    std::string buffer(length, '\0');
-    DWORD got = GetCurrentDirectoryA(length, buffer.data());
+    std::wstring buffer(length, L'\0');
+    DWORD got = GetCurrentDirectoryW(length, buffer.data());
     if (got == 0 || got >= length) return {};
     buffer.resize(got);
-    return buffer;
+    // A folder whose name Shift-JIS cannot hold has no name here.
+    std::string name;
+    if (!toCodePage932(buffer, &name)) return {};
+    return name;
   }
 
   std::unique_ptr<DirectorySearch> findFirst(std::string_view pattern,
                                              DirEntry* first) override {
-    if (pattern.empty() || hasZeroByte(pattern)) return nullptr;
-    std::string text(pattern);
-    WIN32_FIND_DATAA data;
-    HANDLE handle = FindFirstFileA(text.c_str(), &data);
+    std::wstring text;
+    if (pattern.empty() || hasZeroByte(pattern) || !wideName(pattern, &text)) {
+      return nullptr;
+    }
+    WIN32_FIND_DATAW data;
+    HANDLE handle = FindFirstFileW(text.c_str(), &data);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    fillEntry(data, first);
-    return std::make_unique<Win32Search>(handle);
+    // Entries whose names Shift-JIS cannot hold are skipped.
+    auto search = std::make_unique<Win32Search>(handle);
+    if (fillEntry(data, first) || search->next(first)) return search;
+    return nullptr;
   }
 
   bool isSeparator(unsigned char byte) const override {
     return byte == '\\' || byte == '/' || byte == ':';
   }
   char preferredSeparator() const override { return '\\'; }
-
- private:
-  static std::wstring widen(const std::string& bytes) {
-    if (bytes.empty()) return {};
-    int length = MultiByteToWideChar(
-        CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                        wide.data(), length);
-    return wide;
-  }
 };
 
 }  // namespace

@@ -9,29 +9,38 @@
 
 #include "gtest/gtest.h"
 #include "platform/file_system.h"
+#include "platform/win32/code_page.h"
 #include "tests/support/sjis.h"
 
 namespace tess::platform {
 namespace {
 
-void removeTree(const std::string& folder) {
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
+// Shift-JIS as the OS's wide names, whatever the ANSI code page is.
+std::wstring wide(const std::string& sjis) {
+  std::wstring name;
+  EXPECT_TRUE(win32::wideName(sjis, &name));
+  return name;
+}
+
+// Wide throughout: the tests make names that the ANSI code page may lack.
+void removeTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = folder + "\\" + name;
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + L"\\" + name;
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         removeTree(path);
       } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
       }
-    } while (FindNextFileA(search, &data));
+    } while (FindNextFileW(search, &data));
     FindClose(search);
   }
-  RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 class Win32FileSystemTest : public ::testing::Test {
@@ -50,7 +59,7 @@ class Win32FileSystemTest : public ::testing::Test {
 
   void TearDown() override {
     SetCurrentDirectoryA(savedDirectory_.c_str());
-    removeTree(folder_);
+    removeTree(wide(folder_));
   }
 
   std::string path(const std::string& name) const {
@@ -298,11 +307,9 @@ TEST_F(Win32FileSystemTest, SamePathIgnoresLetterCaseOnly) {
   EXPECT_TRUE(fs_->samePath("C:\\Logs\\Kanbel.REN", "c:\\LOGS\\kanbel.ren"));
   EXPECT_FALSE(fs_->samePath("C:\\Logs\\a.ren", "C:\\Logs\\b.ren"));
   EXPECT_FALSE(fs_->samePath("C:\\Logs\\a.ren", "C:\\Logs\\a.ren "));
-  if (GetACP() == 932) {
-    // "ア" (0x83 0x41) and "ヂ" (0x83 0x61) differ only in a trail byte
-    // that looks like a letter of the other case: they are not the same.
-    EXPECT_FALSE(fs_->samePath("C:\\\x83\x41.ren", "C:\\\x83\x61.ren"));
-  }
+  // "ア" (0x83 0x41) and "ヂ" (0x83 0x61) differ only in a trail byte that
+  // looks like a letter of the other case: they are not the same.
+  EXPECT_FALSE(fs_->samePath("C:\\\x83\x41.ren", "C:\\\x83\x61.ren"));
 }
 
 TEST_F(Win32FileSystemTest, RemovesFiles) {
@@ -313,16 +320,13 @@ TEST_F(Win32FileSystemTest, RemovesFiles) {
   EXPECT_EQ(fs_->removeFile(file), 75);
 }
 
+// Whatever the system's ANSI code page is.
 TEST_F(Win32FileSystemTest, ShiftJisTrailBackslashInFolderNames) {
-  if (GetACP() != 932) {
-    GTEST_SKIP() << "the ANSI code page is " << GetACP()
-                 << "; Shift-JIS paths need code page 932";
-  }
   // "ソ" is 0x83 0x5C: its second byte is the backslash.
   const std::string soft = tess::testing::sjis("ソフト");
   ASSERT_EQ(soft.substr(0, 2), "\x83\x5c");
   const std::string dir = path(soft);
-  ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(wide(dir).c_str(), nullptr));
   const std::string name = tess::testing::sjis("表示.LOG");
   writeFile(dir + "\\" + name, "log\r\n");
 
@@ -367,7 +371,8 @@ TEST_F(Win32FileSystemTest, ReplacingRewritesInPlaceOnlyWhatMayBeWritten) {
 
   const std::string readOnly = path("ro.ren");
   writeFile(readOnly, "keep");
-  ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(
+      SetFileAttributesW(wide(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(fs_->openForReplacing(readOnly, Share::DenyWrite, &error));
   EXPECT_EQ(error, 75);
   EXPECT_EQ(readFile(readOnly), "keep");
@@ -376,6 +381,32 @@ TEST_F(Win32FileSystemTest, ReplacingRewritesInPlaceOnlyWhatMayBeWritten) {
   EXPECT_EQ(error, kNotRegularFileError);
   EXPECT_FALSE(fs_->openForReplacing(folder_, Share::DenyWrite, &error));
   EXPECT_EQ(error, 75);
+}
+
+// A file whose name Shift-JIS cannot hold is never reached under another
+// name: the search leaves it out, and "?" in its place names nothing.
+TEST_F(Win32FileSystemTest, NamesShiftJisCannotHoldAreSkipped) {
+  const std::wstring folder = wide(folder_);
+  for (const wchar_t* name :
+       {L"caf\u00E9.LOG", L"1997.LOG", L"\u00E9t\u00E9.LOG", L"\u8868.LOG"}) {
+    HANDLE file =
+        CreateFileW((folder + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+  EXPECT_EQ(search(path("*.LOG")),
+            (std::set<std::string>{"1997.LOG", tess::testing::sjis("表.LOG")}));
+  DirEntry entry;
+  EXPECT_FALSE(fs_->findFirst(path("caf*.LOG"), &entry))
+      << "only an unusable name matches: nothing is found";
+  EXPECT_FALSE(fs_->exists(path("caf?.LOG")));
+  EXPECT_FALSE(fs_->exists(path("cafe.LOG")));
+  int error = 0;
+  EXPECT_FALSE(fs_->open(path("\x85\x40.LOG"), Access::Read, Share::DenyNone,
+                         false, &error))
+      << "bytes that are no Shift-JIS text name no file";
+  EXPECT_EQ(error, 55);
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // The main text window on Windows. The cells live in the platform-free model
 // (WindowHost); the window draws them, invalidating the rows that changed
 // whenever the program pumps its messages, and carries the caret, the
-// scroll bars that pan a window made smaller than its grid, and the system
-// menu's copy commands.
+// scroll bars that pan a window made smaller than its grid (following the
+// print position), and the system menu's copy commands. Every call that
+// takes or gives text is the wide one; the program's Shift-JIS text is
+// converted by code page 932, so the window, the dialogs and the boxes read
+// the same whatever the system's language for non-Unicode programs is.
 #include "platform/win32/ui_window.h"
 
 #include <windows.h>
@@ -11,6 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,8 +25,9 @@ namespace tess::platform {
 namespace {
 
 using win32::fromCodePage932;
+using win32::toCodePage932Lossy;
 
-constexpr const char* kClassName = kTextWindowClass;
+constexpr const wchar_t* kClassName = kTextWindowClass;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL;
 // System menu commands are multiples of 16 below 0xF000, as the system
 // uses the low four bits.
@@ -31,6 +36,98 @@ constexpr UINT kCopyTextAndGraphics = kCopyTextAndGraphicsCommand;
 
 constexpr COLORREF kForeground = RGB(255, 255, 255);
 constexpr COLORREF kBackground = RGB(0, 0, 0);
+
+// The work area of the screen that shows the window.
+RECT workAreaOf(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),
+                      &monitor)) {
+    return monitor.rcWork;
+  }
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return work;
+}
+
+// Moves a box of the given size to (x, y), kept inside the work area.
+void moveInside(HWND box, const RECT& work, LONG x, LONG y) {
+  RECT size;
+  GetWindowRect(box, &size);
+  const LONG width = size.right - size.left;
+  const LONG height = size.bottom - size.top;
+  x = std::max(work.left, std::min(x, work.right - width));
+  y = std::max(work.top, std::min(y, work.bottom - height));
+  SetWindowPos(box, nullptr, x, y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A file dialog goes below the window when it fits there, else beside it,
+// else into the work area's bottom-right corner: the rows the run printed
+// stay in sight.
+void placeBesideOwner(HWND dialog, HWND owner) {
+  RECT main;
+  RECT box;
+  if (!GetWindowRect(owner, &main) || !GetWindowRect(dialog, &box)) return;
+  const RECT work = workAreaOf(owner);
+  const LONG width = box.right - box.left;
+  const LONG height = box.bottom - box.top;
+  if (main.bottom + height <= work.bottom) {
+    moveInside(dialog, work, main.left, main.bottom);
+  } else if (main.right + width <= work.right) {
+    moveInside(dialog, work, main.right, main.top);
+  } else {
+    moveInside(dialog, work, work.right - width, work.bottom - height);
+  }
+}
+
+// Message boxes are centred on the window that owns them.
+void centreOnOwner(HWND box, HWND owner) {
+  RECT main;
+  RECT size;
+  if (!GetWindowRect(owner, &main) || !GetWindowRect(box, &size)) return;
+  moveInside(box, workAreaOf(owner),
+             (main.left + main.right - (size.right - size.left)) / 2,
+             (main.top + main.bottom - (size.bottom - size.top)) / 2);
+}
+
+// True for a window owned by the main text window.
+bool ownedByTextWindow(HWND window, HWND* owner) {
+  *owner = GetWindow(window, GW_OWNER);
+  wchar_t name[64] = L"";
+  return *owner != nullptr && GetClassNameW(*owner, name, 64) > 0 &&
+         std::wcscmp(name, kClassName) == 0;
+}
+
+// While it lives, the thread's message boxes that the main text window owns
+// open centred on it.
+class CenteredBoxes {
+ public:
+  CenteredBoxes()
+      : hook_(SetWindowsHookExW(WH_CBT, &CenteredBoxes::hook, nullptr,
+                                GetCurrentThreadId())) {}
+  ~CenteredBoxes() {
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+  }
+  CenteredBoxes(const CenteredBoxes&) = delete;
+  CenteredBoxes& operator=(const CenteredBoxes&) = delete;
+
+ private:
+  static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+      HWND box = reinterpret_cast<HWND>(wParam);
+      HWND owner = nullptr;
+      // Placed once, when it first comes up.
+      if (ownedByTextWindow(box, &owner) &&
+          GetPropW(box, L"TessarinePlaced") == nullptr) {
+        SetPropW(box, L"TessarinePlaced", reinterpret_cast<HANDLE>(1));
+        centreOnOwner(box, owner);
+      }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  HHOOK hook_;
+};
 
 class WindowsFrontEnd final : public FrontEnd {
  public:
@@ -42,10 +139,10 @@ class WindowsFrontEnd final : public FrontEnd {
       DestroyWindow(window_);
       // The quit that the destruction posts belongs to no run any more.
       MSG quit;
-      PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+      PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     }
     if (ownsFont_ && font_ != nullptr) DeleteObject(font_);
-    if (registered_) UnregisterClassA(kClassName, instance_);
+    if (registered_) UnregisterClassW(kClassName, instance_);
   }
 
   WindowsFrontEnd(const WindowsFrontEnd&) = delete;
@@ -54,9 +151,10 @@ class WindowsFrontEnd final : public FrontEnd {
   bool openWindow(const std::string& title, WindowHost* host) override {
     host_ = host;
     if (!registerClass()) return false;
-    HWND window = CreateWindowExA(
-        0, kClassName, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
+    HWND window =
+        CreateWindowExW(0, kClassName, fromCodePage932(title).c_str(), kStyle,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, nullptr, nullptr, instance_, this);
     if (window == nullptr) return false;
     rememberCells();
     ShowWindow(window, showCommand_);
@@ -67,8 +165,8 @@ class WindowsFrontEnd final : public FrontEnd {
   PumpEvents pump() override {
     refresh();
     MSG message;
-    while (!quit_ && PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-      BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    while (!quit_ && PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+      BOOL got = GetMessageW(&message, nullptr, 0, 0);
       if (got == 0) {
         quit_ = true;
         break;
@@ -77,7 +175,7 @@ class WindowsFrontEnd final : public FrontEnd {
       // No accelerator table is set, so there is nothing to translate
       // through one.
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
     PumpEvents events;
     events.breakRequested = breakRequested_;
@@ -91,14 +189,19 @@ class WindowsFrontEnd final : public FrontEnd {
     refresh();
     HWND owner = liveWindow();
     win32::DialogCalls calls;
-    calls.show = [&](OPENFILENAMEA* block) {
-      return request.save ? GetSaveFileNameA(block) : GetOpenFileNameA(block);
+    calls.show = [&](OPENFILENAMEW* block) {
+      // The dialog opens beside the window, so that what the run printed
+      // stays in sight.
+      block->Flags |= OFN_EXPLORER | OFN_ENABLEHOOK;
+      block->lpfnHook = &WindowsFrontEnd::dialogHook;
+      return request.save ? GetSaveFileNameW(block) : GetOpenFileNameW(block);
     };
     calls.lastError = [] { return CommDlgExtendedError(); };
     calls.notice = [&](const std::string& text) {
       // Under the program's name, as the window's title shows it.
       wchar_t caption[128] = L"";
       if (owner != nullptr) GetWindowTextW(owner, caption, 128);
+      CenteredBoxes centred;
       MessageBoxW(owner, fromCodePage932(text).c_str(), caption,
                   MB_OK | MB_ICONEXCLAMATION);
     };
@@ -108,12 +211,15 @@ class WindowsFrontEnd final : public FrontEnd {
   int messageBox(const std::string& caption, const std::string& text,
                  unsigned style) override {
     refresh();
-    return MessageBoxA(liveWindow(), text.c_str(), caption.c_str(), style);
+    CenteredBoxes centred;
+    return MessageBoxW(liveWindow(), fromCodePage932(text).c_str(),
+                       fromCodePage932(caption).c_str(), style);
   }
 
   void failureBox(const std::string& caption, const std::string& text,
                   unsigned style) override {
-    MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
+    MessageBoxW(nullptr, fromCodePage932(text).c_str(),
+                fromCodePage932(caption).c_str(), style);
   }
 
   void waitForKey() override {
@@ -127,20 +233,20 @@ class WindowsFrontEnd final : public FrontEnd {
     waitingForKey_ = true;
     MSG message;
     while (window_ != nullptr && !keyPressed_) {
-      BOOL got = GetMessageA(&message, nullptr, 0, 0);
+      BOOL got = GetMessageW(&message, nullptr, 0, 0);
       if (got == 0) {
         quit_ = true;
         break;
       }
       if (got < 0) break;
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
     waitingForKey_ = false;
     // The key that ended the wait is used up, with the characters that it
     // was translated into.
     if (keyPressed_ && window_ != nullptr) {
-      while (PeekMessageA(&message, window_, WM_CHAR, WM_DEADCHAR, PM_REMOVE)) {
+      while (PeekMessageW(&message, window_, WM_CHAR, WM_DEADCHAR, PM_REMOVE)) {
       }
     }
   }
@@ -159,20 +265,34 @@ class WindowsFrontEnd final : public FrontEnd {
     for (HWND other : others) {
       if (other != window_ && IsWindow(other) && IsWindowVisible(other) &&
           GetParent(other) == nullptr) {
-        SendMessageA(other, WM_CLOSE, 0, 0);
+        SendMessageW(other, WM_CLOSE, 0, 0);
         drain();
       }
     }
     if (window_ != nullptr) {
-      SendMessageA(window_, WM_CLOSE, 0, 0);
+      SendMessageW(window_, WM_CLOSE, 0, 0);
       drain();
     }
   }
 
  private:
+  // The file dialogs' hook: places the dialog once it is laid out.
+  static UINT_PTR CALLBACK dialogHook(HWND child, UINT message, WPARAM,
+                                      LPARAM lParam) {
+    if (message == WM_NOTIFY &&
+        reinterpret_cast<NMHDR*>(lParam)->code == CDN_INITDONE) {
+      HWND dialog = GetParent(child);
+      HWND owner = nullptr;
+      if (dialog != nullptr && ownedByTextWindow(dialog, &owner)) {
+        placeBesideOwner(dialog, owner);
+      }
+    }
+    return 0;
+  }
+
   bool registerClass() {
     if (registered_) return true;
-    WNDCLASSA windowClass{};
+    WNDCLASSW windowClass{};
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = &WindowsFrontEnd::windowProcedure;
     windowClass.cbClsExtra = 0;
@@ -180,7 +300,7 @@ class WindowsFrontEnd final : public FrontEnd {
     // window).
     windowClass.cbWndExtra = 4;
     windowClass.hInstance = instance_;
-    windowClass.hIcon = LoadIconA(instance_, "MainIcon");
+    windowClass.hIcon = LoadIconW(instance_, L"MainIcon");
     if (windowClass.hIcon == nullptr) {
       windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
     }
@@ -190,7 +310,7 @@ class WindowsFrontEnd final : public FrontEnd {
         static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = kClassName;
-    if (RegisterClassA(&windowClass) == 0) return false;
+    if (RegisterClassW(&windowClass) == 0) return false;
     registered_ = true;
     return true;
   }
@@ -198,22 +318,22 @@ class WindowsFrontEnd final : public FrontEnd {
   static LRESULT CALLBACK windowProcedure(HWND window, UINT message,
                                           WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
       auto* self = static_cast<WindowsFrontEnd*>(create->lpCreateParams);
-      SetWindowLongPtrA(window, GWLP_USERDATA,
+      SetWindowLongPtrW(window, GWLP_USERDATA,
                         reinterpret_cast<LONG_PTR>(self));
       self->window_ = window;
     }
     auto* self = reinterpret_cast<WindowsFrontEnd*>(
-        GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+        GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     return self->handle(window, message, wParam, lParam);
   }
 
   LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
       case WM_CREATE:
-        SetWindowLongA(window, 0, 0);
+        SetWindowLongW(window, 0, 0);
         setUp(window);
         return 0;
       case WM_GETMINMAXINFO:
@@ -240,6 +360,8 @@ class WindowsFrontEnd final : public FrontEnd {
         EndPaint(window, &paint);
         return 0;
       }
+      case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
       case WM_PRINTCLIENT: {
         RECT client;
         GetClientRect(window, &client);
@@ -279,6 +401,9 @@ class WindowsFrontEnd final : public FrontEnd {
         }
         return 0;
       case WM_SYSCOMMAND:
+      case WM_COMMAND:
+        // The items of the system menu's submenu arrive as WM_SYSCOMMAND on
+        // Windows and as WM_COMMAND under some other implementations.
         if ((wParam & 0xFFF0) == kCopyText) {
           copyToClipboard(false);
           return 0;
@@ -292,25 +417,69 @@ class WindowsFrontEnd final : public FrontEnd {
         if (focused_) DestroyCaret();
         focused_ = false;
         window_ = nullptr;
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         PostQuitMessage(0);
         return 0;
       default:
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
   }
 
-  void chooseFont() {
+  // A face of the fonts with the Shift-JIS character set, as the system
+  // enumerates them.
+  struct JapaneseFace {
+    std::wstring name;
+    bool fixedPitch;
+  };
+
+  static std::vector<JapaneseFace> japaneseFaces(HDC dc) {
+    std::vector<JapaneseFace> faces;
+    LOGFONTW query{};
+    query.lfCharSet = SHIFTJIS_CHARSET;
+    EnumFontFamiliesExW(
+        dc, &query,
+        [](const LOGFONTW* font, const TEXTMETRICW*, DWORD,
+           LPARAM list) -> int {
+          auto* found = reinterpret_cast<std::vector<JapaneseFace>*>(list);
+          // "@" faces are for vertical writing.
+          if (font->lfCharSet == SHIFTJIS_CHARSET &&
+              font->lfFaceName[0] != L'@') {
+            found->push_back({font->lfFaceName,
+                              (font->lfPitchAndFamily & 3) == FIXED_PITCH});
+          }
+          return 1;
+        },
+        reinterpret_cast<LPARAM>(&faces), 0);
+    return faces;
+  }
+
+  // The system fixed font where it is a Shift-JIS font (a Japanese
+  // system). Otherwise a fixed-pitch font with the Shift-JIS character set
+  // (MS Gothic first, then any the system has), else any Japanese font: the
+  // cells are drawn one by one with explicit advances, so the grid holds
+  // either way.
+  void chooseFont(HDC dc) {
     HFONT system = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
-    LOGFONTA description{};
-    if (GetObjectA(system, sizeof description, &description) == 0 ||
+    LOGFONTW description{};
+    if (GetObjectW(system, sizeof description, &description) == 0 ||
         description.lfCharSet == SHIFTJIS_CHARSET) {
       font_ = system;
       return;
     }
-    // The system's fixed font has no Japanese characters here (another
-    // ANSI code page): a fixed-pitch Shift-JIS font of its height instead.
+    std::vector<JapaneseFace> faces = japaneseFaces(dc);
+    const JapaneseFace* chosen = nullptr;
+    for (const JapaneseFace& face : faces) {
+      if (face.name == L"MS Gothic" ||
+          face.name == L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF") {
+        chosen = &face;
+        break;
+      }
+    }
+    for (const JapaneseFace& face : faces) {
+      if (chosen == nullptr && face.fixedPitch) chosen = &face;
+    }
+    if (chosen == nullptr && !faces.empty()) chosen = &faces.front();
     LOGFONTW japanese{};
     japanese.lfHeight = description.lfHeight != 0 ? description.lfHeight : 16;
     japanese.lfWeight = FW_NORMAL;
@@ -319,7 +488,11 @@ class WindowsFrontEnd final : public FrontEnd {
     japanese.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     japanese.lfQuality = DEFAULT_QUALITY;
     japanese.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-    std::wcscpy(japanese.lfFaceName, L"MS Gothic");
+    // Without any Japanese face the font mapper picks by the character
+    // set.
+    std::wcsncpy(japanese.lfFaceName,
+                 chosen != nullptr ? chosen->name.c_str() : L"MS Gothic",
+                 LF_FACESIZE - 1);
     HFONT created = CreateFontIndirectW(&japanese);
     if (created == nullptr) {
       font_ = system;
@@ -330,15 +503,19 @@ class WindowsFrontEnd final : public FrontEnd {
   }
 
   void setUp(HWND window) {
-    chooseFont();
     HDC dc = GetDC(window);
+    chooseFont(dc);
     HGDIOBJ old = SelectObject(dc, font_);
     SIZE dot{};
-    GetTextExtentPoint32A(dc, ".", 1, &dot);
+    GetTextExtentPoint32W(dc, L".", 1, &dot);
+    // In a font that is not fixed-pitch a double-byte character must still
+    // fit its two cells.
+    SIZE wide{};
+    GetTextExtentPoint32W(dc, L"\u6F22", 1, &wide);  // 漢
     SelectObject(dc, old);
     ReleaseDC(window, dc);
-    cellWidth_ = std::max<int>(1, dot.cx);
-    cellHeight_ = std::max<int>(1, dot.cy);
+    cellWidth_ = std::max<int>({1, dot.cx, (wide.cx + 1) / 2});
+    cellHeight_ = std::max<int>({1, dot.cy, wide.cy});
 
     HMENU system = GetSystemMenu(window, FALSE);
     if (system != nullptr) {
@@ -361,10 +538,11 @@ class WindowsFrontEnd final : public FrontEnd {
 
     // The grid's size without scroll bars: they show only when the window
     // is made smaller than this.
-    SetScrollRange(window, SB_HORZ, 0, 0, FALSE);
-    SetScrollRange(window, SB_VERT, 0, 0, FALSE);
+    ShowScrollBar(window, SB_BOTH, FALSE);
+    visibleWidth_ = gridWidth();
+    visibleHeight_ = gridHeight();
     RECT frame{0, 0, gridWidth(), gridHeight()};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    AdjustWindowRectEx(&frame, kStyle & ~(WS_HSCROLL | WS_VSCROLL), FALSE, 0);
     outerSize_ = {frame.right - frame.left, frame.bottom - frame.top};
     MoveWindow(window, 0, 0, outerSize_.cx, outerSize_.cy, FALSE);
   }
@@ -378,21 +556,25 @@ class WindowsFrontEnd final : public FrontEnd {
     return window_ != nullptr && IsWindow(window_) ? window_ : nullptr;
   }
 
-  // Scroll bars: a bar shows when the grid does not fit beside the other
-  // bar, and its page is the part of the grid in sight. The decision starts
-  // from the client area without bars, so that growing the window back to
-  // full size removes them again. Showing or hiding a bar resizes the client
-  // area, which comes back here and finds the same answer.
+  // Scroll bars: a bar shows only when the grid does not fit beside the
+  // other bar, and its page is the part of the grid in sight. The decision
+  // starts from the window's outer size less its frame, so it never depends
+  // on the bars shown before: back at full size (or maximized) both go.
   void updateScrollBars() {
-    if (inScrollUpdate_) return;
+    if (inScrollUpdate_ || window_ == nullptr || IsIconic(window_)) return;
     inScrollUpdate_ = true;
-    RECT client;
-    GetClientRect(window_, &client);
-    LONG style = GetWindowLongA(window_, GWL_STYLE);
-    int width = static_cast<int>(client.right);
-    int height = static_cast<int>(client.bottom);
-    if (style & WS_VSCROLL) width += GetSystemMetrics(SM_CXVSCROLL);
-    if (style & WS_HSCROLL) height += GetSystemMetrics(SM_CYHSCROLL);
+    RECT outer;
+    GetWindowRect(window_, &outer);
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE));
+    const DWORD exStyle =
+        static_cast<DWORD>(GetWindowLongW(window_, GWL_EXSTYLE));
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, style & ~(WS_HSCROLL | WS_VSCROLL), FALSE,
+                       exStyle);
+    int width = static_cast<int>((outer.right - outer.left) -
+                                 (frame.right - frame.left));
+    int height = static_cast<int>((outer.bottom - outer.top) -
+                                  (frame.bottom - frame.top));
     bool horizontal = width < gridWidth();
     bool vertical = height < gridHeight();
     if (horizontal) height -= GetSystemMetrics(SM_CYHSCROLL);
@@ -402,18 +584,22 @@ class WindowsFrontEnd final : public FrontEnd {
       horizontal = true;
       height -= GetSystemMetrics(SM_CYHSCROLL);
     }
-    setBar(SB_HORZ, horizontal ? std::max(0, width) : gridWidth(), gridWidth(),
-           &scrollX_);
-    setBar(SB_VERT, vertical ? std::max(0, height) : gridHeight(), gridHeight(),
-           &scrollY_);
+    visibleWidth_ = horizontal ? std::max(0, width) : gridWidth();
+    visibleHeight_ = vertical ? std::max(0, height) : gridHeight();
+    ShowScrollBar(window_, SB_HORZ, horizontal);
+    ShowScrollBar(window_, SB_VERT, vertical);
+    setBar(SB_HORZ, visibleWidth_, gridWidth(), &scrollX_, horizontal);
+    setBar(SB_VERT, visibleHeight_, gridHeight(), &scrollY_, vertical);
     inScrollUpdate_ = false;
+    followPrintPosition();
     InvalidateRect(window_, nullptr, TRUE);
     placeCaret();
   }
 
-  // A page as large as the grid hides the bar.
-  void setBar(int bar, int visible, int grid, int* offset) {
+  // A page as large as the grid leaves nothing to scroll.
+  void setBar(int bar, int visible, int grid, int* offset, bool shown) {
     *offset = std::clamp(*offset, 0, std::max(0, grid - visible));
+    if (!shown) return;
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
@@ -422,6 +608,33 @@ class WindowsFrontEnd final : public FrontEnd {
     info.nPage = static_cast<UINT>(visible);
     info.nPos = *offset;
     SetScrollInfo(window_, bar, &info, TRUE);
+  }
+
+  // While the window is smaller than the grid the view keeps the print
+  // position (the count, the reports) in sight. True when it moved.
+  bool followPrintPosition() {
+    if (host_ == nullptr || cellWidth_ == 0) return false;
+    CellView view = host_->cells();
+    const int x = view.cursorColumn * cellWidth_;
+    const int y = view.cursorRow * cellHeight_;
+    int newX = scrollX_;
+    int newY = scrollY_;
+    if (y < newY) newY = y;
+    if (y + cellHeight_ > newY + visibleHeight_) {
+      newY = y + cellHeight_ - visibleHeight_;
+    }
+    if (x < newX) newX = x;
+    if (x + cellWidth_ > newX + visibleWidth_) {
+      newX = x + cellWidth_ - visibleWidth_;
+    }
+    newX = std::clamp(newX, 0, std::max(0, gridWidth() - visibleWidth_));
+    newY = std::clamp(newY, 0, std::max(0, gridHeight() - visibleHeight_));
+    if (newX == scrollX_ && newY == scrollY_) return false;
+    scrollX_ = newX;
+    scrollY_ = newY;
+    SetScrollPos(window_, SB_HORZ, scrollX_, TRUE);
+    SetScrollPos(window_, SB_VERT, scrollY_, TRUE);
+    return true;
   }
 
   void scrollBy(int bar, int request, int line) {
@@ -499,6 +712,10 @@ class WindowsFrontEnd final : public FrontEnd {
     CellView view = host_->cells();
     size_t total = static_cast<size_t>(view.rows) * view.columns;
     bool all = shown_.size() != total;
+    if (followPrintPosition()) {
+      InvalidateRect(window_, nullptr, FALSE);
+      all = false;
+    }
     for (int row = 0; row < view.rows; ++row) {
       size_t start = static_cast<size_t>(row) * view.columns;
       if (all || std::memcmp(shown_.data() + start, view.cells + start,
@@ -582,13 +799,13 @@ class WindowsFrontEnd final : public FrontEnd {
   // Handles what is queued, up to the quit that a destroyed window posts.
   void drain() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) {
         quit_ = true;
         break;
       }
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
   }
 
@@ -604,6 +821,9 @@ class WindowsFrontEnd final : public FrontEnd {
   SIZE outerSize_{0, 0};
   int scrollX_ = 0;
   int scrollY_ = 0;
+  // The part of the grid in sight (the whole grid at full size).
+  int visibleWidth_ = 0;
+  int visibleHeight_ = 0;
   bool inScrollUpdate_ = false;
   bool focused_ = false;
   bool caretShown_ = false;

@@ -11,7 +11,7 @@
 namespace tess::platform {
 
 // The window class of the main text window.
-inline constexpr char kTextWindowClass[] = "TessarineTextWindow";
+inline constexpr wchar_t kTextWindowClass[] = L"TessarineTextWindow";
 // The system menu's copy commands: the text, and the text with a picture
 // of the window.
 inline constexpr UINT kCopyTextCommand = 0x0110;

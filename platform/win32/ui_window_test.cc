@@ -44,8 +44,13 @@ class Cells : public WindowHost {
 class TextWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    title_ = std::string("tessarine-") +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    // A title with Japanese text: it must read the same whatever the
+    // system's ANSI code page is.
+    const std::string name =
+        ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    title_ = "tessarine-" + name + tess::testing::sjis("表示");
+    wideTitle_ = L"tessarine-" + std::wstring(name.begin(), name.end()) +
+                 L"\u8868\u793A";
     ui_ = makeWindowsFrontEnd(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     if (!ui_->openWindow(title_, &cells_)) {
       // CI runs these tests on a display and asks for them to run there.
@@ -54,7 +59,7 @@ class TextWindowTest : public ::testing::Test {
       }
       GTEST_SKIP() << "no window can be made here (no display)";
     }
-    window_ = FindWindowA(kTextWindowClass, title_.c_str());
+    window_ = FindWindowW(kTextWindowClass, wideTitle_.c_str());
     ASSERT_NE(window_, nullptr);
   }
 
@@ -65,6 +70,9 @@ class TextWindowTest : public ::testing::Test {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
   }
+
+  // The clipboard holds the text, as Shift-JIS and as UTF-16.
+  void expectClipboard(const std::string& expected);
 
   SIZE clientSize() const {
     RECT client;
@@ -96,6 +104,7 @@ class TextWindowTest : public ::testing::Test {
   }
 
   std::string title_;
+  std::wstring wideTitle_;
   Cells cells_;
   std::unique_ptr<FrontEnd> ui_;
   HWND window_ = nullptr;
@@ -113,9 +122,9 @@ TEST_F(TextWindowTest, ClassAndStyle) {
   LONG style = GetWindowLongA(window_, GWL_STYLE);
   EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
   EXPECT_EQ(GetParent(window_), nullptr);
-  char title[64] = {};
-  GetWindowTextA(window_, title, sizeof title);
-  EXPECT_EQ(title_, title);
+  wchar_t title[96] = {};
+  GetWindowTextW(window_, title, 96);
+  EXPECT_EQ(wideTitle_, title);
 }
 
 TEST_F(TextWindowTest, GridFillsTheClientAreaAtTheTopLeft) {
@@ -165,13 +174,73 @@ TEST_F(TextWindowTest, SmallerWindowPansOverTheGrid) {
   GetScrollInfo(window_, SB_HORZ, &info);
   EXPECT_EQ(info.nPos, full.cx - clientSize().cx);
 
-  // Back at full size the bars go away again.
+  // The view follows the print position: the count's row and column come
+  // into sight.
+  SendMessageA(window_, WM_HSCROLL, SB_TOP, 0);
+  cells_.cursorColumn = 79;
+  cells_.cursorRow = 23;
+  ui_->pump();
+  GetScrollInfo(window_, SB_HORZ, &info);
+  EXPECT_EQ(info.nPos, full.cx - clientSize().cx);
+  ASSERT_TRUE(GetScrollInfo(window_, SB_VERT, &info));
+  EXPECT_EQ(info.nPos, full.cy - clientSize().cy);
+  cells_.cursorColumn = 0;
+  cells_.cursorRow = 0;
+  ui_->pump();
+  GetScrollInfo(window_, SB_VERT, &info);
+  EXPECT_EQ(info.nPos, 0);
+
+  auto expectWholeGrid = [&](const char* when) {
+    LONG now = GetWindowLongA(window_, GWL_STYLE);
+    EXPECT_EQ(now & (WS_HSCROLL | WS_VSCROLL), 0) << when;
+    EXPECT_EQ(clientSize().cx, full.cx) << when;
+    EXPECT_EQ(clientSize().cy, full.cy) << when;
+  };
+  // Maximized from the smaller size, the whole grid shows without bars;
+  // restored, the bars come back.
+  ShowWindow(window_, SW_MAXIMIZE);
+  expectWholeGrid("maximized");
+  ShowWindow(window_, SW_RESTORE);
+  style = GetWindowLongA(window_, GWL_STYLE);
+  EXPECT_EQ(style & (WS_HSCROLL | WS_VSCROLL), WS_HSCROLL | WS_VSCROLL);
+
+  // Back at full size the bars go away again, and stay away through a
+  // maximize and a restore.
   SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left,
                outer.bottom - outer.top, SWP_NOZORDER | SWP_NOMOVE);
-  style = GetWindowLongA(window_, GWL_STYLE);
-  EXPECT_EQ(style & (WS_HSCROLL | WS_VSCROLL), 0);
-  EXPECT_EQ(clientSize().cx, full.cx);
-  EXPECT_EQ(clientSize().cy, full.cy);
+  expectWholeGrid("full size");
+  ShowWindow(window_, SW_MAXIMIZE);
+  expectWholeGrid("maximized");
+  ShowWindow(window_, SW_RESTORE);
+  expectWholeGrid("restored");
+}
+
+// On any system the window's font has the Shift-JIS character set and a
+// glyph for every character of the banner, ASCII and Japanese alike.
+TEST_F(TextWindowTest, FontHasTheBannersGlyphs) {
+  auto font = reinterpret_cast<HFONT>(SendMessageW(window_, WM_GETFONT, 0, 0));
+  ASSERT_NE(font, nullptr);
+  LOGFONTW description{};
+  ASSERT_NE(GetObjectW(font, sizeof description, &description), 0);
+  EXPECT_EQ(description.lfCharSet, SHIFTJIS_CHARSET) << description.lfFaceName;
+  // nifty log →　Kanbelテキスト, に含まれる発言, the stars and the digits.
+  const std::wstring text =
+      L"nifty log \u2192\u3000Kanbel\u30C6\u30AD\u30B9\u30C8 \u306B\u542B"
+      L"\u307E\u308C\u308B\u767A\u8A00*0123456789.";
+  HDC dc = GetDC(window_);
+  HGDIOBJ old = SelectObject(dc, font);
+  std::vector<WORD> glyphs(text.size());
+  EXPECT_EQ(GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()),
+                             glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS),
+            text.size());
+  SelectObject(dc, old);
+  ReleaseDC(window_, dc);
+  for (size_t i = 0; i < text.size(); ++i) {
+    EXPECT_NE(glyphs[i], 0xFFFF)
+        << "no glyph for U+" << std::hex << static_cast<int>(text[i]) << " in "
+        << std::string(description.lfFaceName,
+                       description.lfFaceName + wcslen(description.lfFaceName));
+  }
 }
 
 TEST_F(TextWindowTest, PaintsTheCellsWhiteOnBlack) {
@@ -274,8 +343,21 @@ TEST_F(TextWindowTest, SystemMenuCopiesTheText) {
                 MF_SEPARATOR,
             static_cast<UINT>(MF_SEPARATOR));
 
-  cells_.clipboard = tess::testing::sjis("表示\r\n  x\r\n");
-  SendMessageA(window_, WM_SYSCOMMAND, kCopyTextCommand, 0);
+  // The item arrives as WM_SYSCOMMAND on Windows and as WM_COMMAND under
+  // Wine: both copy.
+  for (UINT message : {WM_SYSCOMMAND, WM_COMMAND}) {
+    SCOPED_TRACE(message);
+    ASSERT_TRUE(OpenClipboard(window_));
+    EmptyClipboard();
+    CloseClipboard();
+    cells_.clipboard = tess::testing::sjis("表示\r\n  x\r\n") +
+                       std::to_string(message) + "\r\n";
+    SendMessageA(window_, message, kCopyTextCommand, 0);
+    expectClipboard(cells_.clipboard);
+  }
+}
+
+void TextWindowTest::expectClipboard(const std::string& expected) {
   ASSERT_TRUE(OpenClipboard(window_));
   HANDLE data = GetClipboardData(CF_TEXT);
   ASSERT_NE(data, nullptr);
@@ -286,14 +368,16 @@ TEST_F(TextWindowTest, SystemMenuCopiesTheText) {
   std::wstring copiedWide(static_cast<const wchar_t*>(GlobalLock(wide)));
   GlobalUnlock(wide);
   CloseClipboard();
-  EXPECT_EQ(copied, cells_.clipboard);
-  EXPECT_EQ(copiedWide, L"\u8868\u793A\r\n  x\r\n");
+  EXPECT_EQ(copied, expected);
+  EXPECT_EQ(copiedWide,
+            L"\u8868\u793A\r\n  x\r\n" +
+                std::wstring(expected.begin() + 11, expected.end()));
 }
 
 TEST_F(TextWindowTest, CaretFollowsThePrintPositionWhileFocused) {
   SetForegroundWindow(window_);
   SetFocus(window_);
-  if (GetFocus() != window_) GTEST_SKIP() << "the window cannot get focus";
+  ASSERT_EQ(GetFocus(), window_) << "the window must get the focus";
   int cellWidth = clientSize().cx / 80;
   int cellHeight = clientSize().cy / 24;
   cells_.cursorColumn = 7;

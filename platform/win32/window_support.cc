@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 
 namespace tess::platform::win32 {
 namespace {
@@ -14,15 +15,15 @@ bool isLeadByte(unsigned char byte) {
 
 }  // namespace
 
-std::string dialogFilter(const std::vector<FileFilter>& filters) {
-  std::string list;
+std::wstring dialogFilter(const std::vector<FileFilter>& filters) {
+  std::wstring list;
   for (const FileFilter& filter : filters) {
-    list += filter.display;
-    list += '\0';
-    list += filter.pattern;
-    list += '\0';
+    list += fromCodePage932(filter.display);
+    list += L'\0';
+    list += fromCodePage932(filter.pattern);
+    list += L'\0';
   }
-  list += '\0';
+  list += L'\0';
   return list;
 }
 
@@ -35,13 +36,18 @@ DWORD dialogFlags(const FileDialogRequest& request) {
 }
 
 void prepareDialog(const FileDialogRequest& request, HWND owner,
-                   DialogBuffers* buffers, OPENFILENAMEA* block) {
+                   DialogBuffers* buffers, OPENFILENAMEW* block) {
   buffers->filter = dialogFilter(request.filters);
-  buffers->title = request.title;
-  buffers->initialFolder = request.initialFolder;
+  buffers->title = fromCodePage932(request.title);
+  // A folder whose name is no Shift-JIS text is left out: the dialog then
+  // opens in the current one.
+  if (!wideName(request.initialFolder, &buffers->initialFolder)) {
+    buffers->initialFolder.clear();
+  }
   std::memset(buffers->file, 0, sizeof buffers->file);
+  // Cutting a name must not leave half a double-byte character behind: the
+  // cut is made on the bytes, then converted.
   size_t length = std::min(request.fileName.size(), kDialogFileBuffer - 1);
-  // Cutting a name must not leave half a double-byte character behind.
   size_t whole = 0;
   for (size_t i = 0; i < length;) {
     size_t width =
@@ -50,12 +56,15 @@ void prepareDialog(const FileDialogRequest& request, HWND owner,
     i += width;
     whole = i;
   }
-  std::memcpy(buffers->file, request.fileName.data(), whole);
+  std::wstring name =
+      fromCodePage932(std::string_view(request.fileName).substr(0, whole));
+  name.resize(std::min(name.size(), kDialogFileBuffer - 1));
+  std::wmemcpy(buffers->file, name.data(), name.size());
 
-  *block = OPENFILENAMEA{};
+  *block = OPENFILENAMEW{};
   // The block as the common dialogs have known it since Windows 95; the
   // later fields (places bar, extended flags) stay unused.
-  block->lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  block->lStructSize = OPENFILENAME_SIZE_VERSION_400W;
   block->hwndOwner = owner;
   block->hInstance = nullptr;
   block->lpstrFilter =
@@ -72,8 +81,8 @@ void prepareDialog(const FileDialogRequest& request, HWND owner,
   block->lpstrDefExt = nullptr;
 }
 
-std::string dialogResult(const DialogBuffers& buffers) {
-  return std::string(buffers.file, strnlen(buffers.file, sizeof buffers.file));
+std::wstring dialogResult(const DialogBuffers& buffers) {
+  return std::wstring(buffers.file, wcsnlen(buffers.file, kDialogFileBuffer));
 }
 
 std::string pathTooLongNotice(size_t maxPathBytes) {
@@ -88,6 +97,18 @@ std::string pathTooLongNotice(size_t maxPathBytes) {
          "\x82\xb3\x82\xa2\x81\x42";
 }
 
+std::string unusableNameNotice() {
+  // 選んだファイルの名前には使えない文字があります。
+  return "\x91\x49\x82\xf1\x82\xbe\x83\x74\x83\x40\x83\x43\x83\x8b"
+         "\x82\xcc\x96\xbc\x91\x4f\x82\xc9\x82\xcd\x8e\x67\x82\xa6"
+         "\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xaa\x82\xa0\x82\xe8"
+         "\x82\xdc\x82\xb7\x81\x42\r\n"
+         // 別のファイルを選んでください。
+         "\x95\xca\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0"
+         "\x91\x49\x82\xf1\x82\xc5\x82\xad\x82\xbe\x82\xb3\x82\xa2"
+         "\x81\x42";
+}
+
 std::optional<std::string> chooseFile(const FileDialogRequest& request,
                                       HWND owner, const DialogCalls& calls) {
   const size_t limit = std::min(request.maxPathBytes, kDialogFileBuffer - 1);
@@ -95,11 +116,18 @@ std::optional<std::string> chooseFile(const FileDialogRequest& request,
   // keeps failing without showing itself.
   for (int round = 0; round < 100; ++round) {
     DialogBuffers buffers;
-    OPENFILENAMEA block;
+    OPENFILENAMEW block;
     prepareDialog(request, owner, &buffers, &block);
+    // A code page 932 character takes at least one byte, so a path longer
+    // than the limit in characters is longer in bytes as well.
     block.nMaxFile = static_cast<DWORD>(limit + 1);
     if (calls.show(&block)) {
-      std::string chosen = dialogResult(buffers);
+      std::string chosen;
+      if (!toCodePage932(dialogResult(buffers), &chosen)) {
+        // Never another name in its place: the user chooses again.
+        calls.notice(unusableNameNotice());
+        continue;
+      }
       if (chosen.size() <= limit) return chosen;
     } else if (calls.lastError() != FNERR_BUFFERTOOSMALL) {
       return std::nullopt;
@@ -144,17 +172,6 @@ RowText rowText(const unsigned char* cells, int columns, int cellWidth) {
     column += width;
   }
   return row;
-}
-
-std::wstring fromCodePage932(const std::string& bytes) {
-  if (bytes.empty()) return {};
-  int length = MultiByteToWideChar(kShiftJis, 0, bytes.data(),
-                                   static_cast<int>(bytes.size()), nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(kShiftJis, 0, bytes.data(),
-                      static_cast<int>(bytes.size()), wide.data(), length);
-  return wide;
 }
 
 }  // namespace tess::platform::win32

@@ -13,25 +13,27 @@
 #include <vector>
 
 #include "platform/front_end.h"
+#include "platform/win32/code_page.h"
 
 namespace tess::platform::win32 {
 
-// The file buffer of the common dialogs: 128 bytes with the final zero.
+// The file buffer of the common dialogs: 128 bytes with the final zero. The
+// wide dialogs get as many characters; the chosen path must still fit in
+// 127 bytes of code page 932.
 inline constexpr size_t kDialogFileBuffer = 128;
 
-// The buffers that an OPENFILENAMEA points into; they must live as long as
-// the dialog runs.
+// The buffers that an OPENFILENAMEW points into; they must live as long as
+// the dialog runs. The texts are the request's Shift-JIS texts as UTF-16.
 struct DialogBuffers {
-  std::string filter;         // display\0pattern\0...\0\0
-  std::string title;          // zero-terminated by std::string
-  std::string initialFolder;  // ditto; unused when empty
-  char file[kDialogFileBuffer] = {};
+  std::wstring filter;         // display\0pattern\0...\0\0
+  std::wstring title;          // zero-terminated by std::wstring
+  std::wstring initialFolder;  // ditto; unused when empty
+  wchar_t file[kDialogFileBuffer] = {};
 };
 
 // The filter list of the common dialogs: for each filter its display text
-// and its pattern, each ending with a zero byte, and one more zero byte at
-// the end.
-std::string dialogFilter(const std::vector<FileFilter>& filters);
+// and its pattern, each ending with a zero, and one more zero at the end.
+std::wstring dialogFilter(const std::vector<FileFilter>& filters);
 
 // OFN_* flags of a request: the must-exist and overwrite rules, and always
 // OFN_NOCHANGEDIR | OFN_HIDEREADONLY.
@@ -40,29 +42,32 @@ DWORD dialogFlags(const FileDialogRequest& request);
 // Fills the buffers from the request and points the block at them. The
 // name box's text is cut to fit the file buffer.
 void prepareDialog(const FileDialogRequest& request, HWND owner,
-                   DialogBuffers* buffers, OPENFILENAMEA* block);
+                   DialogBuffers* buffers, OPENFILENAMEW* block);
 
-// The chosen path in the file buffer after a successful dialog.
-std::string dialogResult(const DialogBuffers& buffers);
+// The chosen path in the file buffer after a successful dialog (UTF-16).
+std::wstring dialogResult(const DialogBuffers& buffers);
 
 // What a dialog run needs of the system: the dialog itself
-// (GetOpenFileNameA or GetSaveFileNameA), the common dialogs' last error
+// (GetOpenFileNameW or GetSaveFileNameW), the common dialogs' last error
 // (CommDlgExtendedError) and a notice box.
 struct DialogCalls {
-  std::function<BOOL(OPENFILENAMEA*)> show;
+  std::function<BOOL(OPENFILENAMEW*)> show;
   std::function<DWORD()> lastError;
   std::function<void(const std::string& sjisText)> notice;
 };
 
 // Runs the dialog until the user chooses a path that fits the request's
-// limit or cancels. A longer path (one the file buffer cannot take) is
-// refused with a notice and the dialog comes back; a cancel or any other
-// failure gives nothing.
+// limit or cancels, and gives it as Shift-JIS bytes. A path with a
+// character that code page 932 cannot hold, or longer than the limit in
+// that code page (or than the file buffer), is refused with a notice and
+// the dialog comes back; a cancel or any other failure gives nothing.
 std::optional<std::string> chooseFile(const FileDialogRequest& request,
                                       HWND owner, const DialogCalls& calls);
 
 // The notice for a path longer than the limit (Shift-JIS).
 std::string pathTooLongNotice(size_t maxPathBytes);
+// The notice for a path with characters that Shift-JIS cannot hold.
+std::string unusableNameNotice();
 
 // The text to draw for one row of Shift-JIS cells, whatever the system's
 // ANSI code page: the characters of code page 932 and, for each of them,
@@ -73,8 +78,5 @@ struct RowText {
   std::vector<INT> advances;
 };
 RowText rowText(const unsigned char* cells, int columns, int cellWidth);
-
-// Shift-JIS bytes as UTF-16 by code page 932.
-std::wstring fromCodePage932(const std::string& bytes);
 
 }  // namespace tess::platform::win32

@@ -3,6 +3,7 @@
 #include "platform/win32/window_support.h"
 
 #include <cstring>
+#include <cwchar>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,11 +30,11 @@ FileDialogRequest logRequest() {
 }
 
 TEST(DialogRequest, FilterListEndsWithTwoZeroBytes) {
-  std::string list = dialogFilter(
+  std::wstring list = dialogFilter(
       {{"a(*.x, *.y)", "*.x;*.y"}, {sjis("すべてのファイル(*.*)"), "*.*"}});
-  EXPECT_EQ(list, std::string("a(*.x, *.y)\0*.x;*.y\0", 20) +
-                      sjis("すべてのファイル(*.*)") +
-                      std::string("\0*.*\0\0", 6));
+  EXPECT_EQ(list, std::wstring(L"a(*.x, *.y)\0*.x;*.y\0", 20) +
+                      L"\u3059\u3079\u3066\u306E\u30D5\u30A1\u30A4\u30EB(*.*)" +
+                      std::wstring(L"\0*.*\0\0", 6));
 }
 
 TEST(DialogRequest, FlagsOfTheThreeUses) {
@@ -53,31 +54,33 @@ TEST(DialogRequest, BlockPointsAtTheBuffers) {
   FileDialogRequest request = logRequest();
   request.initialFolder = "C:\\LOGS";
   DialogBuffers buffers;
-  OPENFILENAMEA block;
+  OPENFILENAMEW block;
   HWND owner = reinterpret_cast<HWND>(0x1234);
   prepareDialog(request, owner, &buffers, &block);
 
-  EXPECT_EQ(block.lStructSize, OPENFILENAME_SIZE_VERSION_400A);
-  EXPECT_LT(block.lStructSize, sizeof(OPENFILENAMEA));
+  EXPECT_EQ(block.lStructSize, OPENFILENAME_SIZE_VERSION_400W);
+  EXPECT_LT(block.lStructSize, sizeof(OPENFILENAMEW));
   EXPECT_EQ(block.hwndOwner, owner);
   EXPECT_EQ(block.nFilterIndex, 1u);
   EXPECT_EQ(block.nMaxFile, 128u);
-  EXPECT_STREQ(block.lpstrFile, "19*.*");
-  EXPECT_STREQ(block.lpstrInitialDir, "C:\\LOGS");
-  EXPECT_EQ(std::string(block.lpstrTitle), request.title);
+  EXPECT_STREQ(block.lpstrFile, L"19*.*");
+  EXPECT_STREQ(block.lpstrInitialDir, L"C:\\LOGS");
+  // niftyログのファイル指定(キャンセルで終了）, whatever the ANSI code page.
+  EXPECT_STREQ(block.lpstrTitle,
+               L"nifty\u30ED\u30B0\u306E\u30D5\u30A1\u30A4\u30EB\u6307"
+               L"\u5B9A(\u30AD\u30E3\u30F3\u30BB\u30EB\u3067\u7D42\u4E86"
+               L"\uFF09");
   EXPECT_EQ(block.Flags, 0x180Cu);
   EXPECT_EQ(block.lpstrDefExt, nullptr);
   EXPECT_EQ(block.lpstrFileTitle, nullptr);
   EXPECT_EQ(block.lpstrCustomFilter, nullptr);
   ASSERT_NE(block.lpstrFilter, nullptr);
-  EXPECT_EQ(std::string(block.lpstrFilter, buffers.filter.size()),
+  EXPECT_EQ(std::wstring(block.lpstrFilter, buffers.filter.size()),
             dialogFilter(request.filters));
-  EXPECT_EQ(
-      std::memcmp(block.lpstrFilter + buffers.filter.size() - 2, "\0\0", 2), 0);
 
   // What the dialog leaves in the buffer is the answer.
-  std::strcpy(buffers.file, "C:\\LOGS\\1997.LOG");
-  EXPECT_EQ(dialogResult(buffers), "C:\\LOGS\\1997.LOG");
+  std::wcscpy(buffers.file, L"C:\\LOGS\\1997.LOG");
+  EXPECT_EQ(dialogResult(buffers), L"C:\\LOGS\\1997.LOG");
 }
 
 TEST(DialogRequest, CurrentFolderAndLongNames) {
@@ -85,7 +88,7 @@ TEST(DialogRequest, CurrentFolderAndLongNames) {
   request.save = true;
   request.fileName = "kanbel.ren";
   DialogBuffers buffers;
-  OPENFILENAMEA block;
+  OPENFILENAMEW block;
   prepareDialog(request, nullptr, &buffers, &block);
   EXPECT_EQ(block.lpstrInitialDir, nullptr) << "no folder: the current one";
   EXPECT_EQ(block.lpstrFilter, nullptr);
@@ -94,17 +97,17 @@ TEST(DialogRequest, CurrentFolderAndLongNames) {
   // double-byte character.
   request.fileName = std::string(126, 'a') + sjis("表示");
   prepareDialog(request, nullptr, &buffers, &block);
-  EXPECT_EQ(dialogResult(buffers), std::string(126, 'a'));
+  EXPECT_EQ(dialogResult(buffers), std::wstring(126, L'a'));
   request.fileName = std::string(140, 'b');
   prepareDialog(request, nullptr, &buffers, &block);
-  EXPECT_EQ(dialogResult(buffers), std::string(127, 'b'));
+  EXPECT_EQ(dialogResult(buffers), std::wstring(127, L'b'));
 }
 
 // A scripted dialog: each round either fills the file buffer with a path
 // and succeeds, or fails with a common dialog error.
 struct ScriptedDialog {
   struct Round {
-    std::optional<std::string> path;
+    std::optional<std::wstring> path;
     DWORD error = 0;
   };
   std::vector<Round> rounds;
@@ -115,7 +118,7 @@ struct ScriptedDialog {
 
   DialogCalls calls() {
     DialogCalls c;
-    c.show = [this](OPENFILENAMEA* block) -> BOOL {
+    c.show = [this](OPENFILENAMEW* block) -> BOOL {
       bufferSizes.push_back(block->nMaxFile);
       if (shown >= rounds.size()) {
         error = 0;
@@ -124,7 +127,7 @@ struct ScriptedDialog {
       const Round& round = rounds[shown++];
       error = round.error;
       if (!round.path) return FALSE;
-      std::strncpy(block->lpstrFile, round.path->c_str(), block->nMaxFile);
+      std::wcsncpy(block->lpstrFile, round.path->c_str(), block->nMaxFile);
       return TRUE;
     };
     c.lastError = [this] { return error; };
@@ -137,7 +140,7 @@ TEST(ChooseFile, TooLongPathIsRefusedAndAskedAgain) {
   FileDialogRequest request = logRequest();
   ScriptedDialog dialog;
   dialog.rounds = {{std::nullopt, FNERR_BUFFERTOOSMALL},
-                   {"C:\\LOGS\\1997.LOG", 0}};
+                   {L"C:\\LOGS\\1997.LOG", 0}};
   std::optional<std::string> chosen =
       chooseFile(request, nullptr, dialog.calls());
   ASSERT_TRUE(chosen);
@@ -146,6 +149,27 @@ TEST(ChooseFile, TooLongPathIsRefusedAndAskedAgain) {
   EXPECT_EQ(dialog.notices[0], pathTooLongNotice(127));
   EXPECT_NE(dialog.notices[0].find("127"), std::string::npos);
   EXPECT_EQ(dialog.bufferSizes, (std::vector<DWORD>{128, 128}));
+}
+
+// A name is never changed into another: a character that Shift-JIS cannot
+// hold, or a path that is short in characters but too long in Shift-JIS
+// bytes, is refused and the dialog comes back.
+TEST(ChooseFile, NamesShiftJisCannotTakeAreRefused) {
+  FileDialogRequest request = logRequest();
+  request.maxPathBytes = 20;
+  ScriptedDialog dialog;
+  dialog.rounds = {
+      {L"C:\\caf\u00E9.log", 0},
+      {L"C:\\\U0001F600.log", 0},
+      {L"C:\\\u8868\u793A\u8868\u793A\u8868\u793A\u8868\u793A.LOG", 0},
+      {L"C:\\\u8868\u793A.LOG", 0}};
+  std::optional<std::string> chosen =
+      chooseFile(request, nullptr, dialog.calls());
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(*chosen, sjis("C:\\表示.LOG"));
+  EXPECT_EQ(dialog.notices, (std::vector<std::string>{unusableNameNotice(),
+                                                      unusableNameNotice(),
+                                                      pathTooLongNotice(20)}));
 }
 
 TEST(ChooseFile, CancelAndFailuresGiveNothing) {
@@ -166,8 +190,8 @@ TEST(ChooseFile, SmallerLimitShrinksTheBuffer) {
   FileDialogRequest request = logRequest();
   request.maxPathBytes = 20;
   ScriptedDialog dialog;
-  dialog.rounds = {{"C:\\A\\B\\C\\D\\E\\F\\G\\1997.LOG", 0},
-                   {"C:\\1997.LOG", 0}};
+  dialog.rounds = {{L"C:\\A\\B\\C\\D\\E\\F\\G\\1997.LOG", 0},
+                   {L"C:\\1997.LOG", 0}};
   std::optional<std::string> chosen =
       chooseFile(request, nullptr, dialog.calls());
   ASSERT_TRUE(chosen);
@@ -178,7 +202,7 @@ TEST(ChooseFile, SmallerLimitShrinksTheBuffer) {
 
   request.maxPathBytes = 4000;
   ScriptedDialog large;
-  large.rounds = {{"C:\\x.log", 0}};
+  large.rounds = {{L"C:\\x.log", 0}};
   ASSERT_TRUE(chooseFile(request, nullptr, large.calls()));
   EXPECT_EQ(large.bufferSizes, (std::vector<DWORD>{128}))
       << "never more than the file buffer";
@@ -220,9 +244,29 @@ TEST(RowText, WholeRowKeepsItsWidth) {
   EXPECT_EQ(row.text.size(), row.advances.size());
 }
 
-TEST(CodePage932, ConvertsWhateverTheAnsiCodePage) {
+TEST(CodePage932, ConvertsBothWaysWhateverTheAnsiCodePage) {
   EXPECT_EQ(fromCodePage932(sjis("コピー(&Y)")), L"\u30B3\u30D4\u30FC(&Y)");
   EXPECT_EQ(fromCodePage932(""), L"");
+  std::wstring wide;
+  // "ソ" ends in the byte of the backslash; half-width katakana is one byte.
+  ASSERT_TRUE(wideName(sjis("C:\\ソフト\\ｱ.LOG"), &wide));
+  EXPECT_EQ(wide, L"C:\\\u30BD\u30D5\u30C8\\\uFF71.LOG");
+  std::string bytes;
+  ASSERT_TRUE(toCodePage932(wide, &bytes));
+  EXPECT_EQ(bytes, sjis("C:\\ソフト\\ｱ.LOG"));
+}
+
+TEST(CodePage932, NamesOutsideTheCodePageAreRefused) {
+  std::string bytes = "unchanged";
+  // No look-alike ("e", "?") stands in for a character the code page lacks.
+  for (const wchar_t* name : {L"caf\u00E9", L"\U0001F600", L"\u00A0x"}) {
+    EXPECT_FALSE(toCodePage932(name, &bytes)) << bytes;
+  }
+  EXPECT_EQ(toCodePage932Lossy(L"caf\u00E9.exe"), "caf?.exe");
+  std::wstring wide;
+  // A lead byte without its trail byte, and a pair with no character.
+  EXPECT_FALSE(wideName("a\x81", &wide));
+  EXPECT_FALSE(wideName("\x85\x40", &wide));
 }
 
 }  // namespace

@@ -1,69 +1,84 @@
 #!/usr/bin/env bash
-# The Windows program end to end under Wine on a virtual X display: the main
-# text window and the open dialog appear, a path too long for the dialog's
-# file buffer is refused with a notice and the dialog comes back, a log's
-# path is typed into the open dialog, the save dialog's default name is
-# accepted, the conversion runs, the next open dialog is cancelled, and the
-# program ends with exit code 0. The output file must equal, byte for byte,
-# the expected file (the POSIX program's output for the same log).
-# Screenshots are kept in the work folder.
+# The Windows program end to end under Wine on a virtual X display, driven
+# as a person would drive it (keys and clicks through the X server), in one
+# of two settings:
+#   ja  a Japanese system: the locale ja_JP.UTF-8 (ANSI code page 932) in the
+#       prefix that .ci/windows.sh makes;
+#   en  a default English system: a fresh prefix made here, with no font
+#       substitutions (the host's fonts, fonts-ipafont-gothic among them).
+# In both: the dialogs' titles read as their Japanese text (the X window
+# names, UTF-8); the dialogs open beside the window and the boxes centred on
+# it; the banner is drawn with real glyphs (no missing-glyph boxes); a path
+# too long for the dialog's buffer is refused with a notice; a log whose
+# file name is Japanese is chosen (its name pasted into the dialog) and
+# converted, and the output equals the expected file byte for byte; the
+# window shrinks (scroll bars), grows,
+# maximizes and restores (no scroll bars at full size); and the system
+# menu's copy, chosen from the real menu while the window waits after an
+# error report, puts the window's text on the clipboard.
+# A small Windows program (window_probe.exe, built here) reads the window's
+# size, styles and the clipboard from outside, and holds a file open
+# without sharing. Screenshots are kept in the work folder (BUILD_DIR/gui-test-LOCALE).
 #
-# Usage: tests/wine/gui_test.sh BUILD_DIR LOG EXPECTED_OUTPUT
-#   BUILD_DIR        the cross build (tessarine.exe; Wine prefix "wineprefix"
-#                    and locale folder "locale" as .ci/windows.sh makes them)
-#   LOG              the log to convert
-#   EXPECTED_OUTPUT  what the conversion must write
+# Usage: tests/wine/gui_test.sh BUILD_DIR ja|en LOG EXPECTED_OUTPUT
 # Every wait is bounded; the whole test ends within a few minutes.
 set -euo pipefail
 
-if [[ $# -ne 3 ]]; then
-  echo "usage: $0 BUILD_DIR LOG EXPECTED_OUTPUT" >&2
+if [[ $# -ne 4 || ! "$2" =~ ^(ja|en)$ ]]; then
+  echo "usage: $0 BUILD_DIR ja|en LOG EXPECTED_OUTPUT" >&2
   exit 2
 fi
 build=$(cd "$1" && pwd)
-log=$(realpath "$2")
-expected=$(realpath "$3")
+setting=$2
+log=$(realpath "$3")
+expected=$(realpath "$4")
+here=$(cd "$(dirname "$0")" && pwd)
 exe="$build/tessarine.exe"
-work="$build/gui-test"
+work="$build/gui-test-$setting"
 wine_loader=${TESSARINE_WINE:-/usr/lib/wine/wine64}
 wineserver=${TESSARINE_WINESERVER:-/usr/lib/wine/wineserver}
 
-export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 export LOCPATH=${LOCPATH:-$build/locale}
-# Wine takes its code page (932) from the locale; the script's own tools
-# keep theirs.
-wine_locale=ja_JP.UTF-8
+if [[ $setting == ja ]]; then
+  export WINEPREFIX=$build/wineprefix
+  wine_locale=ja_JP.UTF-8
+else
+  export WINEPREFIX=$build/wineprefix-en
+  wine_locale=C.UTF-8
+fi
 
 rm -rf "$work"
 mkdir -p "$work"
-log_name=1997SAMP.LOG
+# The log under a Japanese name, and a copy that will be held open.
+log_name="1997表示ログ.LOG"
 cp "$log" "$work/$log_name"
-# The log's path as the program sees it: Wine's drive Z: is the root.
-windows_log_path="Z:${work//\//\\}\\$log_name"
+cp "$log" "$work/1997held.LOG"
 # A copy of the log whose path is longer than the dialog's file buffer
 # (127 bytes): the program refuses it with a notice and asks again.
 long_folder="$work/$(printf 'long-folder-name-%.0s' 1 2 3 4 5 6 7)"
 mkdir -p "$long_folder"
-cp "$log" "$long_folder/$log_name"
-windows_long_path="Z:${long_folder//\//\\}\\$log_name"
+cp "$log" "$long_folder/1997SAMP.LOG"
+windows_long_path="Z:${long_folder//\//\\}\\1997SAMP.LOG"
 
 xvfb_pid=""
 program_pid=""
-failed=0
+holder_pid=""
 
-say() { echo "gui_test: $*"; }
+say() { echo "gui_test[$setting]: $*"; }
 
 shot() {
   import -display "$DISPLAY" -window root "$work/$1.png" 2>/dev/null ||
-    say "screenshot $1 could not be taken"
+    fail "screenshot $1 could not be taken"
 }
 
 cleanup() {
-  if [[ -n "$program_pid" ]] && kill -0 "$program_pid" 2>/dev/null; then
-    kill "$program_pid" 2>/dev/null || true
-  fi
+  for pid in "$program_pid" "$holder_pid"; do
+    if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then
+      kill "$pid" 2>/dev/null || true
+    fi
+  done
   # Ends the Wine processes of this test's prefix only.
   "$wineserver" -k 2>/dev/null || true
   if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
@@ -72,10 +87,24 @@ trap cleanup EXIT
 
 fail() {
   say "FAILED: $*"
-  shot failure
+  import -display "$DISPLAY" -window root "$work/failure.png" 2>/dev/null || true
   say "screenshots and logs are in $work"
   exit 1
 }
+
+wine_run() { env LC_ALL="$wine_locale" "$wine_loader" "$@"; }
+# Its lines end with CR LF on the console; the CRs go.
+probe() {
+  local status=0
+  wine_run "$work/window_probe.exe" "$@" 2>>"$work/probe.log" >"$work/probe.out" ||
+    status=$?
+  tr -d '\r' <"$work/probe.out"
+  return $status
+}
+# One value of the probe's "state" (outer, client, hscroll, ...).
+state_of() { probe state | awk -v k="$1" '$1 == k { $1 = ""; print substr($0, 2) }'; }
+
+program_running() { [[ ! -s "$work/exit-code" ]]; }
 
 # A visible window whose name matches the pattern; empty when there is none.
 find_window() {
@@ -92,7 +121,7 @@ wait_window() {
       return 0
     fi
     program_running || return 1
-    sleep 0.5
+    sleep 0.3
   done
   return 1
 }
@@ -104,23 +133,57 @@ wait_gone() {
     if ! xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$id"; then
       return 0
     fi
-    sleep 0.5
+    sleep 0.3
   done
   return 1
 }
 
-program_running() { [[ ! -s "$work/exit-code" ]]; }
-
-keys() {
-  local window=$1
-  shift
-  xdotool windowfocus "$window" 2>/dev/null || true
-  xdotool key --window "$window" --delay 50 "$@" 2>/dev/null || true
+# The window's name as the X server has it, in UTF-8.
+x_name() {
+  LC_ALL=C.UTF-8 xprop -id "$1" _NET_WM_NAME 2>/dev/null |
+    sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'
 }
 
-type_text() {
-  xdotool windowfocus "$1" 2>/dev/null || true
-  xdotool type --window "$1" --delay 40 "$2" 2>/dev/null || true
+expect_title() {
+  local id=$1 title=$2 got
+  got=$(x_name "$id")
+  [[ "$got" == "$title" ]] || fail "window title '$got', expected '$title'"
+  say "title: $got"
+}
+
+# Gives the window the focus as a person does, with a click at its
+# top-left corner (inside the frame, away from any control).
+click_into() {
+  local x y
+  eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y)=')"
+  x=$((X + 3))
+  y=$((Y + 3))
+  xdotool mousemove "$x" "$y" click 1
+  sleep 0.3
+}
+
+keys() { xdotool key --delay 60 "$@"; }
+type_text() { xdotool type --delay 40 "$1"; }
+
+# Rectangles: "L T R B".
+rect_of_owned() { probe owned | awk -v t="$1" '$1 == "owned" && index($0, t) { print $2, $3, $4, $5; exit }'; }
+main_rect() { probe owned | awk '$1 == "main" { print $2, $3, $4, $5 }'; }
+
+# The dialog must leave the window's rows in sight: no overlap with the
+# main window, and inside the screen.
+expect_beside() {
+  local what=$1 title=$2 dialog main
+  dialog=$(rect_of_owned "$title")
+  main=$(main_rect)
+  [[ -n "$dialog" && -n "$main" ]] || fail "no rectangle for $what"
+  read -r dl dt dr db <<<"$dialog"
+  read -r ml mt mr mb <<<"$main"
+  if ! ((dt >= mb || dl >= mr)); then
+    fail "$what ($dialog) covers the window ($main)"
+  fi
+  ((dl >= 0 && dt >= 0 && dr <= 1024 && db <= 768)) ||
+    fail "$what ($dialog) is not on the screen"
+  say "$what at $dialog, the window at $main"
 }
 
 # --- the virtual display ----------------------------------------------------
@@ -134,6 +197,29 @@ done
 [[ -s "$work/display" ]] || fail "Xvfb did not start"
 export DISPLAY=":$(head -n 1 "$work/display")"
 say "display $DISPLAY"
+
+# --- the prefix and the probe -----------------------------------------------
+if [[ $setting == en ]]; then
+  # Fresh every time: nothing of an earlier run (no font link, no
+  # substitution) reaches this one.
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  say "making the English prefix $WINEPREFIX"
+  timeout 300 env LC_ALL="$wine_locale" "$wine_loader" wineboot -i \
+    >"$work/wineboot.log" 2>&1 || fail "wineboot could not make the prefix"
+  timeout 120 "$wineserver" -w || true
+fi
+[[ -f "$WINEPREFIX/system.reg" ]] || fail "no Wine prefix at $WINEPREFIX"
+x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -municode -static \
+  -o "$work/window_probe.exe" "$here/window_probe.cc" ||
+  fail "the window probe does not build"
+acp=$(probe acp)
+say "ANSI code page $acp"
+if [[ $setting == ja ]]; then
+  [[ $acp == 932 ]] || fail "the Japanese setting has code page $acp"
+else
+  [[ $acp != 932 ]] || fail "the English setting has code page 932"
+fi
 
 # --- start ------------------------------------------------------------------
 (
@@ -149,26 +235,34 @@ program_pid=$!
 main_window=$(wait_window '^tessarine$' 120) ||
   fail "the main text window did not appear"
 say "main text window $main_window"
+log_title="niftyログのファイル指定(キャンセルで終了）"
 open_dialog=$(wait_window 'nifty' 60) || fail "the open dialog did not appear"
-say "open dialog $open_dialog"
-
-# Keep the banner in sight for the screenshot.
-xdotool windowmove "$open_dialog" 40 420 2>/dev/null || true
+expect_title "$open_dialog" "$log_title"
 sleep 1
+expect_beside "the open dialog" "$log_title"
 shot open-dialog
-# The banner's rows are drawn white on black: the top of the window must
-# hold light pixels.
-lit=$(convert "$work/open-dialog.png" -crop 640x120+0+0 +repage \
-  -colorspace Gray -format '%[fx:maxima]' info: 2>/dev/null || echo 0)
-awk -v v="$lit" 'BEGIN { exit !(v > 0.5) }' ||
-  fail "the main text window shows no text (brightest value $lit)"
+
+# The banner, drawn with real glyphs: the window's first cell and the cell
+# size from the window itself (80 x 24 cells fill the client area).
+read -r cl ct cr cb <<<"$(state_of client)"
+cell_w=$(((cr - cl) / 80))
+cell_h=$(((cb - ct) / 24))
+((cell_w > 0 && cell_h > cell_w)) || fail "cells of ${cell_w}x${cell_h}"
+say "cells of ${cell_w}x${cell_h} pixels at $cl,$ct"
+python3 "$here/glyph_check.py" "$work/open-dialog.png" "$cl" "$ct" \
+  "$cell_w" "$cell_h" \
+  "0:10:******************************************************" \
+  "2:20:nifty log →　Kanbelテキスト" "3:26:(tessarine)" \
+  "4:21:ver 0.20 mavel     1997.08.20" ||
+  fail "the banner is not drawn with the font's glyphs"
 
 # --- a path too long for the file buffer -------------------------------------
 say "typing a path of ${#windows_long_path} bytes"
-keys "$open_dialog" End shift+Home BackSpace
-type_text "$open_dialog" "$windows_long_path"
+click_into "$open_dialog"
+keys End shift+Home BackSpace
+type_text "$windows_long_path"
 sleep 0.5
-keys "$open_dialog" Return
+keys Return
 wait_gone "$open_dialog" 30 || fail "the open dialog did not take the long path"
 notice=""
 deadline=$((SECONDS + 30))
@@ -176,92 +270,147 @@ while ((SECONDS < deadline)) && [[ -z "$notice" ]]; do
   for id in $(xdotool search --onlyvisible --name '^tessarine$' 2>/dev/null); do
     [[ "$id" != "$main_window" ]] && notice=$id
   done
-  sleep 0.5
+  sleep 0.3
 done
 [[ -n "$notice" ]] || fail "no notice about the long path"
+sleep 0.5
 shot long-path-notice
-keys "$notice" Return
+# The box is centred on the window.
+box=$(probe owned | awk '$1 == "owned" && $6 == "tessarine" { print $2, $3, $4, $5; exit }')
+read -r bl bt br bb <<<"$box"
+read -r ml mt mr mb <<<"$(main_rect)"
+dx=$(((bl + br) - (ml + mr)))
+dy=$(((bt + bb) - (mt + mb)))
+((dx * dx <= 4 && dy * dy <= 4)) ||
+  fail "the notice ($box) is not centred on the window ($ml $mt $mr $mb)"
+say "notice centred on the window: $box"
+click_into "$notice"
+keys Return
 wait_gone "$notice" 15 || fail "the notice did not close"
 open_dialog=$(wait_window 'nifty' 30) ||
   fail "the open dialog did not come back after the notice"
-say "the open dialog is back: $open_dialog"
 
-# --- choose the log ---------------------------------------------------------
-save_dialog=""
-for attempt in 1 2 3; do
-  say "typing the log's path (attempt $attempt)"
-  # Replace whatever the name box holds.
-  keys "$open_dialog" End shift+Home BackSpace
-  type_text "$open_dialog" "$windows_log_path"
-  sleep 0.5
-  keys "$open_dialog" Return
-  if save_dialog=$(wait_window 'Kanbel' 30); then break; fi
-  shot "open-dialog-attempt-$attempt"
-  program_running || break
-  # A box about the name (file not found) is closed before trying again.
-  for box in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-    case "$box" in "$main_window" | "$open_dialog") continue ;; esac
-    keys "$box" Return
-  done
-  save_dialog=""
-done
-[[ -n "$save_dialog" ]] || fail "the save dialog did not appear"
-say "save dialog $save_dialog"
-xdotool windowmove "$save_dialog" 40 420 2>/dev/null || true
-sleep 1
+# --- choose the log by its Japanese name -------------------------------------
+# Pasted, as keyboards without Japanese input would have it.
+say "pasting the name $log_name"
+probe set-clipboard "$log_name" || fail "the name could not be put on the clipboard"
+click_into "$open_dialog"
+keys End shift+Home BackSpace ctrl+v
+sleep 0.5
+shot open-dialog-name
+keys Return
+save_title="保存するKanbelテキストファイル名　（同じなら上書き）"
+save_dialog=$(wait_window 'Kanbel' 30) || fail "the save dialog did not appear"
+expect_title "$save_dialog" "$save_title"
+sleep 0.5
+expect_beside "the save dialog" "$save_title"
 shot save-dialog
 
-# --- accept the default output name -----------------------------------------
-for attempt in 1 2 3; do
-  keys "$save_dialog" Return
-  wait_gone "$save_dialog" 15 && break
-  say "the save dialog is still open (attempt $attempt)"
-done
-wait_gone "$save_dialog" 1 || fail "the save dialog did not close"
-
-# --- the conversion runs; the next run asks for a log again -----------------
-next_dialog=""
-deadline=$((SECONDS + 120))
-while ((SECONDS < deadline)) && program_running; do
-  next_dialog=$(find_window 'nifty')
-  [[ -n "$next_dialog" ]] && break
-  # Any other box (a log without messages, a run-time error) is a failure.
-  for other in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-    if [[ "$other" != "$main_window" ]]; then
-      fail "an unexpected window appeared: $(xdotool getwindowname "$other")"
-    fi
-  done
-  sleep 0.5
-done
-[[ -n "$next_dialog" ]] ||
+# --- accept the default output name; the conversion runs ----------------------
+click_into "$save_dialog"
+keys Return
+wait_gone "$save_dialog" 15 || fail "the save dialog did not close"
+next_dialog=$(wait_window 'nifty' 120) ||
   fail "the next open dialog did not appear after the conversion"
-say "next open dialog $next_dialog"
-xdotool windowmove "$next_dialog" 40 420 2>/dev/null || true
+expect_title "$next_dialog" "$log_title"
 sleep 1
 shot after-conversion
+[[ -f "$work/kanbel.ren" ]] || fail "no kanbel.ren was written"
+cmp "$work/kanbel.ren" "$expected" ||
+  fail "kanbel.ren differs from $expected"
+say "kanbel.ren: $(stat -c %s "$work/kanbel.ren") bytes identical to $expected"
 
-# --- cancel: the program ends -----------------------------------------------
-for attempt in 1 2 3; do
-  keys "$next_dialog" Escape
-  for _ in $(seq 1 30); do
-    program_running || break
-    sleep 0.5
-  done
-  program_running || break
-  say "the program is still running (attempt $attempt)"
+# --- smaller, larger, maximized, restored -------------------------------------
+read -r ol ot or ob <<<"$(state_of outer)"
+full_w=$((or - ol))
+full_h=$((ob - ot))
+grid="$((cr - cl)) $((cb - ct))"
+expect_bars() {
+  local what=$1 bars=$2 h v client
+  sleep 0.5
+  h=$(state_of hscroll)
+  v=$(state_of vscroll)
+  [[ "$h $v" == "$bars" ]] || fail "$what: scroll bars $h $v, expected $bars"
+  if [[ $bars == "0 0" ]]; then
+    read -r l t r b <<<"$(state_of client)"
+    client="$((r - l)) $((b - t))"
+    [[ "$client" == "$grid" ]] ||
+      fail "$what: client area $client, the grid is $grid"
+  fi
+  say "$what: scroll bars $h $v"
+}
+probe resize $((full_w * 2 / 3)) $((full_h * 2 / 3))
+expect_bars "smaller" "1 1"
+shot smaller
+probe resize "$full_w" "$full_h"
+expect_bars "full size again" "0 0"
+probe show max
+expect_bars "maximized" "0 0"
+[[ $(state_of maximized) == 1 ]] || fail "the window did not maximize"
+shot maximized
+probe show restore
+expect_bars "restored" "0 0"
+shot restored
+
+# --- the system menu's copy, while the window waits after a report ----------
+# The log held open without sharing cannot be opened: the run ends with the
+# report of error 75 and waits for a key, with the window enabled.
+wine_run "$work/window_probe.exe" hold "Z:${work//\//\\}\\1997held.LOG" 120 \
+  >"$work/hold.out" 2>&1 &
+holder_pid=$!
+for _ in $(seq 1 50); do
+  grep -q held "$work/hold.out" 2>/dev/null && break
+  sleep 0.2
 done
-program_running && fail "the program did not end after the cancel"
+grep -q held "$work/hold.out" || fail "the log could not be held open"
+click_into "$next_dialog"
+keys End shift+Home BackSpace
+type_text "1997held.LOG"
+keys Return
+deadline=$((SECONDS + 30))
+until [[ $(state_of enabled) == 1 ]]; do
+  ((SECONDS < deadline)) || fail "the window did not wait after the report"
+  sleep 0.3
+done
+# Alt+Space opens the system menu, Y its copy submenu, T the text copy. The
+# report may still be on its way when the window is enabled again: like a
+# person, copy once more until it is there.
+copied=0
+for attempt in 1 2 3 4 5; do
+  sleep 0.5
+  click_into "$main_window"
+  keys alt+space
+  sleep 0.7
+  shot system-menu
+  keys y
+  sleep 0.7
+  shot copy-menu
+  keys t
+  sleep 0.7
+  probe clipboard >"$work/clipboard.txt" || fail "the clipboard holds no text"
+  if grep -qF "]:エラー[75]" "$work/clipboard.txt"; then
+    copied=1
+    break
+  fi
+  say "no report in the copied text yet (attempt $attempt)"
+done
+((copied)) || fail "the copied text lacks the report (see $work/clipboard.txt)"
+for line in "nifty log →　Kanbelテキスト" \
+  "1997表示ログ.LOG に含まれる発言をKanbel" \
+  "Tessarine.cc [" "任意のキーを押してください"; do
+  grep -qF "$line" "$work/clipboard.txt" ||
+    fail "the copied text lacks '$line' (see $work/clipboard.txt)"
+done
+say "copied from the system menu: $(wc -l <"$work/clipboard.txt") lines"
+
+# --- a key ends the run -------------------------------------------------------
+keys space
+deadline=$((SECONDS + 30))
+while program_running && ((SECONDS < deadline)); do sleep 0.3; done
+program_running && fail "the program did not end after the key"
 wait "$program_pid" || true
 program_pid=""
-
 code=$(cat "$work/exit-code")
-[[ "$code" == 0 ]] || fail "exit code $code (program output: $(cat "$work/program.log"))"
-
-# --- the output -------------------------------------------------------------
-[[ -f "$work/kanbel.ren" ]] || fail "no kanbel.ren was written"
-if ! cmp "$work/kanbel.ren" "$expected"; then
-  failed=1
-  say "kanbel.ren differs from $expected"
-fi
-((failed == 0)) || fail "the output differs"
-say "passed: $(stat -c %s "$work/kanbel.ren") bytes identical to $expected"
+[[ "$code" == 1 ]] ||
+  fail "exit code $code after the report (program output: $(cat "$work/program.log"))"
+say "passed"

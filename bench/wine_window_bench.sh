@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# The window's cost under Wine: one generated log (30 MB by default)
+# converted by the Windows program in its window on a virtual display, timed
+# from the save dialog's OK to the next open dialog, next to the same
+# conversion without a window (headless_convert.exe) in the same prefix.
+# The aim is a window that costs at most 1.5 times the conversion alone.
+# The same run then converts a log of a few messages: its time from OK to
+# the next dialog is what the dialogs themselves take, and the difference is
+# the conversion's cost in the window.
+#
+# Usage: bench/wine_window_bench.sh BUILD_DIR [MEGABYTES]
+#   BUILD_DIR  a cross build configured with TESSARINE_BENCH=ON
+#              (tessarine.exe, bench/headless_convert.exe) and the Wine
+#              prefix and locale folder that .ci/windows.sh makes in it
+set -euo pipefail
+
+build=$(cd "$1" && pwd)
+megabytes=${2:-30}
+work="$build/window-bench"
+wine_loader=${TESSARINE_WINE:-/usr/lib/wine/wine64}
+wineserver=${TESSARINE_WINESERVER:-/usr/lib/wine/wineserver}
+export WINEPREFIX=$build/wineprefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+export LOCPATH=$build/locale
+locale=ja_JP.UTF-8
+headless="$build/bench/headless_convert.exe"
+[[ -x "$headless" || -f "$headless" ]] || {
+  echo "no $headless: configure $build with -DTESSARINE_BENCH=ON" >&2
+  exit 2
+}
+
+rm -rf "$work"
+mkdir -p "$work"
+xvfb_pid=""
+program_pid=""
+cleanup() {
+  [[ -n "$program_pid" ]] && kill "$program_pid" 2>/dev/null || true
+  "$wineserver" -k 2>/dev/null || true
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+now() { date +%s.%N; }
+wine_run() { env LC_ALL="$locale" "$wine_loader" "$@"; }
+find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
+wait_window() {
+  local deadline=$((SECONDS + $2)) id
+  while ((SECONDS < deadline)); do
+    id=$(find_window "$1")
+    [[ -n "$id" ]] && {
+      echo "$id"
+      return 0
+    }
+    sleep 0.02
+  done
+  return 1
+}
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
+  2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 1 100); do
+  [[ -s "$work/display" ]] && break
+  sleep 0.1
+done
+export DISPLAY=":$(head -n 1 "$work/display")"
+# Every Wine process of the run shares the display (the prefix's desktop
+# process is started by the first of them).
+echo "writing a ${megabytes} MB log"
+(cd "$work" && wine_run "$headless" --write-log "$megabytes" 1997BIG.LOG)
+head -c 2000 "$work/1997BIG.LOG" >"$work/1997TINY.LOG"
+
+# Three times; the fastest counts (the machine may be shared).
+echo "without a window (headless_convert.exe under Wine):"
+for _ in 1 2 3; do
+  (cd "$work" && wine_run "$headless" 1997BIG.LOG headless.ren) | tr -d '\r' |
+    tee -a "$work/headless.txt"
+done
+
+(cd "$work" && wine_run "$build/tessarine.exe" >/dev/null 2>&1) &
+program_pid=$!
+open=$(wait_window nifty 120) || {
+  echo "no open dialog" >&2
+  exit 1
+}
+
+# Chooses the log $2 in the open dialog $1, accepts the save dialog's
+# default and prints the seconds from that OK to the next open dialog, whose
+# id goes to $work/next.
+convert_in_window() {
+  local open=$1 name=$2 save start end next
+  xdotool windowfocus "$open"
+  xdotool key --window "$open" --delay 50 End shift+Home BackSpace
+  xdotool type --window "$open" --delay 30 "$name"
+  xdotool key --window "$open" Return
+  save=$(wait_window Kanbel 60) || {
+    echo "no save dialog" >&2
+    exit 1
+  }
+  sleep 1
+  xdotool windowfocus "$save"
+  start=$(now)
+  xdotool key --window "$save" Return
+  while [[ -n "$(find_window Kanbel)" ]]; do sleep 0.02; done
+  next=$(wait_window nifty 1200) || {
+    echo "no next open dialog" >&2
+    exit 1
+  }
+  end=$(now)
+  echo "$next" >"$work/next"
+  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
+}
+
+window=$(convert_in_window "$open" 1997BIG.LOG)
+cmp "$work/kanbel.ren" "$work/headless.ren" || {
+  echo "the window's output differs from the headless one" >&2
+  exit 1
+}
+# The second output is appended to the first: the same name again.
+dialogs=$(convert_in_window "$(cat "$work/next")" 1997TINY.LOG)
+next=$(cat "$work/next")
+xdotool windowfocus "$next"
+xdotool key --window "$next" Escape
+wait "$program_pid" || true
+program_pid=""
+
+alone=$(awk '{ for (i = 1; i <= NF; ++i) if ($i == "in") print $(i + 1) }' \
+  "$work/headless.txt" | sort -g | head -n 1)
+printf 'in the window: %.2f s (save dialog OK to next open dialog)\n' "$window"
+printf 'the dialogs alone (a log of a few messages): %.2f s\n' "$dialogs"
+printf 'without a window: %.2f s\n' "$alone"
+awk -v w="$window" -v d="$dialogs" -v a="$alone" 'BEGIN {
+  printf "the conversion in the window: %.2f s, %.2f times the conversion without it\n", w - d, (w - d) / a
+}'
