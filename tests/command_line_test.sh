@@ -11,21 +11,9 @@ work=$(mktemp -d)
 socket="tessarine-cli-test-$$"
 tmuxc() { tmux -L "$socket" -f /dev/null "$@"; }
 trap 'tmuxc kill-server 2> /dev/null; rm -rf "$work"' EXIT
-failures=0
 
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
 
 . "$(dirname "$0")/program_test_logs.sh"
-
-expect_closed() {
-  [[ -f "$1" ]] || { fail "$1 missing"; return; }
-  [[ $(tail -c 1 "$1" | od -An -tx1 | tr -d ' ') == 1a ]] ||
-    fail "$1 does not end with 0x1A"
-  [[ $(tr -cd '\032' < "$1" | wc -c) -eq 1 ]] || fail "$1: several 0x1A"
-}
 
 # Runs the program and leaves exit code, standard output and standard error
 # in $rc, out.txt and err.txt.

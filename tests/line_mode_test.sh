@@ -9,12 +9,7 @@ source_dir=${2:-}
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
 
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
 
 expect_line() {  # file, line number, expected text
   local got
@@ -22,17 +17,8 @@ expect_line() {  # file, line number, expected text
   [[ "$got" == "$3" ]] || fail "$1 line $2: got [$got], expected [$3]"
 }
 
-count_eof_marks() { tr -cd '\032' < "$1" | wc -c; }
 
 # The file ends with its one end-of-file mark.
-expect_closed() {
-  [[ -f "$1" ]] || { fail "$1 missing"; return; }
-  [[ $(tail -c 1 "$1" | od -An -tx1 | tr -d ' ') == 1a ]] ||
-    fail "$1 does not end with 0x1A"
-  [[ $(count_eof_marks "$1") -eq 1 ]] ||
-    fail "$1 holds $(count_eof_marks "$1") end-of-file marks"
-}
-
 . "$(dirname "$0")/program_test_logs.sh"
 
 stars='******************************************************'

@@ -18,12 +18,7 @@ work=$(mktemp -d)
 socket="tessarine-test-$$"
 tmuxc() { tmux -L "$socket" -f /dev/null "$@"; }
 trap 'tmuxc kill-server 2> /dev/null; rm -rf "$work"' EXIT
-failures=0
 
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
 
 screen() { tmuxc capture-pane -p -t "$1"; }
 
@@ -57,13 +52,6 @@ wait_file() {  # path
 }
 
 keys() { tmuxc send-keys -t "$@"; sleep 0.15; }
-
-expect_closed() {
-  [[ -f "$1" ]] || { fail "$1 missing"; return; }
-  [[ $(tail -c 1 "$1" | od -An -tx1 | tr -d ' ') == 1a ]] ||
-    fail "$1 does not end with 0x1A"
-  [[ $(tr -cd '\032' < "$1" | wc -c) -eq 1 ]] || fail "$1: several 0x1A"
-}
 
 . "$(dirname "$0")/program_test_logs.sh"
 
