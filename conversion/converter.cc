@@ -59,6 +59,24 @@ void Converter::convertLog(const ByteString& logPath) {
     }
     return;
   }
+  try {
+    writeRecords();
+  } catch (...) {
+    // A run-time error or the end of the run stops the pass: the window
+    // still shows the count of the records written, drawn before the
+    // report. A failure of that drawing leaves the first failure to be
+    // reported.
+    try {
+      showHeldCount();
+    } catch (...) {
+    }
+    throw;
+  }
+  showHeldCount();
+  files_.closeFiles();
+}
+
+void Converter::writeRecords() {
   do {
     ++messageCount_;
     showCount();
@@ -81,8 +99,6 @@ void Converter::convertLog(const ByteString& logPath) {
     writeLine("#E");
     writeLine("");
   } while (!files_.atEndOfFile(kLogChannel));
-  showHeldCount();
-  files_.closeFiles();
 }
 
 void Converter::resetRecord() {

@@ -120,6 +120,8 @@ class Converter {
   void writeRecordHead();
 
  private:
+  // Step 4 of the pass: the record loop, up to the end of the log.
+  void writeRecords();
   // The shortcut of the body loop: the lines after the one just written
   // that the steps would pass through unchanged go to the output as one
   // piece, straight from the log's buffer.

@@ -408,6 +408,56 @@ TEST(ConverterTest, CountIsDrawnAtMostOncePerIntervalOnARow) {
   }
 }
 
+// Ends the run at the third print statement once the count has reached a
+// value, as a run-time error or a break would.
+class EndingObserver : public StatementObserver {
+ public:
+  EndingObserver(const Converter& converter, int count, bool asError)
+      : converter_(converter), count_(count), asError_(asError) {}
+  struct Break {};
+  void statementStart(uint32_t line) override {
+    if (converter_.messageCount() != count_ || ++seen_ != 3) return;
+    if (asError_) throw RuntimeError(err::kDeviceError, line);
+    throw Break{};
+  }
+
+ private:
+  const Converter& converter_;
+  int count_;
+  bool asError_;
+  int seen_ = 0;
+};
+
+TEST(ConverterTest, HeldCountIsDrawnWhenAnErrorOrABreakEndsThePass) {
+  std::vector<std::string> lines = {"- FOO  MES(03) Free talk -"};
+  for (int i = 0; i < 6; ++i) {
+    lines.push_back(header("00001", "t"));
+    lines.push_back(date("(03)"));
+    lines.push_back("body");
+  }
+  lines.push_back("last");
+  const std::string log = crlf(lines);
+  for (const bool asError : {true, false}) {
+    SCOPED_TRACE(asError ? "error" : "break");
+    SteppingClock clock(0);  // every count after the first is held
+    ConverterHarness h;
+    h.converter.setCountClock(&clock);
+    EndingObserver observer(h.converter, 4, asError);
+    h.printer.setObserver(&observer);
+    h.open(log);
+    bool ended = false;
+    try {
+      h.converter.convertLog(ByteString(ConverterHarness::kLog));
+    } catch (const RuntimeError& e) {
+      ended = asError && e.number() == err::kDeviceError;
+    } catch (const EndingObserver::Break&) {
+      ended = !asError;
+    }
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(h.window.row(0), " 4");
+  }
+}
+
 TEST(ConverterTest, TwoLogsShareTheRecordAndTheTables) {
   ConverterHarness h;
   h.convert(crlf({"- FOO  MES(03) Free talk -", header("00001", "t"),
