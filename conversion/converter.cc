@@ -191,8 +191,7 @@ void Converter::drawCount() {
 }
 
 void Converter::writeLine(const ByteString& line, std::source_location where) {
-  printer_.printFileStatement(kOutputChannel, {line.view()},
-                              PrintSeparator::EndOfStatement, where);
+  printStatement({line.view()}, where);
 }
 
 }  // namespace tess

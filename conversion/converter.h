@@ -134,9 +134,12 @@ class Converter {
                  std::source_location where = std::source_location::current());
   // One print statement to the output whose items are the given parts,
   // printed as one item: the same bytes with fewer writes.
+  template <PrintSeparator last = PrintSeparator::EndOfStatement, size_t count>
   void printStatement(
-      std::initializer_list<std::string_view> items, PrintSeparator last,
-      std::source_location where = std::source_location::current());
+      const std::string_view (&items)[count],
+      std::source_location where = std::source_location::current()) {
+    printer_.printFileStatementOf<last>(kOutputChannel, items, where);
+  }
   void parseMessageHeader(bool fiveDigits);
   bool dateLineAccepted() const;
 
