@@ -141,6 +141,10 @@ class Converter {
     printer_.printFileStatementOf<last>(kOutputChannel, items, where);
   }
   void parseMessageHeader(bool fiveDigits);
+  // Sets headline from the record's header line (its raw title from byte
+  // titleOffset, 0-based) and handle: the title and handle columns, with
+  // the board label and the five-digit number in front when withNumber.
+  void composeHeadline(bool withNumber, size_t titleOffset);
   bool dateLineAccepted() const;
 
   FileTable& files_;
