@@ -205,27 +205,7 @@ ByteString mapSingleBytes(const ByteString& s, unsigned char from,
 
 }  // namespace
 
-bool endsInLoneLeadByte(std::string_view text) {
-  size_t run = 0;
-  while (run < text.size() &&
-         isLeadByte(static_cast<unsigned char>(text[text.size() - 1 - run]))) {
-    ++run;
-  }
-  return run % 2 == 1;
-}
-
 CrScanner::CrScanner(std::string_view text) : text_(text), mask_(crMask(0)) {}
-
-size_t CrScanner::next() {
-  while (mask_ == 0) {
-    block_ += kBlock;
-    if (block_ >= text_.size()) return npos;
-    mask_ = crMask(block_);
-  }
-  const auto bit = static_cast<size_t>(std::countr_zero(mask_));
-  mask_ &= mask_ - 1;  // the lowest set bit is returned now
-  return block_ + bit;
-}
 
 uint64_t CrScanner::crMask(size_t at) const {
 #if defined(__SSE2__)
