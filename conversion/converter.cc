@@ -171,23 +171,25 @@ void Converter::showCount() {
       countClock_->microseconds() - countDrawnAt_ <
           kCountIntervalMicroseconds) {
     countHeld_ = true;
+    heldCount_ = messageCount_;
     return;
   }
-  drawCount();
+  drawCount(messageCount_);
 }
 
 void Converter::showHeldCount() {
-  if (countHeld_) drawCount();
+  if (countHeld_) drawCount(heldCount_);
 }
 
-void Converter::drawCount() {
-  countHeld_ = false;
+void Converter::drawCount(int count) {
   countRow_ = screen_->currentRow();
   if (countClock_ != nullptr) countDrawnAt_ = countClock_->microseconds();
   screen_->setPosition(0, countRow_, 0, 3);
   printer_.selectOutputWindow(0);
-  printer_.printNumber(static_cast<float>(messageCount_),
-                       PrintSeparator::Semicolon);
+  // Once the statement has started, this count takes the place of a held
+  // one; a break at its start leaves the held count to be drawn.
+  countHeld_ = false;
+  printer_.printNumber(static_cast<float>(count), PrintSeparator::Semicolon);
 }
 
 void Converter::writeLine(const ByteString& line, std::source_location where) {

@@ -129,7 +129,7 @@ class Converter {
   void showCount();
   // Draws a count that showCount held back.
   void showHeldCount();
-  void drawCount();
+  void drawCount(int count);
   void writeLine(const ByteString& line,
                  std::source_location where = std::source_location::current());
   // One print statement to the output whose items are the given parts,
@@ -154,7 +154,8 @@ class Converter {
   MessageRecord record_;
   int messageCount_ = 0;
   CountClock* countClock_ = nullptr;
-  bool countHeld_ = false;    // messageCount_ is newer than the drawn count
+  bool countHeld_ = false;    // heldCount_ is newer than the drawn count
+  int heldCount_ = 0;         // the last count that showCount held back
   int countRow_ = -1;         // row of the last drawn count; -1: none yet
   int64_t countDrawnAt_ = 0;  // clock time of the last drawn count
   ReaderState readerState_ = Body;
