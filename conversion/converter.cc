@@ -59,6 +59,24 @@ void Converter::convertLog(const ByteString& logPath) {
     }
     return;
   }
+  try {
+    writeRecords();
+  } catch (...) {
+    // A run-time error or the end of the run stops the pass: the window
+    // still shows the count of the records written, drawn before the
+    // report. A failure of that drawing leaves the first failure to be
+    // reported.
+    try {
+      showHeldCount();
+    } catch (...) {
+    }
+    throw;
+  }
+  showHeldCount();
+  files_.closeFiles();
+}
+
+void Converter::writeRecords() {
   do {
     ++messageCount_;
     showCount();
@@ -81,8 +99,6 @@ void Converter::convertLog(const ByteString& logPath) {
     writeLine("#E");
     writeLine("");
   } while (!files_.atEndOfFile(kLogChannel));
-  showHeldCount();
-  files_.closeFiles();
 }
 
 void Converter::resetRecord() {
@@ -155,28 +171,29 @@ void Converter::showCount() {
       countClock_->microseconds() - countDrawnAt_ <
           kCountIntervalMicroseconds) {
     countHeld_ = true;
+    heldCount_ = messageCount_;
     return;
   }
-  drawCount();
+  drawCount(messageCount_);
 }
 
 void Converter::showHeldCount() {
-  if (countHeld_) drawCount();
+  if (countHeld_) drawCount(heldCount_);
 }
 
-void Converter::drawCount() {
-  countHeld_ = false;
+void Converter::drawCount(int count) {
   countRow_ = screen_->currentRow();
   if (countClock_ != nullptr) countDrawnAt_ = countClock_->microseconds();
   screen_->setPosition(0, countRow_, 0, 3);
   printer_.selectOutputWindow(0);
-  printer_.printNumber(static_cast<float>(messageCount_),
-                       PrintSeparator::Semicolon);
+  // Once the statement has started, this count takes the place of a held
+  // one; a break at its start leaves the held count to be drawn.
+  countHeld_ = false;
+  printer_.printNumber(static_cast<float>(count), PrintSeparator::Semicolon);
 }
 
 void Converter::writeLine(const ByteString& line, std::source_location where) {
-  printer_.printFileStatement(kOutputChannel, {line.view()},
-                              PrintSeparator::EndOfStatement, where);
+  printStatement({line.view()}, where);
 }
 
 }  // namespace tess

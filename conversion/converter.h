@@ -120,6 +120,8 @@ class Converter {
   void writeRecordHead();
 
  private:
+  // Step 4 of the pass: the record loop, up to the end of the log.
+  void writeRecords();
   // The shortcut of the body loop: the lines after the one just written
   // that the steps would pass through unchanged go to the output as one
   // piece, straight from the log's buffer.
@@ -127,15 +129,22 @@ class Converter {
   void showCount();
   // Draws a count that showCount held back.
   void showHeldCount();
-  void drawCount();
+  void drawCount(int count);
   void writeLine(const ByteString& line,
                  std::source_location where = std::source_location::current());
   // One print statement to the output whose items are the given parts,
   // printed as one item: the same bytes with fewer writes.
+  template <PrintSeparator last = PrintSeparator::EndOfStatement, size_t count>
   void printStatement(
-      std::initializer_list<std::string_view> items, PrintSeparator last,
-      std::source_location where = std::source_location::current());
+      const std::string_view (&items)[count],
+      std::source_location where = std::source_location::current()) {
+    printer_.printFileStatementOf<last>(kOutputChannel, items, where);
+  }
   void parseMessageHeader(bool fiveDigits);
+  // Sets headline from the record's header line (its raw title from byte
+  // titleOffset, 0-based) and handle: the title and handle columns, with
+  // the board label and the five-digit number in front when withNumber.
+  void composeHeadline(bool withNumber, size_t titleOffset);
   bool dateLineAccepted() const;
 
   FileTable& files_;
@@ -145,7 +154,8 @@ class Converter {
   MessageRecord record_;
   int messageCount_ = 0;
   CountClock* countClock_ = nullptr;
-  bool countHeld_ = false;    // messageCount_ is newer than the drawn count
+  bool countHeld_ = false;    // heldCount_ is newer than the drawn count
+  int heldCount_ = 0;         // the last count that showCount held back
   int countRow_ = -1;         // row of the last drawn count; -1: none yet
   int64_t countDrawnAt_ = 0;  // clock time of the last drawn count
   ReaderState readerState_ = Body;

@@ -408,6 +408,71 @@ TEST(ConverterTest, CountIsDrawnAtMostOncePerIntervalOnARow) {
   }
 }
 
+// Ends the run at the nth statement start once the count has reached a
+// value, as a run-time error or a break would.
+class EndingObserver : public StatementObserver {
+ public:
+  EndingObserver(const Converter& converter, int count, int nth, bool asError)
+      : converter_(converter), count_(count), nth_(nth), asError_(asError) {}
+  struct Break {};
+  void statementStart(uint32_t line) override {
+    if (converter_.messageCount() != count_ || ++seen_ != nth_) return;
+    if (asError_) throw RuntimeError(err::kDeviceError, line);
+    throw Break{};
+  }
+
+ private:
+  const Converter& converter_;
+  int count_;
+  int nth_;
+  bool asError_;
+  int seen_ = 0;
+};
+
+TEST(ConverterTest, HeldCountIsDrawnWhenAnErrorOrABreakEndsThePass) {
+  std::vector<std::string> lines = {"- FOO  MES(03) Free talk -"};
+  for (int i = 0; i < 6; ++i) {
+    lines.push_back(header("00001", "t"));
+    lines.push_back(date("(03)"));
+    lines.push_back("body");
+  }
+  lines.push_back("last");
+  const std::string log = crlf(lines);
+  const int64_t interval = Converter::kCountIntervalMicroseconds;
+  struct Case {
+    int64_t step;
+    int nth;  // statement start after the count reached 4
+    const char* shown;
+  } cases[] = {
+      // Counts 2 to 4 held; the end comes inside the head of record 4.
+      {0, 3, " 4"},
+      // Counts 2 and 3 held, 4 due; the end comes at the start of the
+      // statement that would draw 4, so the window shows 3.
+      {interval / 3 + 1, 1, " 3"},
+  };
+  for (const Case& c : cases) {
+    for (const bool asError : {true, false}) {
+      SCOPED_TRACE(std::to_string(c.step) + (asError ? " error" : " break"));
+      SteppingClock clock(c.step);
+      ConverterHarness h;
+      h.converter.setCountClock(&clock);
+      EndingObserver observer(h.converter, 4, c.nth, asError);
+      h.printer.setObserver(&observer);
+      h.open(log);
+      bool ended = false;
+      try {
+        h.converter.convertLog(ByteString(ConverterHarness::kLog));
+      } catch (const RuntimeError& e) {
+        ended = asError && e.number() == err::kDeviceError;
+      } catch (const EndingObserver::Break&) {
+        ended = !asError;
+      }
+      EXPECT_TRUE(ended);
+      EXPECT_EQ(h.window.row(0), c.shown);
+    }
+  }
+}
+
 TEST(ConverterTest, TwoLogsShareTheRecordAndTheTables) {
   ConverterHarness h;
   h.convert(crlf({"- FOO  MES(03) Free talk -", header("00001", "t"),

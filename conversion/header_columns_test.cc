@@ -23,7 +23,9 @@ std::string randomText(std::mt19937& random, size_t maxParts) {
       "a",        "T",        " ",        ":",        "*",        "^",
       "RE",       "re",       "Re:",      "RE*2:",    "\x81",     "\x82",
       "\x9f",     "\xe0",     "\xfc",     "\xa0",     "\x40",     "\x83\x61",
-      sjis("　"), sjis("あ"), sjis("漢"), sjis("Ｒ"), sjis("ガ"), sjis("：")};
+      sjis("　"), sjis("あ"), sjis("漢"), sjis("Ｒ"), sjis("ガ"), sjis("："),
+      "A",        "Z",        "re^3:",    "RE^:",     sjis("Ａ"), sjis("ｚ"),
+      sjis("パ"), sjis("ｱ"),  "\x82\x5a"};
   std::string text;
   const size_t parts = random() % (maxParts + 1);
   for (size_t i = 0; i < parts; ++i) text += pieces[random() % pieces.size()];
@@ -77,6 +79,17 @@ TEST(HeaderColumnsTest, HeadlineAndTitleMatchTheWrittenSteps) {
                     concatenate(" ", handleColumn));
     EXPECT_EQ(h.converter.record().headline, expected);
     EXPECT_EQ(h.converter.record().title, cleanedByTheSteps(rawTitle));
+
+    // A refused date line leaves the headline at its columns.
+    ConverterHarness refused;
+    refused.open("(00)   96/12/31 23:59  \r\nx\r\n");
+    refused.converter.mutableRecord().boardLabel = ByteString(label);
+    refused.converter.setCurrentLine(ByteString(header));
+    refused.converter.parseLogLine();
+    ASSERT_EQ(refused.converter.readerState(), FalseHeader);
+    EXPECT_EQ(refused.converter.record().headline,
+              concatenate(titleColumn, concatenate(" ", handleColumn)));
+    EXPECT_EQ(refused.converter.record().title, cleanedByTheSteps(rawTitle));
   }
 }
 

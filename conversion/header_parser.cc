@@ -218,17 +218,9 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   assign(record_.handle, line.substr(handle, 16));
   const std::string_view rawTitle = line.substr(title);
   assign(record_.title, rawTitle);
-  // The title and handle columns come from the raw values; the board
-  // label and the number are put in front once the date line is read.
-  // The title column is CUTS(the raw title filled up with blanks to 35
-  // bytes, 34): the first 34 of those bytes, the last of them a blank when
-  // they end in a lone lead byte.
-  std::string& headline = record_.headline.mutableBytes();
-  headline.assign(rawTitle.substr(0, 34));
-  headline.resize(34, ' ');
-  if (endsInLoneLeadByte(headline)) headline.back() = ' ';
-  headline += ' ';
-  appendCut(headline, record_.handle.view(), 10);
+  // The headline is made of the columns alone here; it is composed in one
+  // piece with the board label and the number in front once the date line
+  // is accepted (composeHeadline).
   cleanTitle();
   record_.headerLine = currentLine_;
 
@@ -236,6 +228,7 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   const std::string_view dateLine = currentLine_.view();
   assign(record_.mes, dateLine.substr(0, 4));
   if (!dateLineAccepted()) {
+    composeHeadline(false, title);
     readerState_ = FalseHeader;
     writeLine(record_.headerLine);
     record_.mes = record_.currentMes;
@@ -265,15 +258,39 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   if (record_.currentMes != record_.mes) {
     recallBoard(toSingle(shortNumber(record_.mes.view().substr(1, 2))));
   }
-  // Board label, blank, five-digit number and blank, put in front of the
-  // columns in the headline's own storage.
-  ByteString number;
-  assignFiveDigits(number, record_.messageNumber.view());
-  headline.insert(0, 1, ' ');
-  headline.insert(0, number.view());
-  headline.insert(0, 1, ' ');
-  headline.insert(0, record_.boardLabel.view());
+  composeHeadline(true, title);
   readerState_ = HeaderComplete;
+}
+
+void Converter::composeHeadline(bool withNumber, size_t titleOffset) {
+  std::string& headline = record_.headline.mutableBytes();
+  headline.clear();
+  // Board label, blank, the number as five digits (the last five bytes of
+  // "00000" followed by the number) and blank.
+  if (withNumber) {
+    const std::string_view number = record_.messageNumber.view();
+    headline.append(record_.boardLabel.view());
+    headline += ' ';
+    if (number.size() >= 5) {
+      headline.append(number.substr(number.size() - 5));
+    } else {
+      headline.append(5 - number.size(), '0');
+      headline.append(number);
+    }
+    headline += ' ';
+  }
+  // The title column, CUTS(the raw title filled up with blanks to 35 bytes,
+  // 34): the first 34 of those bytes, the last of them a blank when they
+  // end in a lone lead byte. The raw title is the header line's.
+  const size_t column = headline.size();
+  headline.append(record_.headerLine.view().substr(titleOffset, 34));
+  headline.resize(column + 34, ' ');
+  if (endsInLoneLeadByte(std::string_view(headline).substr(column))) {
+    headline.back() = ' ';
+  }
+  // Blank and the handle column, CUTS(handle, 10).
+  headline += ' ';
+  appendCut(headline, record_.handle.view(), 10);
 }
 
 // The conference number: "(", two digits, ")", with a value other than 0.
@@ -284,35 +301,37 @@ bool Converter::dateLineAccepted() const {
 }
 
 void Converter::cleanTitle() {
-  ByteString& title = record_.title;
-  // "RE" in either case: both are single-byte characters, so the first two
-  // bytes upper-cased are "RE" exactly when they are these letters.
-  const auto hasReplyPrefix = [&title] {
-    const std::string_view t = title.view();
-    return t.size() >= 2 && (t[0] == 'R' || t[0] == 'r') &&
-           (t[1] == 'E' || t[1] == 'e');
-  };
-  while (hasReplyPrefix()) {
-    const int64_t colon = findBytes(1, title, ":");
-    if (colon == 3) {
-      title = trimLeadingBlanks(midBytes(title, 4));
-    } else if (colon > 3 &&
-               (title.view()[2] == '*' || title.view()[2] == '^')) {
-      title = trimLeadingBlanks(midBytes(title, colon + 1));
+  // The title is cleaned in its own storage, which keeps its capacity from
+  // one message to the next: the steps move only where it starts, and the
+  // last steps write the result over it from its first byte.
+  std::string& title = record_.title.mutableBytes();
+  size_t start = 0;
+  // Steps 1 to 3: as long as the title starts with "RE" in either case and
+  // a prefix ends at its first ":" ("RE:" or "RE*...:" or "RE^...:"), the
+  // prefix and the blanks after it are taken off. "R" and "E" are
+  // single-byte characters, so the first two bytes upper-cased are "RE"
+  // exactly when they are these letters.
+  for (;;) {
+    const std::string_view t = std::string_view(title).substr(start);
+    if (t.size() < 2 || (t[0] != 'R' && t[0] != 'r') ||
+        (t[1] != 'E' && t[1] != 'e')) {
+      break;
+    }
+    const size_t colon = t.find(':');  // 0-based
+    size_t rest = 0;
+    if (colon == 2) {
+      rest = 3;
+    } else if (colon != std::string_view::npos && colon > 2 &&
+               (t[2] == '*' || t[2] == '^')) {
+      rest = colon + 1;
     } else {
       break;  // unchanged: the loop ends
     }
+    start += rest + leadingBlankBytes(t.substr(rest));
   }
-  // The results are copied into the title's own storage, which keeps its
-  // capacity from one message to the next.
-  title.mutableBytes().assign(toHalfWidth(title).view());
-  // Lower-casing changes only the bytes A to Z; most titles have none.
-  const std::string_view t = title.view();
-  if (std::any_of(t.begin(), t.end(),
-                  [](char c) { return c >= 'A' && c <= 'Z'; })) {
-    lowerAsciiInPlace(title);
-  }
-  title.mutableBytes().append("  ");
+  // Steps 4 and 5: the half-width forms, lower-cased, then two blanks.
+  toHalfWidthLowerAsciiInPlace(title, start);
+  title.append("  ");
 }
 
 }  // namespace tess

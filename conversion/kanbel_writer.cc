@@ -7,7 +7,6 @@ namespace tess {
 namespace {
 
 constexpr auto kSemicolon = PrintSeparator::Semicolon;
-constexpr auto kEnd = PrintSeparator::EndOfStatement;
 
 constexpr std::string_view kAtBoard =
     "  \x81\x97"
@@ -37,48 +36,41 @@ constexpr std::string_view kUp = "\x81\xa3";   /* ▲ */
 
 }  // namespace
 
-void Converter::printStatement(std::initializer_list<std::string_view> items,
-                               PrintSeparator last,
-                               std::source_location where) {
-  printer_.printFileStatement(kOutputChannel, items, last, where);
-}
-
 void Converter::writeRecordHead() {
   const MessageRecord& r = record_;
-  printStatement({"#S"}, kEnd);
-  printStatement({"#W80"}, kEnd);
-  printStatement({"#T", r.headline.view()}, kEnd);
-  if (!r.board.empty()) printStatement({"#K", r.board.view(), kAtBoard}, kEnd);
-  if (!r.mes.empty()) printStatement({"#K", r.mes.view(), kAtMes}, kEnd);
-  if (!r.userId.empty()) printStatement({"#K", r.userId.view(), kAtId}, kEnd);
+  printStatement({"#S"});
+  printStatement({"#W80"});
+  printStatement({"#T", r.headline.view()});
+  if (!r.board.empty()) printStatement({"#K", r.board.view(), kAtBoard});
+  if (!r.mes.empty()) printStatement({"#K", r.mes.view(), kAtMes});
+  if (!r.userId.empty()) printStatement({"#K", r.userId.view(), kAtId});
   if (!r.handle.empty()) {
-    printStatement({"#K", r.handle.view(), kAtHandle}, kEnd);
+    printStatement({"#K", r.handle.view(), kAtHandle});
   }
   if (!r.messageNumber.empty()) {
-    printStatement({"#K", r.mes.view(), r.messageNumber.view(), kAtNumber},
-                   kEnd);
+    printStatement({"#K", r.mes.view(), r.messageNumber.view(), kAtNumber});
   }
   if (!r.refer.empty()) {
-    printStatement({"#K", r.mes.view(), r.refer.view(), kAtRefer}, kEnd);
+    printStatement({"#K", r.mes.view(), r.refer.view(), kAtRefer});
   }
   if (!r.sortKey.empty()) {
-    printStatement({"#K", r.mes.view(), r.sortKey.view(), kAtSortKey}, kEnd);
+    printStatement({"#K", r.mes.view(), r.sortKey.view(), kAtSortKey});
   }
-  if (!r.title.empty()) printStatement({"#K", r.title.view(), kAtTitle}, kEnd);
+  if (!r.title.empty()) printStatement({"#K", r.title.view(), kAtTitle});
   if (!r.postedTime.empty()) {
-    printStatement({"#K", r.postedTime.view(), kAtTime}, kEnd);
+    printStatement({"#K", r.postedTime.view(), kAtTime});
   }
-  printStatement({r.boardLine.view()}, kEnd);
-  printStatement({r.headerLine.view()}, kEnd);
-  printStatement({r.dateLine.view()}, kEnd);
+  printStatement({r.boardLine.view()});
+  printStatement({r.headerLine.view()});
+  printStatement({r.dateLine.view()});
 
   // The summary line: up to three statements that make one line.
-  printStatement({kDown, r.mes.view(), r.messageNumber.view(), ","},
-                 kSemicolon);
+  printStatement<kSemicolon>(
+      {kDown, r.mes.view(), r.messageNumber.view(), ","});
   if (!r.refer.empty()) {
-    printStatement({r.mes.view(), r.refer.view(), ","}, kSemicolon);
+    printStatement<kSemicolon>({r.mes.view(), r.refer.view(), ","});
   }
-  printStatement({r.title.view(), kUp}, kEnd);
+  printStatement({r.title.view(), kUp});
 }
 
 }  // namespace tess

@@ -29,6 +29,11 @@ constexpr unsigned char kBlank = 0x20;
 constexpr unsigned char kFullWidthSpaceLead = 0x81;
 constexpr unsigned char kFullWidthSpaceTrail = 0x40;
 
+// The byte lower-cased when it is one of A to Z.
+constexpr unsigned char lowerLetter(unsigned b) {
+  return static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 0x20 : b);
+}
+
 // Bytes of the character that starts at index i: 2 for a lead byte followed
 // by another byte, else 1 (a lead byte in the last position stands alone).
 inline size_t charWidthAt(std::string_view s, size_t i) {
@@ -200,27 +205,7 @@ ByteString mapSingleBytes(const ByteString& s, unsigned char from,
 
 }  // namespace
 
-bool endsInLoneLeadByte(std::string_view text) {
-  size_t run = 0;
-  while (run < text.size() &&
-         isLeadByte(static_cast<unsigned char>(text[text.size() - 1 - run]))) {
-    ++run;
-  }
-  return run % 2 == 1;
-}
-
 CrScanner::CrScanner(std::string_view text) : text_(text), mask_(crMask(0)) {}
-
-size_t CrScanner::next() {
-  while (mask_ == 0) {
-    block_ += kBlock;
-    if (block_ >= text_.size()) return npos;
-    mask_ = crMask(block_);
-  }
-  const auto bit = static_cast<size_t>(std::countr_zero(mask_));
-  mask_ &= mask_ - 1;  // the lowest set bit is returned now
-  return block_ + bit;
-}
 
 uint64_t CrScanner::crMask(size_t at) const {
 #if defined(__SSE2__)
@@ -367,8 +352,7 @@ void lowerAsciiInPlace(ByteString& s) {
   mapSingleBytesInPlace(s.mutableBytes(), 'A', 'Z', 0x20);
 }
 
-ByteString trimLeadingBlanks(const ByteString& s) {
-  const std::string_view v = s.view();
+size_t leadingBlankBytes(std::string_view v) {
   size_t i = 0;
   while (i < v.size()) {
     const auto b = static_cast<unsigned char>(v[i]);
@@ -381,6 +365,12 @@ ByteString trimLeadingBlanks(const ByteString& s) {
       break;
     }
   }
+  return i;
+}
+
+ByteString trimLeadingBlanks(const ByteString& s) {
+  const std::string_view v = s.view();
+  const size_t i = leadingBlankBytes(v);
   if (i == 0) return s;
   return copyOf(v.substr(i));
 }
@@ -450,6 +440,38 @@ ByteString toHalfWidth(const ByteString& s) {
   if (copied == 0) return s;  // nothing to replace
   out.append(v.substr(copied));
   return ByteString(std::move(out));
+}
+
+void toHalfWidthLowerAsciiInPlace(std::string& text, size_t from) {
+  char* const bytes = text.data();
+  const size_t n = text.size();
+  size_t out = 0;  // the result so far is bytes[0, out); out <= i
+  // The walk of toHalfWidth: byte by byte, carrying whether the byte is the
+  // second of a double-byte character.
+  bool second = false;
+  for (size_t i = from; i < n; ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    const bool lead = !second && isLeadByte(b);
+    const bool pair = lead && i + 1 < n;
+    const auto trail = static_cast<unsigned char>(bytes[i + pair]);
+    const size_t row = pair ? kTableRowOf[b] : kTableRows;
+    const uint16_t half = kHalfWidthTable[row * 256 + trail];
+    if (half != 0) {
+      // The half-width form of the pair: one or two single-byte
+      // characters, none of them a lead byte, so the characters after it
+      // start where they started before. Its letter is lower-cased.
+      bytes[out++] = static_cast<char>(lowerLetter(half & 0xFF));
+      if ((half >> 8) != 0) bytes[out++] = static_cast<char>(half >> 8);
+      ++i;
+      second = false;
+      continue;
+    }
+    // Lower-casing changes only a single-byte character A to Z: never the
+    // second byte of a double-byte character.
+    bytes[out++] = static_cast<char>(second ? b : lowerLetter(b));
+    second = lead;
+  }
+  text.resize(out);
 }
 
 ByteString bytesFromCodes(std::initializer_list<int64_t> codes) {

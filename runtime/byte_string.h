@@ -4,6 +4,7 @@
 // 64-bit integers so that a negative value can be refused with error 5.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -53,7 +54,15 @@ constexpr bool isLeadByte(unsigned char b) {
 // character, as a single byte or as a second byte, and the lead-range bytes
 // after it pair up from there: only the run of lead-range bytes at the end
 // decides, so the answer needs no walk from the first byte.
-bool endsInLoneLeadByte(std::string_view text);
+// Inline: the body loop's shortcut asks it of every line.
+inline bool endsInLoneLeadByte(std::string_view text) {
+  size_t run = 0;
+  while (run < text.size() &&
+         isLeadByte(static_cast<unsigned char>(text[text.size() - 1 - run]))) {
+    ++run;
+  }
+  return run % 2 == 1;
+}
 
 // The CR bytes (0x0D) of a text, found one after the other in one pass that
 // looks at 64 bytes at a time: the line ends of a buffer of many short lines
@@ -76,6 +85,18 @@ class CrScanner {
   size_t block_ = 0;   // start of the kBlock bytes that mask_ covers
   uint64_t mask_ = 0;  // their CR bytes not returned yet
 };
+
+// Inline: the body loop's shortcut asks for every line end.
+inline size_t CrScanner::next() {
+  while (mask_ == 0) {
+    block_ += kBlock;
+    if (block_ >= text_.size()) return npos;
+    mask_ = crMask(block_);
+  }
+  const auto bit = static_cast<size_t>(std::countr_zero(mask_));
+  mask_ &= mask_ - 1;  // the lowest set bit is returned now
+  return block_ + bit;
+}
 
 int64_t byteLength(const ByteString& s);
 // Error 15 when the result would exceed 2^31 - 1 bytes.
@@ -103,6 +124,12 @@ void lowerAsciiInPlace(ByteString& s);
 ByteString trimLeadingBlanks(const ByteString& s);
 ByteString trimTrailingBlanks(const ByteString& s);
 ByteString toHalfWidth(const ByteString& s);
+// The number of bytes that trimLeadingBlanks removes from the front of text.
+size_t leadingBlankBytes(std::string_view text);
+// lowerAscii(toHalfWidth(the bytes of text from byte `from` on)), written
+// over text from its first byte: text is cut to the result. The two steps
+// are taken in one walk over the characters, with no second string.
+void toHalfWidthLowerAsciiInPlace(std::string& text, size_t from);
 
 ByteString bytesFromCodes(std::initializer_list<int64_t> codes);
 

@@ -187,6 +187,29 @@ TEST(ToHalfWidth, KatakanaVoicedAndSemiVoiced) {
   EXPECT_EQ(toHalfWidth(S(sjis("ヮヰヱヵヶ"))), S(sjis("ヮヰヱヵヶ")));
 }
 
+TEST(ToHalfWidth, InPlaceWithLowerCaseGivesTheTwoSteps) {
+  // Random texts of awkward pieces, converted from every offset, against
+  // lowerAscii(toHalfWidth(...)) of the bytes from that offset.
+  const std::vector<std::string> pieces = {
+      "a",        "A",        "Z",        " ",        "\x81",     "\x82",
+      "\x83",     "\x9f",     "\xe0",     "\xa0",     "\x40",     "\x5a",
+      "\x82\x5a", sjis("Ａ"), sjis("ｚ"), sjis("１"), sjis("ガ"), sjis("パ"),
+      sjis("ア"), sjis("あ"), sjis("漢"), sjis("　"), sjis("："), sjis("ヴ")};
+  std::mt19937 random(4242);
+  for (int round = 0; round < 5000; ++round) {
+    std::string text;
+    const size_t parts = random() % 12;
+    for (size_t i = 0; i < parts; ++i) text += pieces[random() % pieces.size()];
+    for (size_t from = 0; from <= text.size(); ++from) {
+      SCOPED_TRACE(::testing::PrintToString(text) + " from " +
+                   std::to_string(from));
+      std::string inPlace = text;
+      toHalfWidthLowerAsciiInPlace(inPlace, from);
+      EXPECT_EQ(S(inPlace), lowerAscii(toHalfWidth(S(text.substr(from)))));
+    }
+  }
+}
+
 TEST(CompareAndJoin, ByteWise) {
   EXPECT_NE(compareStrings(S("abc"), S("abc ")), 0);
   EXPECT_LT(compareStrings(S("abc"), S("abc ")), 0);

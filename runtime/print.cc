@@ -14,8 +14,6 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 // Width taken for tabTo on a target without a width.
 constexpr int64_t kNoWidthTabSpan = 256;
-// A file's print column is an unsigned 16-bit count.
-constexpr int64_t kColumnMask = 0xFFFF;
 // Room for what a separator or the line-width rule adds to an item.
 constexpr size_t kSeparatorRoom = 2 + printZoneWidth + 2;
 
@@ -47,6 +45,7 @@ int64_t appendSeparator(std::string& out, PrintSeparator separator,
 // (a file); *column is where the item ended and becomes the column after
 // the separator.
 std::string_view fileSeparatorBytes(PrintSeparator separator, int64_t* column) {
+  constexpr int64_t kColumnMask = 0xFFFF;
   static constexpr std::string_view kZoneBlanks = "              ";
   static_assert(kZoneBlanks.size() == printZoneWidth);
   switch (separator) {
@@ -124,16 +123,16 @@ void Printer::selectOutputFile(int64_t channel, std::source_location where) {
 
 // Inline: this is the print path of every line that the conversion writes.
 inline void Printer::printToFile(FileTable::Channel& target,
-                                 std::initializer_list<std::string_view> parts,
+                                 const std::string_view* parts, size_t count,
                                  PrintSeparator separator) {
   // Checked before any byte is handed over, so that a channel not open for
   // writing fails even for an empty item.
   if (target.mode == FileMode::Input) raiseError(err::kBadFileMode);
   // Files have no width: lines are never broken, the column just grows.
   int64_t column = target.column;
-  for (const std::string_view part : parts) {
-    target.put(part);
-    column += static_cast<int64_t>(part.size());
+  for (size_t i = 0; i < count; ++i) {
+    target.put(parts[i]);
+    column += static_cast<int64_t>(parts[i].size());
   }
   column &= kColumnMask;
   const std::string_view tail = fileSeparatorBytes(separator, &column);
@@ -146,7 +145,8 @@ void Printer::printString(const ByteString& item, PrintSeparator separator) {
     if (toWindow_) {
       printToWindow(window_, item.view(), separator);
     } else {
-      printToFile(files_.openChannel(channel_), {item.view()}, separator);
+      const std::string_view part = item.view();
+      printToFile(files_.openChannel(channel_), &part, 1, separator);
     }
   } catch (RuntimeError& e) {
     e.setLine(statementLine_);
@@ -160,11 +160,16 @@ void Printer::printFileStatement(int64_t channel,
                                  std::source_location where) {
   statementLine_ = where.line();
   if (observer_ != nullptr) observer_->statementStart(statementLine_);
+  printFileParts(channel, parts.begin(), parts.size(), separator);
+}
+
+void Printer::printFileParts(int64_t channel, const std::string_view* parts,
+                             size_t count, PrintSeparator separator) {
   try {
     FileTable::Channel& target = files_.openChannel(channel);
     toWindow_ = false;
     channel_ = channel;
-    printToFile(target, parts, separator);
+    printToFile(target, parts, count, separator);
   } catch (RuntimeError& e) {
     e.setLine(statementLine_);
     throw;

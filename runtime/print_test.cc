@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <source_location>
 #include <string>
 #include <vector>
@@ -257,6 +258,102 @@ TEST_F(PrintTest, FileWriteErrorsCarryTheStatementLine) {
       [&] { printer.printString(ByteString("x"), PrintSeparator::Semicolon); });
   EXPECT_EQ(wrongMode.number(), 51);
   EXPECT_EQ(wrongMode.line(), here.line());
+}
+
+// One output file channel with its printer and the statement starts it saw.
+struct FilePrinting {
+  FilePrinting() {
+    files.openFile(ByteString("/out.txt"), FileMode::Output, ShareMode::Default,
+                   3);
+  }
+  std::string bytes() {
+    files.flushAll();
+    return fs.fileBytes("/out.txt").value_or("?");
+  }
+  FakeFileSystem fs;
+  FileTable files{fs};
+  RecordingObserver observer;
+  Printer printer{files, nullptr, &observer};
+};
+
+// printFileStatementOf with the separator and the number of parts (1 to 3)
+// chosen at run time.
+template <PrintSeparator separator>
+void printOf(Printer& printer, int64_t channel,
+             const std::vector<std::string>& parts,
+             std::source_location where) {
+  switch (parts.size()) {
+    case 1:
+      printer.printFileStatementOf<separator>(channel, {parts[0]}, where);
+      break;
+    case 2:
+      printer.printFileStatementOf<separator>(channel, {parts[0], parts[1]},
+                                              where);
+      break;
+    default:
+      printer.printFileStatementOf<separator>(
+          channel, {parts[0], parts[1], parts[2]}, where);
+      break;
+  }
+}
+
+TEST(PrintStatementOfTest, PrintsAsTheGeneralStatementDoes) {
+  // Random statements, now and then with parts large enough that they do
+  // not fit into the buffer's room, against the same statements printed by
+  // printFileStatement.
+  std::mt19937 random(12);
+  const auto pick = [&random](uint32_t n) {
+    return static_cast<size_t>(random() % n);
+  };
+  for (int round = 0; round < 100; ++round) {
+    SCOPED_TRACE(round);
+    FilePrinting general;
+    FilePrinting fixed;
+    for (int statement = 0; statement < 300; ++statement) {
+      std::vector<std::string> parts(1 + pick(3));
+      for (std::string& part : parts) {
+        part.assign(pick(100) == 0 ? pick(40000) : pick(40),
+                    static_cast<char>('a' + pick(26)));
+      }
+      const bool end = pick(3) != 0;
+      const std::source_location where = std::source_location::current();
+      std::initializer_list<std::string_view> items[] = {
+          {parts[0]}, {parts[0], parts[1]}, {parts[0], parts[1], parts[2]}};
+      general.printer.printFileStatement(
+          3, items[parts.size() - 1],
+          end ? PrintSeparator::EndOfStatement : PrintSeparator::Semicolon,
+          where);
+      if (end) {
+        printOf<PrintSeparator::EndOfStatement>(fixed.printer, 3, parts, where);
+      } else {
+        printOf<PrintSeparator::Semicolon>(fixed.printer, 3, parts, where);
+      }
+      ASSERT_EQ(fixed.files.column(3), general.files.column(3));
+      ASSERT_EQ(fixed.files.position(3), general.files.position(3));
+    }
+    ASSERT_EQ(fixed.observer.lines, general.observer.lines);
+    ASSERT_EQ(fixed.bytes(), general.bytes());
+  }
+}
+
+TEST(PrintStatementOfTest, FailsAsTheGeneralStatementDoes) {
+  FilePrinting p;
+  p.fs.setFile("/in.txt", "x\r\n");
+  p.files.openFile(ByteString("/in.txt"), FileMode::Input, ShareMode::Default,
+                   5);
+  const std::vector<std::string> parts = {"a"};
+  for (const auto& [channel, number] :
+       {std::pair{int64_t{4}, err::kNotOpen},
+        std::pair{int64_t{5}, err::kBadFileMode},
+        std::pair{int64_t{256}, err::kBadChannel}}) {
+    const std::source_location where = std::source_location::current();
+    const RuntimeError e = errorOf([&] {
+      printOf<PrintSeparator::EndOfStatement>(p.printer, channel, parts, where);
+    });
+    EXPECT_EQ(e.number(), number);
+    EXPECT_EQ(e.line(), where.line());
+    EXPECT_EQ(p.observer.lines.back(), where.line());
+  }
 }
 
 }  // namespace
