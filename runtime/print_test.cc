@@ -317,12 +317,22 @@ TEST(PrintStatementOfTest, PrintsAsTheGeneralStatementDoes) {
       }
       const bool end = pick(3) != 0;
       const std::source_location where = std::source_location::current();
-      std::initializer_list<std::string_view> items[] = {
-          {parts[0]}, {parts[0], parts[1]}, {parts[0], parts[1], parts[2]}};
-      general.printer.printFileStatement(
-          3, items[parts.size() - 1],
-          end ? PrintSeparator::EndOfStatement : PrintSeparator::Semicolon,
-          where);
+      const PrintSeparator separator =
+          end ? PrintSeparator::EndOfStatement : PrintSeparator::Semicolon;
+      // Only the parts the statement has are named.
+      switch (parts.size()) {
+        case 1:
+          general.printer.printFileStatement(3, {parts[0]}, separator, where);
+          break;
+        case 2:
+          general.printer.printFileStatement(3, {parts[0], parts[1]}, separator,
+                                             where);
+          break;
+        default:
+          general.printer.printFileStatement(3, {parts[0], parts[1], parts[2]},
+                                             separator, where);
+          break;
+      }
       if (end) {
         printOf<PrintSeparator::EndOfStatement>(fixed.printer, 3, parts, where);
       } else {
