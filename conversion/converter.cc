@@ -24,11 +24,6 @@ bool isControlLike(std::string_view line) {
          std::string_view::npos;
 }
 
-bool passesUnchanged(std::string_view line) {
-  return lineKind(line) == LineKind::Text && !isControlLike(line) &&
-         !endsInLoneLeadByte(line);
-}
-
 int64_t SteadyCountClock::microseconds() {
   return std::chrono::duration_cast<std::chrono::microseconds>(
              std::chrono::steady_clock::now().time_since_epoch())

@@ -34,11 +34,36 @@ enum class LineKind {
 };
 LineKind lineKind(std::string_view line);
 
+// A message header line is longer than 38 bytes.
+constexpr size_t kShortestHeaderLine = 39;
+
+// The bytes that lineKind and isControlLike look at first, seen at once:
+// true when neither can answer anything but message text (no "#" first, no
+// 0x81 0x84 or 0x81 0x9F first, no "-" first, and in a line long enough for
+// a header no "/" at byte 4 or byte 6). False says only that the full
+// checks must decide. Inline: the body loop's shortcut asks it of every
+// line.
+inline bool plainTextStart(std::string_view line) {
+  if (line.empty()) return true;
+  const auto first = static_cast<unsigned char>(line[0]);
+  if (first == '#' || first == '-') return false;
+  if (first == 0x81 && line.size() >= 2 &&
+      (line[1] == '\x84' || line[1] == '\x9f')) {
+    return false;
+  }
+  return line.size() < kShortestHeaderLine ||
+         (line[3] != '/' && line[5] != '/');
+}
+
 // True when the steps of the body loop pass the line through unchanged:
 // joinSplitCharacter leaves it (it does not end inside a double-byte
 // character), parseLogLine takes it for message text, and escapeControlLine
 // leaves it.
-bool passesUnchanged(std::string_view line);
+inline bool passesUnchanged(std::string_view line) {
+  return (plainTextStart(line) ||
+          (lineKind(line) == LineKind::Text && !isControlLike(line))) &&
+         !endsInLoneLeadByte(line);
+}
 
 // The time that paces the running count on the window, in microseconds of
 // a clock that never goes back. Tests give their own.

@@ -21,9 +21,6 @@ constexpr std::string_view kNoNextPage =
 constexpr std::string_view kCommentMarker =
     "\x82\xd6\x82\xcc\x83\x52\x83\x81\x83\x93\x83\x67"; /* へのコメント */
 
-// A message header line is longer than 38 bytes.
-constexpr size_t kShortestHeaderLine = 39;
-
 // "＞GO " with the letters in either case. The first two bytes form the
 // full-width "＞", so the letters stand on character boundaries.
 bool isGoCommandLine(std::string_view line) {

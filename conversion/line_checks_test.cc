@@ -58,7 +58,8 @@ std::vector<std::string> randomLines(size_t count) {
                                            "  MES(",
                                            ")",
                                            " -",
-                                           "- "};
+                                           "- ",
+                                           std::string(36, 'x')};
   std::mt19937 random(20260);
   std::vector<std::string> lines = {"", "#", "#T", "-", "- -"};
   while (lines.size() < count) {
@@ -112,6 +113,10 @@ TEST(LineChecksTest, ShortcutsGiveTheResultsOfTheWrittenSteps) {
     EXPECT_EQ(join.converter.currentLine(),
               cutByTheSteps(line) ? concatenate(line, "next") : line);
 
+    if (plainTextStart(line.view())) {
+      EXPECT_EQ(lineKind(line.view()), LineKind::Text);
+      EXPECT_FALSE(isControlLike(line.view()));
+    }
     if (passesUnchanged(line.view())) {
       // The body loop's shortcut copies such a line as it is: each step
       // must leave it, the reader state and the record as they were.

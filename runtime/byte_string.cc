@@ -446,30 +446,29 @@ void toHalfWidthLowerAsciiInPlace(std::string& text, size_t from) {
   char* const bytes = text.data();
   const size_t n = text.size();
   size_t out = 0;  // the result so far is bytes[0, out); out <= i
-  // The walk of toHalfWidth: byte by byte, carrying whether the byte is the
-  // second of a double-byte character.
-  bool second = false;
+  // The walk of toHalfWidth, a character at a time: a lead byte with a byte
+  // after it starts a double-byte character, any other byte is a
+  // single-byte character.
   for (size_t i = from; i < n; ++i) {
     const auto b = static_cast<unsigned char>(bytes[i]);
-    const bool lead = !second && isLeadByte(b);
-    const bool pair = lead && i + 1 < n;
-    const auto trail = static_cast<unsigned char>(bytes[i + pair]);
-    const size_t row = pair ? kTableRowOf[b] : kTableRows;
-    const uint16_t half = kHalfWidthTable[row * 256 + trail];
-    if (half != 0) {
-      // The half-width form of the pair: one or two single-byte
-      // characters, none of them a lead byte, so the characters after it
-      // start where they started before. Its letter is lower-cased.
-      bytes[out++] = static_cast<char>(lowerLetter(half & 0xFF));
-      if ((half >> 8) != 0) bytes[out++] = static_cast<char>(half >> 8);
-      ++i;
-      second = false;
+    if (!isLeadByte(b) || i + 1 == n) {
+      // Lower-casing changes only a single-byte character A to Z.
+      bytes[out++] = static_cast<char>(lowerLetter(b));
       continue;
     }
-    // Lower-casing changes only a single-byte character A to Z: never the
-    // second byte of a double-byte character.
-    bytes[out++] = static_cast<char>(second ? b : lowerLetter(b));
-    second = lead;
+    const auto trail = static_cast<unsigned char>(bytes[++i]);
+    const uint16_t half = kHalfWidthTable[kTableRowOf[b] * 256 + trail];
+    if (half == 0) {
+      // No half-width form: the pair as it is, never lower-cased.
+      bytes[out++] = static_cast<char>(b);
+      bytes[out++] = static_cast<char>(trail);
+      continue;
+    }
+    // The half-width form of the pair: one or two single-byte characters,
+    // none of them a lead byte, so the characters after it start where
+    // they started before. Its letter is lower-cased.
+    bytes[out++] = static_cast<char>(lowerLetter(half & 0xFF));
+    if ((half >> 8) != 0) bytes[out++] = static_cast<char>(half >> 8);
   }
   text.resize(out);
 }
