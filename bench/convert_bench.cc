@@ -25,7 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -56,18 +55,6 @@ double ownCpuSeconds() {
   struct rusage usage {};
   ::getrusage(RUSAGE_SELF, &usage);
   return cpuSeconds(usage);
-}
-
-// Written in pieces so that the benchmark itself never holds the log.
-void writeLog(const std::string& path, size_t bytes) {
-  tess::bench::LogGenerator generator;
-  std::ofstream out(path, std::ios::binary);
-  constexpr size_t kPiece = 1 << 20;
-  for (size_t written = 0; written < bytes;) {
-    const std::string piece = generator.generate(kPiece);
-    out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    written += piece.size();
-  }
 }
 
 // Each measure is the best of this many runs: the machine may be busy.
@@ -187,8 +174,10 @@ ChildRun convertInChild(const std::string& log, const std::string& output) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--write-log") {
-    writeLog(argv[3], static_cast<size_t>(std::atoi(argv[2])) * 1000 * 1000);
-    return 0;
+    return tess::bench::writeGeneratedLog(
+               argv[3], static_cast<size_t>(std::atoi(argv[2])) * 1000 * 1000)
+               ? 0
+               : 1;
   }
   if (argc == 4 && std::string(argv[1]) == "--convert") {
     std::filesystem::remove(argv[3]);
@@ -224,7 +213,7 @@ int main(int argc, char** argv) {
     const std::string name = std::to_string(megabytes) + "MB";
     const std::string log = dir + "/" + name + ".LOG";
     const std::string output = dir + "/" + name + ".ren";
-    writeLog(log, megabytes * 1000 * 1000);
+    tess::bench::writeGeneratedLog(log, megabytes * 1000 * 1000);
     const double logMB =
         static_cast<double>(std::filesystem::file_size(log)) / 1e6;
 

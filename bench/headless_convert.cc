@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "bench/log_generator.h"
@@ -17,27 +16,14 @@
 #include "platform/file_system.h"
 #include "runtime/runtime_error.h"
 
-namespace {
-
-int writeLog(const std::string& path, size_t bytes) {
-  tess::bench::LogGenerator generator;
-  std::ofstream out(path, std::ios::binary);
-  constexpr size_t kPiece = 1 << 20;
-  for (size_t written = 0; written < bytes;) {
-    const std::string piece = generator.generate(kPiece);
-    out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    written += piece.size();
-  }
-  return out ? 0 : 1;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--write-log") {
     const long megabytes = std::atol(argv[2]);
     if (megabytes <= 0) return 2;
-    return writeLog(argv[3], static_cast<size_t>(megabytes) << 20);
+    return tess::bench::writeGeneratedLog(argv[3],
+                                          static_cast<size_t>(megabytes) << 20)
+               ? 0
+               : 1;
   }
   if (argc != 3) {
     std::fprintf(stderr,

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <random>
 #include <string>
 #include <string_view>
@@ -179,5 +180,20 @@ class LogGenerator {
 
   std::mt19937 random_;
 };
+
+// Writes a generated log of at least bytes bytes, in pieces so that the
+// benchmark itself never holds the log. False when the file cannot be
+// written.
+inline bool writeGeneratedLog(const std::string& path, size_t bytes) {
+  LogGenerator generator;
+  std::ofstream out(path, std::ios::binary);
+  constexpr size_t kPiece = 1 << 20;
+  for (size_t written = 0; written < bytes;) {
+    const std::string piece = generator.generate(kPiece);
+    out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    written += piece.size();
+  }
+  return static_cast<bool>(out);
+}
 
 }  // namespace tess::bench
