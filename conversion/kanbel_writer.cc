@@ -38,39 +38,37 @@ constexpr std::string_view kUp = "\x81\xa3";   /* ▲ */
 
 void Converter::writeRecordHead() {
   const MessageRecord& r = record_;
-  printStatement({"#S"});
-  printStatement({"#W80"});
-  printStatement({"#T", r.headline.view()});
-  if (!r.board.empty()) printStatement({"#K", r.board.view(), kAtBoard});
-  if (!r.mes.empty()) printStatement({"#K", r.mes.view(), kAtMes});
-  if (!r.userId.empty()) printStatement({"#K", r.userId.view(), kAtId});
-  if (!r.handle.empty()) {
-    printStatement({"#K", r.handle.view(), kAtHandle});
-  }
+  // Each line is its own print statement; they reach the output together.
+  FileStatementRun head(printer_, kOutputChannel);
+  head.add({"#S"});
+  head.add({"#W80"});
+  head.add({"#T", r.headline.view()});
+  if (!r.board.empty()) head.add({"#K", r.board.view(), kAtBoard});
+  if (!r.mes.empty()) head.add({"#K", r.mes.view(), kAtMes});
+  if (!r.userId.empty()) head.add({"#K", r.userId.view(), kAtId});
+  if (!r.handle.empty()) head.add({"#K", r.handle.view(), kAtHandle});
   if (!r.messageNumber.empty()) {
-    printStatement({"#K", r.mes.view(), r.messageNumber.view(), kAtNumber});
+    head.add({"#K", r.mes.view(), r.messageNumber.view(), kAtNumber});
   }
   if (!r.refer.empty()) {
-    printStatement({"#K", r.mes.view(), r.refer.view(), kAtRefer});
+    head.add({"#K", r.mes.view(), r.refer.view(), kAtRefer});
   }
   if (!r.sortKey.empty()) {
-    printStatement({"#K", r.mes.view(), r.sortKey.view(), kAtSortKey});
+    head.add({"#K", r.mes.view(), r.sortKey.view(), kAtSortKey});
   }
-  if (!r.title.empty()) printStatement({"#K", r.title.view(), kAtTitle});
-  if (!r.postedTime.empty()) {
-    printStatement({"#K", r.postedTime.view(), kAtTime});
-  }
-  printStatement({r.boardLine.view()});
-  printStatement({r.headerLine.view()});
-  printStatement({r.dateLine.view()});
+  if (!r.title.empty()) head.add({"#K", r.title.view(), kAtTitle});
+  if (!r.postedTime.empty()) head.add({"#K", r.postedTime.view(), kAtTime});
+  head.add({r.boardLine.view()});
+  head.add({r.headerLine.view()});
+  head.add({r.dateLine.view()});
 
   // The summary line: up to three statements that make one line.
-  printStatement<kSemicolon>(
-      {kDown, r.mes.view(), r.messageNumber.view(), ","});
+  head.add<kSemicolon>({kDown, r.mes.view(), r.messageNumber.view(), ","});
   if (!r.refer.empty()) {
-    printStatement<kSemicolon>({r.mes.view(), r.refer.view(), ","});
+    head.add<kSemicolon>({r.mes.view(), r.refer.view(), ","});
   }
-  printStatement({r.title.view(), kUp});
+  head.add({r.title.view(), kUp});
+  head.finish();
 }
 
 }  // namespace tess

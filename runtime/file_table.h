@@ -181,6 +181,7 @@ class FileTable {
   // The print path writes the bytes of a file print statement straight
   // into the channel's buffer, with one look-up of the channel.
   friend class Printer;
+  friend class FileStatementRun;
 
   platform::FileSystem& fs_;
   StatementObserver* observer_;

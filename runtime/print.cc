@@ -1,8 +1,10 @@
 #include "runtime/print.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "runtime/numbers.h"
 #include "runtime/runtime_error.h"
@@ -205,6 +207,46 @@ ByteString Printer::tabTo(int64_t n) {
     e.setLine(statementLine_);
     throw;
   }
+}
+
+FileStatementRun::FileStatementRun(Printer& printer, int64_t channel)
+    : printer_(printer),
+      channel_(channel),
+      target_(printer.files_.openOrNull(channel)) {
+  // A channel that is not open for writing fails statement by statement.
+  if (target_ != nullptr && target_->mode == FileMode::Input) {
+    target_ = nullptr;
+  }
+}
+
+void FileStatementRun::finish() {
+  const size_t count = std::exchange(pendingCount_, 0);
+  pendingBytes_ = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const Pending& s = pending_[i];
+    printer_.statementLine_ = s.line;
+    if (printer_.observer_ != nullptr) {
+      printer_.observer_->statementStart(s.line);
+    }
+    printer_.toWindow_ = false;
+    printer_.channel_ = channel_;
+    FileTable::Channel& target = *target_;
+    target.column =
+        s.endsLine
+            ? 0
+            : static_cast<int>((target.column + static_cast<int64_t>(s.bytes)) &
+                               Printer::kColumnMask);
+    target.end += s.bytes;
+    target.position += s.bytes;
+    target.size = std::max(target.size, target.position);
+  }
+}
+
+void FileStatementRun::printNow(const std::string_view* parts, size_t count,
+                                PrintSeparator separator, uint32_t line) {
+  printer_.statementLine_ = line;
+  if (printer_.observer_ != nullptr) printer_.observer_->statementStart(line);
+  printer_.printFileParts(channel_, parts, count, separator);
 }
 
 }  // namespace tess

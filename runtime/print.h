@@ -3,8 +3,10 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <source_location>
 #include <string_view>
@@ -19,6 +21,41 @@ namespace tess {
 enum class PrintSeparator { EndOfStatement = 0, Comma = 1, Semicolon = 2 };
 
 constexpr int printZoneWidth = 14;
+
+// Copies n bytes from in to out, which do not overlap. The short pieces of
+// the print path (fields, keywords, line ends) are copied with a few loads
+// and stores of their own instead of a library call each.
+inline void copyBytes(char* out, const char* in, size_t n) {
+  if (n >= 16) {
+    if (n > 32) {
+      std::memcpy(out, in, n);
+      return;
+    }
+    // 16 to 32 bytes: the first and the last 16, which may overlap.
+    char head[16], tail[16];
+    std::memcpy(head, in, 16);
+    std::memcpy(tail, in + n - 16, 16);
+    std::memcpy(out, head, 16);
+    std::memcpy(out + n - 16, tail, 16);
+  } else if (n >= 8) {
+    uint64_t head, tail;
+    std::memcpy(&head, in, 8);
+    std::memcpy(&tail, in + n - 8, 8);
+    std::memcpy(out, &head, 8);
+    std::memcpy(out + n - 8, &tail, 8);
+  } else if (n >= 4) {
+    uint32_t head, tail;
+    std::memcpy(&head, in, 4);
+    std::memcpy(&tail, in + n - 4, 4);
+    std::memcpy(out, &head, 4);
+    std::memcpy(out + n - 4, &tail, 4);
+  } else if (n > 0) {
+    // 1 to 3 bytes: the first, the middle and the last.
+    out[0] = in[0];
+    out[n / 2] = in[n / 2];
+    out[n - 1] = in[n - 1];
+  }
+}
 
 class Printer {
  public:
@@ -66,6 +103,7 @@ class Printer {
   static void printToFile(FileTable::Channel& target,
                           const std::string_view* parts, size_t count,
                           PrintSeparator separator);
+  friend class FileStatementRun;
   // printFileStatement after its statement start.
   void printFileParts(int64_t channel, const std::string_view* parts,
                       size_t count, PrintSeparator separator);
@@ -100,7 +138,8 @@ inline void Printer::printFileStatementOf(
   char* const start = target->buffer.get() + target->end;
   char* out = start;
   for (const std::string_view part : parts) {
-    out = std::copy(part.begin(), part.end(), out);
+    copyBytes(out, part.data(), part.size());
+    out += part.size();
   }
   // Files have no width: lines are never broken, the column just grows.
   if constexpr (separator == PrintSeparator::EndOfStatement) {
@@ -115,6 +154,78 @@ inline void Printer::printFileStatementOf(
   target->end += written;
   target->position += written;
   target->size = std::max(target->size, target->position);
+}
+
+// Print statements to one file channel, one after the other, each one
+// string item made of parts followed by its separator (not Comma), with the
+// statement start, errors and bytes that printFileStatement gives them.
+// While the bytes fit into the room left in the channel's buffer, a
+// statement's bytes are copied there as it is added but count as printed
+// only when the run reaches its statement start: at finish(), or when a
+// statement does not fit (from then on each is printed at once), or when
+// kMaxPending statements wait. Nothing happens between the adding and the
+// statement start that could tell the two apart: a statement start that
+// throws leaves exactly the statements before it printed.
+class FileStatementRun {
+ public:
+  FileStatementRun(Printer& printer, int64_t channel);
+  FileStatementRun(const FileStatementRun&) = delete;
+  FileStatementRun& operator=(const FileStatementRun&) = delete;
+
+  template <PrintSeparator separator = PrintSeparator::EndOfStatement,
+            size_t count>
+  void add(const std::string_view (&parts)[count],
+           std::source_location where = std::source_location::current());
+  // Starts the statements still waiting. Must be called once, after the
+  // last add.
+  void finish();
+
+ private:
+  static constexpr size_t kMaxPending = 24;
+  struct Pending {
+    uint32_t line;
+    bool endsLine;  // EndOfStatement, else Semicolon
+    size_t bytes;
+  };
+  void printNow(const std::string_view* parts, size_t count,
+                PrintSeparator separator, uint32_t line);
+
+  Printer& printer_;
+  int64_t channel_;
+  // Null once the statements are printed one by one.
+  FileTable::Channel* target_;
+  size_t pendingBytes_ = 0;  // behind target_->end
+  size_t pendingCount_ = 0;
+  std::array<Pending, kMaxPending> pending_;
+};
+
+template <PrintSeparator separator, size_t count>
+inline void FileStatementRun::add(const std::string_view (&parts)[count],
+                                  std::source_location where) {
+  static_assert(separator != PrintSeparator::Comma);
+  constexpr bool endsLine = separator == PrintSeparator::EndOfStatement;
+  size_t bytes = endsLine ? 2 : 0;
+  for (const std::string_view part : parts) bytes += part.size();
+  if (target_ != nullptr && pendingCount_ == kMaxPending) finish();
+  // Bytes that would fill the buffer go the way that writes it out.
+  if (target_ == nullptr ||
+      bytes >= FileTable::kBufferBytes - target_->end - pendingBytes_) {
+    finish();
+    target_ = nullptr;
+    printNow(parts, count, separator, where.line());
+    return;
+  }
+  char* out = target_->buffer.get() + target_->end + pendingBytes_;
+  for (const std::string_view part : parts) {
+    copyBytes(out, part.data(), part.size());
+    out += part.size();
+  }
+  if constexpr (endsLine) {
+    out[0] = '\r';
+    out[1] = '\n';
+  }
+  pending_[pendingCount_++] = Pending{where.line(), endsLine, bytes};
+  pendingBytes_ += bytes;
 }
 
 }  // namespace tess

@@ -366,5 +366,157 @@ TEST(PrintStatementOfTest, FailsAsTheGeneralStatementDoes) {
   }
 }
 
+// A statement observer that ends the run at the statement start numbered
+// stopAt (0-based), as a break request does.
+struct StopRequested {};
+class StoppingObserver : public StatementObserver {
+ public:
+  explicit StoppingObserver(int stopAt) : left_(stopAt) {}
+  void statementStart(uint32_t line) override {
+    lines.push_back(line);
+    if (left_-- == 0) throw StopRequested{};
+  }
+  std::vector<uint32_t> lines;
+
+ private:
+  int left_;
+};
+
+// Three places a statement starts at, on lines of their own.
+const std::source_location kSites[] = {
+    std::source_location::current(),
+    std::source_location::current(),
+    std::source_location::current(),
+};
+
+// One random statement of a run: its parts, its separator and where it
+// starts.
+struct RunStatement {
+  std::vector<std::string> parts;
+  bool endsLine;
+  std::source_location where;
+};
+
+template <PrintSeparator separator>
+void addTo(FileStatementRun& run, const RunStatement& s) {
+  const auto& p = s.parts;
+  switch (p.size()) {
+    case 1:
+      run.add<separator>({p[0]}, s.where);
+      break;
+    case 2:
+      run.add<separator>({p[0], p[1]}, s.where);
+      break;
+    default:
+      run.add<separator>({p[0], p[1], p[2]}, s.where);
+      break;
+  }
+}
+
+// An output channel 3 whose printer's statement starts stop at a given one.
+struct StoppingPrinting {
+  explicit StoppingPrinting(int stopAt) : observer(stopAt) {
+    files.openFile(ByteString("/out.txt"), FileMode::Output, ShareMode::Default,
+                   3);
+  }
+  std::string bytes() {
+    files.flushAll();
+    return fs.fileBytes("/out.txt").value_or("?");
+  }
+  FakeFileSystem fs;
+  FileTable files{fs};
+  StoppingObserver observer;
+  Printer printer{files, nullptr, &observer};
+};
+
+TEST(FileStatementRunTest, PrintsAsStatementByStatementPrinting) {
+  // Random runs of statements, with parts now and then too large for the
+  // buffer's room, longer than the statements a run keeps waiting, and
+  // stopped by a statement start now and then: each against the same
+  // statements printed one by one.
+  std::mt19937 random(21);
+  const auto pick = [&random](uint32_t n) {
+    return static_cast<size_t>(random() % n);
+  };
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE(round);
+    const int stopAt = pick(3) == 0 ? static_cast<int>(pick(400)) : -1;
+    StoppingPrinting general(stopAt);
+    StoppingPrinting batched(stopAt);
+    bool stopped = false;
+    while (!stopped && general.files.position(3) < 200000) {
+      std::vector<RunStatement> statements(1 + pick(60));
+      for (RunStatement& s : statements) {
+        s.parts.resize(1 + pick(3));
+        for (std::string& part : s.parts) {
+          part.assign(pick(150) == 0 ? pick(40000) : pick(40),
+                      static_cast<char>('a' + pick(26)));
+        }
+        s.endsLine = pick(3) != 0;
+        s.where = kSites[pick(3)];
+      }
+      try {
+        for (const RunStatement& s : statements) {
+          const auto& p = s.parts;
+          const PrintSeparator separator = s.endsLine
+                                               ? PrintSeparator::EndOfStatement
+                                               : PrintSeparator::Semicolon;
+          Printer& printer = general.printer;
+          if (p.size() == 1) {
+            printer.printFileStatement(3, {p[0]}, separator, s.where);
+          } else if (p.size() == 2) {
+            printer.printFileStatement(3, {p[0], p[1]}, separator, s.where);
+          } else {
+            printer.printFileStatement(3, {p[0], p[1], p[2]}, separator,
+                                       s.where);
+          }
+        }
+      } catch (const StopRequested&) {
+        stopped = true;
+      }
+      bool batchedStopped = false;
+      try {
+        FileStatementRun run(batched.printer, 3);
+        for (const RunStatement& s : statements) {
+          if (s.endsLine) {
+            addTo<PrintSeparator::EndOfStatement>(run, s);
+          } else {
+            addTo<PrintSeparator::Semicolon>(run, s);
+          }
+        }
+        run.finish();
+      } catch (const StopRequested&) {
+        batchedStopped = true;
+      }
+      ASSERT_EQ(batchedStopped, stopped);
+      ASSERT_EQ(batched.files.column(3), general.files.column(3));
+      ASSERT_EQ(batched.files.position(3), general.files.position(3));
+    }
+    ASSERT_EQ(batched.observer.lines, general.observer.lines);
+    ASSERT_EQ(batched.bytes(), general.bytes());
+  }
+}
+
+TEST(FileStatementRunTest, FailsAtTheFirstStatementAsPrintingDoes) {
+  FilePrinting p;
+  p.fs.setFile("/in.txt", "x\r\n");
+  p.files.openFile(ByteString("/in.txt"), FileMode::Input, ShareMode::Default,
+                   5);
+  for (const auto& [channel, number] :
+       {std::pair{int64_t{4}, err::kNotOpen},
+        std::pair{int64_t{5}, err::kBadFileMode},
+        std::pair{int64_t{256}, err::kBadChannel}}) {
+    const RuntimeError e = errorOf([&] {
+      FileStatementRun run(p.printer, channel);
+      run.add({"a"}, kSites[1]);
+      run.add({"b"}, kSites[2]);
+      run.finish();
+    });
+    EXPECT_EQ(e.number(), number);
+    EXPECT_EQ(e.line(), kSites[1].line());
+    EXPECT_EQ(p.observer.lines.back(), kSites[1].line());
+  }
+}
+
 }  // namespace
 }  // namespace tess
