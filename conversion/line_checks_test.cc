@@ -198,6 +198,27 @@ std::string convertByThePass(ConverterHarness& h, std::string_view log) {
   return h.fs.fileBytes(ConverterHarness::kOutput).value_or("");
 }
 
+TEST(LineChecksTest, LongRunsOfLeadRangeBytesAreCountedAsTheStepsDo) {
+  // Texts made mostly of lead-range bytes (kana and many kanji are such
+  // pairs), with the bytes at the range's edges and now and then one
+  // outside it: the end's run of lead-range bytes is often longer than the
+  // 16 bytes looked at in one step.
+  const std::string lead = "\x81\x9f\xe0\xfc\x82\x88\xea";
+  const std::string other("\x80\xa0\xdf\xfd\x40" "a\0\xff", 8);
+  std::mt19937 random(1207);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(random() % 80, '\0');
+    const auto outsideOneIn = static_cast<uint32_t>(2 + random() % 40);
+    for (char& c : text) {
+      c = random() % outsideOneIn == 0 ? other[random() % other.size()]
+                                       : lead[random() % lead.size()];
+    }
+    const ByteString line(text);
+    ASSERT_EQ(endsInLoneLeadByte(line.view()), cutByTheSteps(line))
+        << ::testing::PrintToString(line);
+  }
+}
+
 TEST(LineChecksTest, LinesCopiedInRunsGiveTheOutputOfTheSteps) {
   int withRecords = 0;
   for (uint32_t seed = 1; seed <= 300; ++seed) {
