@@ -12,10 +12,6 @@
 #include <string_view>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace tess {
 
 class ByteString {
@@ -58,33 +54,9 @@ constexpr bool isLeadByte(unsigned char b) {
 // character, as a single byte or as a second byte, and the lead-range bytes
 // after it pair up from there: only the run of lead-range bytes at the end
 // decides, so the answer needs no walk from the first byte.
-// Inline: the body loop's shortcut asks it of every line. Japanese text
-// often ends in long runs of lead-range bytes (a kana's second byte is one
-// too), so the run is measured 16 bytes at a time where it can be.
+// Inline: the body loop's shortcut asks it of every line.
 inline bool endsInLoneLeadByte(std::string_view text) {
   size_t run = 0;
-#if defined(__SSE2__)
-  while (text.size() - run >= 16) {
-    // Bytes are compared as signed: 0x81..0x9F is -127..-97, 0xE0..0xFC is
-    // -32..-4.
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(
-        text.data() + text.size() - run - 16));
-    const __m128i low =
-        _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(-128)),
-                      _mm_cmplt_epi8(bytes, _mm_set1_epi8(-96)));
-    const __m128i high =
-        _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(-33)),
-                      _mm_cmplt_epi8(bytes, _mm_set1_epi8(-3)));
-    // Bit i: byte i of the 16 is outside the lead range.
-    const auto outside = static_cast<uint32_t>(
-        ~_mm_movemask_epi8(_mm_or_si128(low, high)) & 0xFFFF);
-    if (outside != 0) {
-      const int last = 31 - std::countl_zero(outside);
-      return (run + static_cast<size_t>(15 - last)) % 2 == 1;
-    }
-    run += 16;
-  }
-#endif
   while (run < text.size() &&
          isLeadByte(static_cast<unsigned char>(text[text.size() - 1 - run]))) {
     ++run;
