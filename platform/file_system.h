@@ -120,6 +120,11 @@ class FileSystem {
 
   // Path syntax: the separators that end a folder part ("/" on POSIX;
   // "\\", "/" and ":" on Windows), and the preferred one.
+  // True when a file it opened may be read and written by another thread
+  // than the one that opened it, while that one goes on with other calls:
+  // the file channels then read ahead and write behind in a worker thread.
+  virtual bool filesWorkFromAnyThread() const { return false; }
+
   virtual bool isSeparator(unsigned char byte) const = 0;
   virtual char preferredSeparator() const = 0;
 };

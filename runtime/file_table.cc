@@ -29,7 +29,31 @@ void check(int error) {
 int FileTable::Channel::flush() {
   if (end == 0) return 0;
   size_t n = std::exchange(end, 0);
-  return file->write(buffer.get(), n);
+  if (io == nullptr) return file->write(buffer.get(), n);
+  // The worker still holds the other buffer until its write is done.
+  if (const int failed = finishTransfer()) return failed;
+  transfer.file = file.get();
+  transfer.write = true;
+  transfer.data = buffer.get();
+  transfer.size = n;
+  io->start(transfer);
+  std::swap(buffer, spare);
+  return 0;
+}
+
+int FileTable::Channel::finishTransfer() {
+  if (io == nullptr || !transfer.started) return 0;
+  io->wait(transfer);
+  transfer.started = false;
+  return transfer.error;
+}
+
+void FileTable::Channel::readAhead() {
+  transfer.file = file.get();
+  transfer.write = false;
+  transfer.data = spare.get();
+  transfer.size = kBufferBytes;
+  io->start(transfer);
 }
 
 void FileTable::Channel::putAndWriteOut(std::string_view bytes) {
@@ -45,6 +69,8 @@ void FileTable::Channel::putAndWriteOut(std::string_view bytes) {
   check(flush());
   const size_t whole = bytes.size() - bytes.size() % kBufferBytes;
   if (whole > 0) {
+    // The caller's bytes are written at once, after the buffer before them.
+    check(finishTransfer());
     check(file->write(bytes.data(), whole));
     bytes.remove_prefix(whole);
   }
@@ -55,7 +81,19 @@ void FileTable::Channel::putAndWriteOut(std::string_view bytes) {
 bool FileTable::Channel::refill() {
   begin = end = nul = 0;
   size_t got = 0;
-  check(file->read(buffer.get(), kBufferBytes, &got));
+  if (io == nullptr) {
+    check(file->read(buffer.get(), kBufferBytes, &got));
+  } else {
+    // The block was read ahead (but the first); its failure is reported
+    // here, where reading it at once would have reported it.
+    if (!transfer.started) readAhead();
+    const int failed = finishTransfer();
+    std::swap(buffer, spare);
+    check(failed);
+    got = transfer.got;
+    // The next block is read while this one is used; none past the end.
+    if (got > 0) readAhead();
+  }
   end = got;
   nul = nulFrom(0);
   return got > 0;
@@ -236,6 +274,11 @@ void FileTable::install(std::unique_ptr<platform::File> file, std::string full,
   ch->file = std::move(file);
   try {
     ch->buffer.reset(new char[kBufferBytes]);
+    if (fs_.filesWorkFromAnyThread()) {
+      ch->spare.reset(new char[kBufferBytes]);
+      if (!io_) io_ = std::make_unique<BackgroundIo>();
+      ch->io = io_.get();
+    }
     check(ch->file->size(&ch->size));
     if (mode == FileMode::Append) {
       ch->position = ch->size;
@@ -385,13 +428,25 @@ void FileTable::closeChannel(Channel& ch) {
     if (slot.get() == &ch) owned = std::move(slot);
   }
   int error = 0;
-  if (ch.mode != FileMode::Input) {
+  if (ch.mode == FileMode::Input) {
+    ch.finishTransfer();  // a block read ahead is not needed any more
+  } else {
+    // A write still running in the background: its failure is the one
+    // reported, and the bytes printed after it are dropped, as they would
+    // not have been printed had the failure been seen at once.
+    error = ch.finishTransfer();
+    if (error != 0) ch.end = 0;
     const char mark = static_cast<char>(EndOfFileMark);
-    if (ch.end == kBufferBytes) error = ch.flush();
+    if (ch.end == kBufferBytes) {
+      const int flushed = ch.flush();
+      if (error == 0) error = flushed;
+    }
     ch.buffer[ch.end++] = mark;
     ++ch.position;
     ch.size = std::max(ch.size, ch.position);
     int flushed = ch.flush();
+    if (error == 0) error = flushed;
+    flushed = ch.finishTransfer();
     if (error == 0) error = flushed;
   }
   int closed = ch.file->close();
@@ -432,6 +487,8 @@ void FileTable::flushAll() {
   for (auto& ch : channels_) {
     if (!ch || ch->mode == FileMode::Input) continue;
     int e = ch->flush();
+    if (error == 0) error = e;
+    e = ch->finishTransfer();
     if (error == 0) error = e;
   }
   check(error);

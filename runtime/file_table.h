@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "platform/file_system.h"
+#include "runtime/background_io.h"
 #include "runtime/byte_string.h"
 #include "runtime/statements.h"
 
@@ -125,6 +126,13 @@ class FileTable {
     // every line a second scan of its bytes.
     size_t nul = 0;
 
+    // With background transfers (io set): the second buffer, which the
+    // worker reads the next block into (Input) or writes out from (Output
+    // and Append), and that transfer.
+    BackgroundIo* io = nullptr;
+    std::unique_ptr<char[]> spare;
+    BackgroundIo::Transfer transfer;
+
     // Adds bytes to the buffered output. Defined here so that the print
     // path copies an item straight into the buffer.
     void put(std::string_view bytes) {
@@ -141,7 +149,15 @@ class FileTable {
     void putAndWriteOut(std::string_view bytes);
     // Writes out the buffered output; the buffer is emptied also when the
     // write fails (the failure is reported once, as the run-time error).
+    // Written behind, the buffer is handed to the worker once the write
+    // before it is done; that write's failure is reported here, in place
+    // of this one, whose bytes are dropped.
     int flush();
+    // Waits for the transfer running in the background, if any, and takes
+    // its failure (0: none).
+    int finishTransfer();
+    // Starts reading the block after the buffered one into spare.
+    void readAhead();
     // Reads the next block after the buffered input; false at the
     // physical end of the file.
     bool refill();
@@ -185,6 +201,10 @@ class FileTable {
 
   platform::FileSystem& fs_;
   StatementObserver* observer_;
+  // The worker of the channels' background transfers; made with the first
+  // channel that uses it. Declared before the channels, so that it outlives
+  // them.
+  std::unique_ptr<BackgroundIo> io_;
   std::array<std::unique_ptr<Channel>, kChannels + 1> channels_;
 };
 

@@ -563,6 +563,9 @@ class PosixFileSystem : public FileSystem {
     return std::make_unique<ListedSearch>(std::move(entries));
   }
 
+  // Each file is a handle of its own: reads and writes of one file in
+  // one thread go with any call in another.
+  bool filesWorkFromAnyThread() const override { return true; }
   bool isSeparator(unsigned char byte) const override { return byte == '/'; }
   char preferredSeparator() const override { return '/'; }
 

@@ -76,6 +76,9 @@ class EncodingFileSystem : public FileSystem {
   std::string currentDirectory() override;
   std::unique_ptr<DirectorySearch> findFirst(std::string_view pattern,
                                              DirEntry* first) override;
+  bool filesWorkFromAnyThread() const override {
+    return inner_->filesWorkFromAnyThread();
+  }
   bool isSeparator(unsigned char byte) const override;
   char preferredSeparator() const override;
 

@@ -409,6 +409,9 @@ class Win32FileSystem final : public FileSystem {
     return nullptr;
   }
 
+  // Each file is a handle of its own: reads and writes of one file in
+  // one thread go with any call in another.
+  bool filesWorkFromAnyThread() const override { return true; }
   bool isSeparator(unsigned char byte) const override {
     return byte == '\\' || byte == '/' || byte == ':';
   }

@@ -90,6 +90,9 @@ class FakeFileSystem : public platform::FileSystem {
   void failNextChangeDirectory(int error) { failNextChangeDirectory_ = error; }
   // fullPath() fails for every name (then nothing exists anywhere).
   void failFullPath(bool fail) { failFullPath_ = fail; }
+  // Files may be read and written from a worker thread (off by default);
+  // the test then touches the files' settings only when no transfer runs.
+  void workFromAnyThread(bool on) { workFromAnyThread_ = on; }
   // Sharing conflicts between open handles give 75 (on by default).
   void enforceSharing(bool on) { enforceSharing_ = on; }
   // Runs in openForReplacing() once the file is found or created and before
@@ -128,6 +131,7 @@ class FakeFileSystem : public platform::FileSystem {
   std::string currentDirectory() override { return cwd_; }
   std::unique_ptr<platform::DirectorySearch> findFirst(
       std::string_view pattern, platform::DirEntry* first) override;
+  bool filesWorkFromAnyThread() const override { return workFromAnyThread_; }
   bool isSeparator(unsigned char byte) const override;
   char preferredSeparator() const override;
 
@@ -166,6 +170,7 @@ class FakeFileSystem : public platform::FileSystem {
   int writeBudgetError_ = 67;
   bool failFullPath_ = false;
   bool enforceSharing_ = true;
+  bool workFromAnyThread_ = false;
   std::function<void(const std::string&)> beforeClaim_;
   bool inHook_ = false;
   int removals_ = 0;

@@ -1,0 +1,66 @@
+// Reads and writes of whole buffers done by one worker thread while the
+// program goes on: the file channels read the log's next block and write
+// the output's last full buffer there, so that the copying into and out of
+// the operating system's file cache overlaps the conversion. Transfers run
+// one at a time in the order they were started.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "platform/file_system.h"
+
+namespace tess {
+
+class BackgroundIo {
+ public:
+  // One read or write of a buffer. Between start() and the wait() that
+  // returns, the buffer and the file belong to the worker: the caller
+  // touches neither.
+  struct Transfer {
+    platform::File* file = nullptr;
+    bool write = false;
+    char* data = nullptr;
+    size_t size = 0;  // to write, or room to read into
+    // Results, valid after wait(): the run-time error number (0: none) and,
+    // for a read, the bytes read (0 at the physical end).
+    int error = 0;
+    size_t got = 0;
+    // The caller's side: started and its result not taken yet. start()
+    // sets it; the caller clears it when it takes the result.
+    bool started = false;
+
+   private:
+    friend class BackgroundIo;
+    std::atomic<bool> done{false};  // the worker's side
+  };
+
+  BackgroundIo() = default;
+  // Waits for the transfers started and ends the worker.
+  ~BackgroundIo();
+  BackgroundIo(const BackgroundIo&) = delete;
+  BackgroundIo& operator=(const BackgroundIo&) = delete;
+
+  // Queues the transfer (its file, direction, data and size set); the
+  // worker is started with the first one.
+  void start(Transfer& transfer);
+  // Waits until the transfer has run (at once for one not started).
+  void wait(Transfer& transfer);
+
+ private:
+  void work();
+
+  std::mutex mutex_;
+  std::condition_variable queued_;
+  std::condition_variable finished_;
+  std::deque<Transfer*> queue_;
+  std::atomic<size_t> queued_count_{0};
+  bool stopping_ = false;
+  std::thread worker_;
+};
+
+}  // namespace tess
