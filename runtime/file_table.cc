@@ -252,7 +252,13 @@ void FileTable::openReplacing(const ByteString& name, ShareMode share,
           raiseError(err::kAlreadyOpen);
         }
       }
-      check(file->truncate());
+      // A file that is empty already is not emptied again: some file
+      // systems take the emptying of a file as its replacement and write
+      // the new contents out to the disk at its close, before the close
+      // returns.
+      uint64_t size = 0;
+      check(file->size(&size));
+      if (size > 0) check(file->truncate());
     } catch (...) {
       file->close();
       throw;

@@ -374,13 +374,18 @@ TEST(FileTableReplacing, RewritesInPlaceOnlyWhatMayBeWritten) {
     const char* what;
     std::function<void(FakeFileSystem&, FileTable&)> prepare;
     int error;
+    // An empty file is not emptied again (some file systems write out a
+    // file emptied so at its close, before the close returns).
+    uint64_t truncations = 0;
   };
   std::unique_ptr<platform::File> held;
   const std::vector<Case> cases = {
       {"missing", [](FakeFileSystem&, FileTable&) {}, 0},
       {"regular",
        [](FakeFileSystem& fs, FileTable&) { fs.setFile("/k.ren", "old\x1A"); },
-       0},
+       0, 1},
+      {"empty",
+       [](FakeFileSystem& fs, FileTable&) { fs.setFile("/k.ren", ""); }, 0},
       {"read-only",
        [](FakeFileSystem& fs, FileTable&) {
          fs.setFile("/k.ren", "old\x1A");
@@ -430,6 +435,7 @@ TEST(FileTableReplacing, RewritesInPlaceOnlyWhatMayBeWritten) {
         errorOf([&] { files.openReplacing("/k.ren", ShareMode::Default, 3); }),
         c.error);
     EXPECT_EQ(files.isOpen(3), c.error == 0);
+    EXPECT_EQ(fs.truncateCalls(), c.truncations);
     if (c.error == 0) {
       EXPECT_EQ(fs.openHandles().back().share, platform::Share::DenyWrite);
       files.writeBytes(3, "new\r\n");

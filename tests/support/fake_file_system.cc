@@ -101,6 +101,7 @@ class FakeFileSystem::FakeFile : public platform::File {
   }
 
   int truncate() override {
+    ++fs_->truncateCalls_;
     if (closed_ || !writesWith(access_)) return kDenied;
     node_->bytes.clear();
     ++node_->version;

@@ -110,6 +110,7 @@ class FakeFileSystem : public platform::FileSystem {
   uint64_t readCalls() const { return readCalls_; }
   uint64_t writeCalls() const { return writeCalls_; }
   uint64_t seekCalls() const { return seekCalls_; }
+  uint64_t truncateCalls() const { return truncateCalls_; }
   uint64_t bytesWritten() const { return bytesWritten_; }
   // Files deleted by removeFile().
   int removals() const { return removals_; }
@@ -178,6 +179,7 @@ class FakeFileSystem : public platform::FileSystem {
   uint64_t readCalls_ = 0;
   uint64_t writeCalls_ = 0;
   uint64_t seekCalls_ = 0;
+  uint64_t truncateCalls_ = 0;
   uint64_t bytesWritten_ = 0;
 };
 
