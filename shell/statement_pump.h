@@ -27,7 +27,8 @@ struct ProgramEnd {
 // Milliseconds since some fixed moment; never goes back.
 using MillisecondClock = std::function<uint64_t()>;
 
-// The process's monotonic clock.
+// The process's monotonic clock, made cheap to read for statement starts:
+// its time may lag by a few milliseconds, and by 7 readings.
 MillisecondClock steadyClock();
 
 class StatementPump : public StatementObserver {
