@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Tessarine and runs the whole test suite: the unit and program tests,
-# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, a
-# bounded fuzzing run, and the Windows build with its tests under Wine.
+# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# runtime's tests under ThreadSanitizer, a bounded fuzzing run, and the
+# Windows build with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -36,6 +37,13 @@ cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+echo "== Thread sanitizer (the file channels' worker thread) =="
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DTESSARINE_BENCH=OFF -DCMAKE_CXX_FLAGS=-fsanitize=thread \
+  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+cmake --build build-tsan -j"$jobs" --target runtime_tests
+TSAN_OPTIONS=halt_on_error=1 build-tsan/runtime/runtime_tests
 
 echo "== Fuzzing =="
 tests/fuzz/run_fuzz.sh "${FUZZ_SECONDS:-60}" "$root/build-fuzz"
