@@ -260,9 +260,12 @@ TEST_F(PrintTest, FileWriteErrorsCarryTheStatementLine) {
   EXPECT_EQ(wrongMode.line(), here.line());
 }
 
-// One output file channel with its printer and the statement starts it saw.
-struct FilePrinting {
-  FilePrinting() {
+// One output file channel 3 with its printer and the observer of its
+// statement starts (made from the given arguments).
+template <typename Observer>
+struct FilePrintingWith {
+  template <typename... Args>
+  explicit FilePrintingWith(Args... args) : observer(args...) {
     files.openFile(ByteString("/out.txt"), FileMode::Output, ShareMode::Default,
                    3);
   }
@@ -272,9 +275,10 @@ struct FilePrinting {
   }
   FakeFileSystem fs;
   FileTable files{fs};
-  RecordingObserver observer;
+  Observer observer;
   Printer printer{files, nullptr, &observer};
 };
+using FilePrinting = FilePrintingWith<RecordingObserver>;
 
 // printFileStatementOf with the separator and the number of parts (1 to 3)
 // chosen at run time.
@@ -414,20 +418,7 @@ void addTo(FileStatementRun& run, const RunStatement& s) {
 }
 
 // An output channel 3 whose printer's statement starts stop at a given one.
-struct StoppingPrinting {
-  explicit StoppingPrinting(int stopAt) : observer(stopAt) {
-    files.openFile(ByteString("/out.txt"), FileMode::Output, ShareMode::Default,
-                   3);
-  }
-  std::string bytes() {
-    files.flushAll();
-    return fs.fileBytes("/out.txt").value_or("?");
-  }
-  FakeFileSystem fs;
-  FileTable files{fs};
-  StoppingObserver observer;
-  Printer printer{files, nullptr, &observer};
-};
+using StoppingPrinting = FilePrintingWith<StoppingObserver>;
 
 TEST(FileStatementRunTest, PrintsAsStatementByStatementPrinting) {
   // Random runs of statements, with parts now and then too large for the
