@@ -101,8 +101,7 @@ Printer::Printer(FileTable& files, ScreenWindow* window,
     : files_(files), window_(window), observer_(observer) {}
 
 void Printer::selectOutputWindow(int64_t window, std::source_location where) {
-  statementLine_ = where.line();
-  if (observer_ != nullptr) observer_->statementStart(statementLine_);
+  startStatement(where.line());
   // Window 0, the main text window, is the only one.
   if (window != 0 || window_ == nullptr)
     throw RuntimeError(err::kNoWindow, statementLine_);
@@ -111,8 +110,7 @@ void Printer::selectOutputWindow(int64_t window, std::source_location where) {
 }
 
 void Printer::selectOutputFile(int64_t channel, std::source_location where) {
-  statementLine_ = where.line();
-  if (observer_ != nullptr) observer_->statementStart(statementLine_);
+  startStatement(where.line());
   try {
     files_.checkOutputChannel(channel);
   } catch (RuntimeError& e) {
@@ -160,8 +158,7 @@ void Printer::printFileStatement(int64_t channel,
                                  std::initializer_list<std::string_view> parts,
                                  PrintSeparator separator,
                                  std::source_location where) {
-  statementLine_ = where.line();
-  if (observer_ != nullptr) observer_->statementStart(statementLine_);
+  startStatement(where.line());
   printFileParts(channel, parts.begin(), parts.size(), separator);
 }
 
@@ -224,28 +221,16 @@ void FileStatementRun::finish() {
   pendingBytes_ = 0;
   for (size_t i = 0; i < count; ++i) {
     const Pending& s = pending_[i];
-    printer_.statementLine_ = s.line;
-    if (printer_.observer_ != nullptr) {
-      printer_.observer_->statementStart(s.line);
-    }
+    printer_.startStatement(s.line);
     printer_.toWindow_ = false;
     printer_.channel_ = channel_;
-    FileTable::Channel& target = *target_;
-    target.column =
-        s.endsLine
-            ? 0
-            : static_cast<int>((target.column + static_cast<int64_t>(s.bytes)) &
-                               Printer::kColumnMask);
-    target.end += s.bytes;
-    target.position += s.bytes;
-    target.size = std::max(target.size, target.position);
+    Printer::countPrinted(*target_, s.bytes, s.endsLine);
   }
 }
 
 void FileStatementRun::printNow(const std::string_view* parts, size_t count,
                                 PrintSeparator separator, uint32_t line) {
-  printer_.statementLine_ = line;
-  if (printer_.observer_ != nullptr) printer_.observer_->statementStart(line);
+  printer_.startStatement(line);
   printer_.printFileParts(channel_, parts, count, separator);
 }
 

@@ -104,6 +104,20 @@ class Printer {
                           const std::string_view* parts, size_t count,
                           PrintSeparator separator);
   friend class FileStatementRun;
+  // The statement start of a print statement at the given source line.
+  void startStatement(uint32_t line) {
+    statementLine_ = line;
+    if (observer_ != nullptr) observer_->statementStart(line);
+  }
+  // Copies the parts, and the line end when endsLine, to out (the channel's
+  // buffer, with room for them); returns the end of the copy.
+  template <size_t count>
+  static char* copyStatement(char* out, const std::string_view (&parts)[count],
+                             bool endsLine);
+  // Counts bytes copied behind the channel's buffered output as printed by
+  // one statement.
+  static void countPrinted(FileTable::Channel& target, size_t bytes,
+                           bool endsLine);
   // printFileStatement after its statement start.
   void printFileParts(int64_t channel, const std::string_view* parts,
                       size_t count, PrintSeparator separator);
@@ -123,8 +137,7 @@ inline void Printer::printFileStatementOf(
     int64_t channel, const std::string_view (&parts)[count],
     std::source_location where) {
   static_assert(separator != PrintSeparator::Comma);
-  statementLine_ = where.line();
-  if (observer_ != nullptr) observer_->statementStart(statementLine_);
+  startStatement(where.line());
   FileTable::Channel* target = files_.openOrNull(channel);
   size_t bytes = 2;  // the line end, or room for it
   for (const std::string_view part : parts) bytes += part.size();
@@ -136,24 +149,37 @@ inline void Printer::printFileStatementOf(
   toWindow_ = false;
   channel_ = channel;
   char* const start = target->buffer.get() + target->end;
-  char* out = start;
+  constexpr bool endsLine = separator == PrintSeparator::EndOfStatement;
+  const char* const end = copyStatement(start, parts, endsLine);
+  countPrinted(*target, static_cast<size_t>(end - start), endsLine);
+}
+
+template <size_t count>
+inline char* Printer::copyStatement(char* out,
+                                    const std::string_view (&parts)[count],
+                                    bool endsLine) {
   for (const std::string_view part : parts) {
     copyBytes(out, part.data(), part.size());
     out += part.size();
   }
-  // Files have no width: lines are never broken, the column just grows.
-  if constexpr (separator == PrintSeparator::EndOfStatement) {
+  if (endsLine) {
     *out++ = '\r';
     *out++ = '\n';
-    target->column = 0;
-  } else {
-    target->column =
-        static_cast<int>((target->column + (out - start)) & kColumnMask);
   }
-  const auto written = static_cast<size_t>(out - start);
-  target->end += written;
-  target->position += written;
-  target->size = std::max(target->size, target->position);
+  return out;
+}
+
+inline void Printer::countPrinted(FileTable::Channel& target, size_t bytes,
+                                  bool endsLine) {
+  // Files have no width: lines are never broken, the column just grows.
+  target.column =
+      endsLine
+          ? 0
+          : static_cast<int>((target.column + static_cast<int64_t>(bytes)) &
+                             kColumnMask);
+  target.end += bytes;
+  target.position += bytes;
+  target.size = std::max(target.size, target.position);
 }
 
 // Print statements to one file channel, one after the other, each one
@@ -215,15 +241,8 @@ inline void FileStatementRun::add(const std::string_view (&parts)[count],
     printNow(parts, count, separator, where.line());
     return;
   }
-  char* out = target_->buffer.get() + target_->end + pendingBytes_;
-  for (const std::string_view part : parts) {
-    copyBytes(out, part.data(), part.size());
-    out += part.size();
-  }
-  if constexpr (endsLine) {
-    out[0] = '\r';
-    out[1] = '\n';
-  }
+  Printer::copyStatement(target_->buffer.get() + target_->end + pendingBytes_,
+                         parts, endsLine);
   pending_[pendingCount_++] = Pending{where.line(), endsLine, bytes};
   pendingBytes_ += bytes;
 }
