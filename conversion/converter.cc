@@ -32,7 +32,9 @@ int64_t SteadyCountClock::microseconds() {
 
 Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
                      MessageBoxService* boxes)
-    : files_(files), printer_(printer), screen_(screen), boxes_(boxes) {}
+    : files_(files), printer_(printer), screen_(screen), boxes_(boxes) {
+  files_.setLineTest(&passesUnchanged);
+}
 
 void Converter::convertLog(const ByteString& logPath) {
   readerState_ = Body;
@@ -137,23 +139,13 @@ void Converter::joinSplitCharacter() {
 void Converter::copyUnchangedLines() {
   // Each line taken here is one turn of the body loop in which nothing
   // happens but the read and the write of the line: the line passes the
-  // steps unchanged and is written with the CR LF it was read with (a line
+  // steps unchanged (the file table put passesUnchanged to it when its
+  // block was read) and is written with the CR LF it was read with (a line
   // ended by a lone CR, or whose LF is not in the buffer yet, goes the long
   // way). At least two bytes must be left behind it, or the loop's end test
   // would stop before writing it. The buffer holds at most one block, so
   // the statement start of the copy comes at least once per block.
-  const std::string_view input = files_.bufferedInput(kLogChannel);
-  CrScanner lineEnds(input);
-  size_t taken = 0;
-  for (;;) {
-    const size_t cr = lineEnds.next();
-    if (cr == CrScanner::npos || cr + 3 >= input.size() ||
-        input[cr + 1] != '\n' ||
-        !passesUnchanged(input.substr(taken, cr - taken))) {
-      break;
-    }
-    taken = cr + 2;
-  }
+  const size_t taken = files_.bufferedPassingLines(kLogChannel, 2);
   if (taken > 0) files_.copyBufferedLines(kLogChannel, kOutputChannel, taken);
 }
 

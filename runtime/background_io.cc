@@ -82,6 +82,7 @@ void BackgroundIo::work() {
       error = t.file->write(t.data, t.size);
     } else {
       error = t.file->read(t.data, t.size, &got);
+      if (t.index != nullptr) t.index->build(t.data, got, t.lineTest);
     }
     lock.lock();
     t.error = error;

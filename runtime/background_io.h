@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/file_system.h"
+#include "runtime/block_index.h"
 
 namespace tess {
 
@@ -26,6 +27,9 @@ class BackgroundIo {
     bool write = false;
     char* data = nullptr;
     size_t size = 0;  // to write, or room to read into
+    // A read with an index: the block read is indexed there, with the test.
+    BlockIndex* index = nullptr;
+    LineTest lineTest = nullptr;
     // Results, valid after wait(): the run-time error number (0: none) and,
     // for a read, the bytes read (0 at the physical end).
     int error = 0;

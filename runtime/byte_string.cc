@@ -2,14 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <new>
 
 #include "runtime/runtime_error.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace tess {
 
@@ -204,30 +199,6 @@ ByteString mapSingleBytes(const ByteString& s, unsigned char from,
 }
 
 }  // namespace
-
-CrScanner::CrScanner(std::string_view text) : text_(text), mask_(crMask(0)) {}
-
-uint64_t CrScanner::crMask(size_t at) const {
-#if defined(__SSE2__)
-  if (text_.size() - at >= kBlock) {
-    const __m128i cr = _mm_set1_epi8('\r');
-    uint64_t mask = 0;
-    for (size_t part = 0; part < kBlock; part += 16) {
-      const __m128i bytes = _mm_loadu_si128(
-          reinterpret_cast<const __m128i*>(text_.data() + at + part));
-      const auto bits =
-          static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, cr)));
-      mask |= uint64_t{bits} << part;
-    }
-    return mask;
-  }
-#endif
-  uint64_t mask = 0;
-  for (size_t i = 0; i < kBlock && at + i < text_.size(); ++i) {
-    if (text_[at + i] == '\r') mask |= uint64_t{1} << i;
-  }
-  return mask;
-}
 
 int64_t byteLength(const ByteString& s) {
   return static_cast<int64_t>(s.size());

@@ -4,7 +4,6 @@
 // 64-bit integers so that a negative value can be refused with error 5.
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -62,40 +61,6 @@ inline bool endsInLoneLeadByte(std::string_view text) {
     ++run;
   }
   return run % 2 == 1;
-}
-
-// The CR bytes (0x0D) of a text, found one after the other in one pass that
-// looks at 64 bytes at a time: the line ends of a buffer of many short lines
-// without a search call per line.
-class CrScanner {
- public:
-  static constexpr size_t npos = std::string_view::npos;
-
-  explicit CrScanner(std::string_view text);
-  // The index of the next CR after the one found last (the first call: the
-  // first CR of the text), or npos when there is none.
-  size_t next();
-
- private:
-  static constexpr size_t kBlock = 64;
-  // Bit i set: byte at + i is a CR (at + i within the text).
-  uint64_t crMask(size_t at) const;
-
-  std::string_view text_;
-  size_t block_ = 0;   // start of the kBlock bytes that mask_ covers
-  uint64_t mask_ = 0;  // their CR bytes not returned yet
-};
-
-// Inline: the body loop's shortcut asks for every line end.
-inline size_t CrScanner::next() {
-  while (mask_ == 0) {
-    block_ += kBlock;
-    if (block_ >= text_.size()) return npos;
-    mask_ = crMask(block_);
-  }
-  const auto bit = static_cast<size_t>(std::countr_zero(mask_));
-  mask_ &= mask_ - 1;  // the lowest set bit is returned now
-  return block_ + bit;
 }
 
 int64_t byteLength(const ByteString& s);

@@ -242,29 +242,5 @@ TEST(BytesFromCodes, RangeOfCodes) {
   EXPECT_EQ(errorOf([] { bytesFromCodes({65, -1}); }), 5);
 }
 
-// Every CR of texts of every length around the 64-byte steps, in order.
-TEST(CrScanner, FindsEveryCrInOrder) {
-  std::mt19937 random(1616);
-  for (size_t length = 0; length < 200; ++length) {
-    for (int round = 0; round < 20; ++round) {
-      std::string text(length, 'a');
-      for (char& c : text) {
-        if (random() % 4 == 0) c = random() % 2 == 0 ? '\r' : '\x8d';
-      }
-      std::vector<size_t> expected;
-      for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') expected.push_back(i);
-      }
-      CrScanner scanner(text);
-      std::vector<size_t> found;
-      for (size_t at = scanner.next(); at != CrScanner::npos;
-           at = scanner.next()) {
-        found.push_back(at);
-      }
-      EXPECT_EQ(found, expected) << ::testing::PrintToString(text);
-    }
-  }
-}
-
 }  // namespace
 }  // namespace tess

@@ -53,6 +53,8 @@ void FileTable::Channel::readAhead() {
   transfer.write = false;
   transfer.data = spare.get();
   transfer.size = kBufferBytes;
+  transfer.index = spareIndex.get();
+  transfer.lineTest = lineTest;
   io->start(transfer);
 }
 
@@ -83,19 +85,21 @@ bool FileTable::Channel::refill() {
   size_t got = 0;
   if (io == nullptr) {
     check(file->read(buffer.get(), kBufferBytes, &got));
+    index->build(buffer.get(), got, lineTest);
   } else {
     // The block was read ahead (but the first); its failure is reported
     // here, where reading it at once would have reported it.
     if (!transfer.started) readAhead();
     const int failed = finishTransfer();
     std::swap(buffer, spare);
+    std::swap(index, spareIndex);
     check(failed);
     got = transfer.got;
     // The next block is read while this one is used; none past the end.
     if (got > 0) readAhead();
   }
   end = got;
-  nul = nulFrom(0);
+  nul = index->firstNul();
   return got > 0;
 }
 
@@ -120,6 +124,13 @@ void FileTable::Channel::takeWithoutNul(std::string& out, size_t span) {
 
 FileTable::FileTable(platform::FileSystem& fs, StatementObserver* observer)
     : fs_(fs), observer_(observer) {}
+
+void FileTable::setLineTest(LineTest test) {
+  lineTest_ = test;
+  for (auto& ch : channels_) {
+    if (ch) ch->lineTest = test;
+  }
+}
 
 FileTable::~FileTable() {
   for (auto& ch : channels_) {
@@ -280,8 +291,14 @@ void FileTable::install(std::unique_ptr<platform::File> file, std::string full,
   ch->file = std::move(file);
   try {
     ch->buffer.reset(new char[kBufferBytes]);
+    if (mode == FileMode::Input) {
+      ch->index = std::make_unique<BlockIndex>();
+      ch->lineTest = lineTest_;
+    }
     if (fs_.filesWorkFromAnyThread()) {
       ch->spare.reset(new char[kBufferBytes]);
+      if (mode == FileMode::Input)
+        ch->spareIndex = std::make_unique<BlockIndex>();
       if (!io_) io_ = std::make_unique<BackgroundIo>();
       ch->io = io_.get();
     }
@@ -331,9 +348,9 @@ void FileTable::readLine(int64_t channel, ByteString& line,
         break;
       }
       const char* data = ch.buffer.get() + ch.begin;
-      const size_t avail = ch.end - ch.begin;
-      const char* cr = static_cast<const char*>(std::memchr(data, kCR, avail));
-      size_t span = cr != nullptr ? static_cast<size_t>(cr - data) : avail;
+      const size_t crAt = ch.index->crFrom(ch.begin);
+      const char* cr = crAt < ch.end ? data + (crAt - ch.begin) : nullptr;
+      size_t span = crAt - ch.begin;
       bool ended = cr != nullptr;
       if (markOffset >= ch.position && markOffset - ch.position < span &&
           static_cast<unsigned char>(data[markOffset - ch.position]) ==
@@ -375,6 +392,15 @@ std::string_view FileTable::bufferedInput(int64_t channel) {
   const size_t inSize = static_cast<size_t>(
       std::min<uint64_t>(ch.size - ch.position, ch.nul - ch.begin));
   return std::string_view(ch.buffer.get() + ch.begin, inSize);
+}
+
+size_t FileTable::bufferedPassingLines(int64_t channel, size_t leaveBehind) {
+  const size_t buffered = bufferedInput(channel).size();
+  if (buffered <= leaveBehind) return 0;
+  const Channel& ch = *openOrNull(channel);
+  return ch.index->passingLinesEnd(ch.begin,
+                                   ch.begin + buffered - leaveBehind) -
+         ch.begin;
 }
 
 void FileTable::copyBufferedLines(int64_t from, int64_t to, size_t count,

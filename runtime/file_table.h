@@ -15,6 +15,7 @@
 
 #include "platform/file_system.h"
 #include "runtime/background_io.h"
+#include "runtime/block_index.h"
 #include "runtime/byte_string.h"
 #include "runtime/statements.h"
 
@@ -42,6 +43,10 @@ class FileTable {
   FileTable& operator=(const FileTable&) = delete;
 
   void setObserver(StatementObserver* observer) { observer_ = observer; }
+  // The test that input channels put to each line of a block as it is read
+  // (null: none), for bufferedPassingLines. Blocks read before keep the
+  // test they were read with.
+  void setLineTest(LineTest test);
 
   void openFile(const ByteString& name, FileMode mode, ShareMode share,
                 int64_t channel,
@@ -65,6 +70,12 @@ class FileTable {
   // up to its first NUL byte and within the size taken at open: bytes that
   // readLine would take next as they are, without a read. May be empty.
   std::string_view bufferedInput(int64_t channel);
+  // The length of the longest run of whole lines at the start of
+  // bufferedInput(channel) that leaves at least leaveBehind of its bytes
+  // after it, each line ended by CR LF and passing the line test. 0 when
+  // the unread bytes do not start where a line of the buffered block
+  // starts (the block's first line among them).
+  size_t bufferedPassingLines(int64_t channel, size_t leaveBehind);
   // One print statement to the output channel `to` of the first count bytes
   // of bufferedInput(from), which are consumed from the input: whole lines
   // with their CR LF, written as they were read. The output's column is 0
@@ -125,12 +136,17 @@ class FileTable {
     // once per block, and again only after one has been passed, spares
     // every line a second scan of its bytes.
     size_t nul = 0;
+    // Input: where the lines of buffer[0, end) are, and the test they were
+    // read with.
+    std::unique_ptr<BlockIndex> index;
+    LineTest lineTest = nullptr;
 
     // With background transfers (io set): the second buffer, which the
     // worker reads the next block into (Input) or writes out from (Output
     // and Append), and that transfer.
     BackgroundIo* io = nullptr;
     std::unique_ptr<char[]> spare;
+    std::unique_ptr<BlockIndex> spareIndex;  // Input: the spare's index
     BackgroundIo::Transfer transfer;
 
     // Adds bytes to the buffered output. Defined here so that the print
@@ -201,6 +217,7 @@ class FileTable {
 
   platform::FileSystem& fs_;
   StatementObserver* observer_;
+  LineTest lineTest_ = nullptr;
   // The worker of the channels' background transfers; made with the first
   // channel that uses it. Declared before the channels, so that it outlives
   // them.

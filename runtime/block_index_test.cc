@@ -1,0 +1,95 @@
+// The index of a block against searches written out on the block's bytes.
+#include "runtime/block_index.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+
+namespace tess {
+namespace {
+
+bool hasNoX(std::string_view line) {
+  return line.find('x') == std::string_view::npos;
+}
+
+// Whether line reading starts a line at from: right after a CR that no LF
+// follows, or right after the LF of a CR LF.
+bool lineStartsAt(const std::string& data, size_t from) {
+  if (from == 0 || from >= data.size()) return false;
+  if (data[from - 1] == '\r') return data[from] != '\n';
+  return from >= 2 && data[from - 1] == '\n' && data[from - 2] == '\r';
+}
+
+// The run of passing CR LF lines from from, one line after the other.
+size_t passingRun(const std::string& data, size_t from, size_t limit) {
+  if (!lineStartsAt(data, from)) return from;
+  size_t at = from;
+  for (;;) {
+    const size_t cr = data.find('\r', at);
+    if (cr == std::string::npos || cr + 1 >= data.size() ||
+        data[cr + 1] != '\n' || cr + 2 > limit ||
+        !hasNoX(std::string_view(data).substr(at, cr - at))) {
+      return at;
+    }
+    at = cr + 2;
+  }
+}
+
+// Random blocks of every length around the 64-byte steps, some whole.
+std::string randomBlock(std::mt19937& random, size_t size) {
+  const char alphabet[] = {'\r', '\n', '\r', '\n', '\0', 'x', '\x82', '#'};
+  std::string data(size, 'a');
+  const auto oneIn = static_cast<uint32_t>(3 + random() % 60);
+  for (char& c : data) {
+    if (random() % oneIn == 0) c = alphabet[random() % sizeof alphabet];
+  }
+  return data;
+}
+
+TEST(BlockIndexTest, FindsEveryCrAndTheFirstNul) {
+  std::mt19937 random(1616);
+  auto index = std::make_unique<BlockIndex>();
+  for (size_t size = 0; size < 300; ++size) {
+    for (int round = 0; round < 10; ++round) {
+      const std::string data = randomBlock(random, size);
+      index->build(data.data(), data.size(), nullptr);
+      ASSERT_EQ(index->size(), size);
+      ASSERT_EQ(index->firstNul(), std::min(data.find('\0'), size));
+      for (size_t from = 0; from <= size; ++from) {
+        ASSERT_EQ(index->crFrom(from), std::min(data.find('\r', from), size))
+            << from << " in " << ::testing::PrintToString(data);
+      }
+    }
+  }
+}
+
+TEST(BlockIndexTest, RunsOfPassingLinesAreTheLinesOneAfterTheOther) {
+  std::mt19937 random(2718);
+  auto index = std::make_unique<BlockIndex>();
+  for (int round = 0; round < 400; ++round) {
+    // Now and then a whole block, whose last word is full.
+    const size_t size =
+        round % 50 == 0 ? BlockIndex::kMaxBytes : random() % 700;
+    const std::string data = randomBlock(random, size);
+    index->build(data.data(), data.size(), &hasNoX);
+    const size_t step = size > 1000 ? 97 : 1;
+    for (size_t from = 0; from <= size; from += step) {
+      const size_t someLimit = from + random() % (size - from + 1);
+      for (const size_t limit : {size, someLimit}) {
+        ASSERT_EQ(index->passingLinesEnd(from, limit),
+                  passingRun(data, from, limit))
+            << "from " << from << " to " << limit << " in "
+            << ::testing::PrintToString(data);
+      }
+    }
+  }
+  // Without a test no line passes.
+  const std::string lines = "a\r\nb\r\nc\r\n";
+  index->build(lines.data(), lines.size(), nullptr);
+  EXPECT_EQ(index->passingLinesEnd(3, lines.size()), 3u);
+}
+
+}  // namespace
+}  // namespace tess
