@@ -82,44 +82,36 @@ void BlockIndex::build(const char* data, size_t size, LineTest test) {
       if (start < size) setBit(starts_, start);
     }
   }
-}
-
-size_t BlockIndex::crFrom(size_t from) const {
-  if (from >= size_) return size_;
-  const size_t words = (size_ + 63) / 64;
-  size_t w = from >> 6;
-  uint64_t bits = cr_[w] & (kAll << (from & 63));
-  while (bits == 0) {
-    if (++w == words) return size_;
-    bits = cr_[w];
+  // The first line start from each word on whose line does not pass.
+  size_t stop = size;
+  firstStopFrom_[words] = static_cast<uint32_t>(size);
+  for (size_t w = words; w-- > 0;) {
+    const uint64_t stops = starts_[w] & ~passes_[w];
+    if (stops != 0) {
+      stop = w * 64 + static_cast<size_t>(std::countr_zero(stops));
+    }
+    firstStopFrom_[w] = static_cast<uint32_t>(stop);
   }
-  return w * 64 + static_cast<size_t>(std::countr_zero(bits));
 }
 
 size_t BlockIndex::passingLinesEnd(size_t from, size_t limit) const {
   if (from >= limit || from >= size_ || !bitAt(starts_, from)) return from;
   // The first line from `from` on that does not pass ends the run.
-  const size_t words = (size_ + 63) / 64;
-  size_t w = from >> 6;
-  uint64_t stops = (starts_[w] & ~passes_[w]) & (kAll << (from & 63));
-  for (;;) {
-    if (stops != 0) {
-      const size_t stop = w * 64 + static_cast<size_t>(std::countr_zero(stops));
-      if (stop <= limit) return stop;
-      break;
-    }
-    if (++w == words || w * 64 > limit) break;
-    stops = starts_[w] & ~passes_[w];
-  }
-  // Every line that starts before limit passes. A line that starts last in
-  // the block passes only when its CR LF are the block's last bytes.
-  if (limit >= size_) return size_;
-  // Else the run ends at the last line start at or before limit: the line
-  // that starts there would end past it.
-  w = limit >> 6;
-  uint64_t starts = starts_[w] & (kAll >> (63 - (limit & 63)));
-  while (starts == 0) starts = starts_[--w];  // from is a start
-  return w * 64 + 63 - static_cast<size_t>(std::countl_zero(starts));
+  const size_t w = from >> 6;
+  const uint64_t stops = (starts_[w] & ~passes_[w]) & (kAll << (from & 63));
+  const size_t stop =
+      stops != 0 ? w * 64 + static_cast<size_t>(std::countr_zero(stops))
+                 : firstStopFrom_[w + 1];
+  // No line fails before the block's end: the run reaches it, since the
+  // block's last line passes only when its CR LF are the block's last bytes.
+  if (stop <= limit) return stop;
+  // Every line that starts before limit passes: the run ends at the last
+  // line start at or before limit, as the line that starts there would end
+  // past it.
+  size_t at = limit >> 6;
+  uint64_t starts = starts_[at] & (kAll >> (63 - (limit & 63)));
+  while (starts == 0) starts = starts_[--at];  // from is a start
+  return at * 64 + 63 - static_cast<size_t>(std::countl_zero(starts));
 }
 
 }  // namespace tess

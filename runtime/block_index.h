@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -49,6 +50,22 @@ class BlockIndex {
   // Set at the start of a line that ends by CR LF within the block and
   // passes the test.
   std::array<uint64_t, kWords> passes_{};
+  // For each word, the first line start at or after it whose line does
+  // not pass, or size_ (one more entry for the end).
+  std::array<uint32_t, kWords + 1> firstStopFrom_{};
 };
+
+// Inline: line reading asks it for every line.
+inline size_t BlockIndex::crFrom(size_t from) const {
+  if (from >= size_) return size_;
+  const size_t words = (size_ + 63) / 64;
+  size_t w = from >> 6;
+  uint64_t bits = cr_[w] & (~uint64_t{0} << (from & 63));
+  while (bits == 0) {
+    if (++w == words) return size_;
+    bits = cr_[w];
+  }
+  return w * 64 + static_cast<size_t>(std::countr_zero(bits));
+}
 
 }  // namespace tess

@@ -219,13 +219,38 @@ FileStatementRun::FileStatementRun(Printer& printer, int64_t channel)
 void FileStatementRun::finish() {
   const size_t count = std::exchange(pendingCount_, 0);
   pendingBytes_ = 0;
+  size_t started = 0;
+  try {
+    for (; started < count; ++started) {
+      printer_.startStatement(pending_[started].line);
+    }
+  } catch (...) {
+    // The statements before the one whose start stopped the run are
+    // printed.
+    commit(started);
+    throw;
+  }
+  commit(count);
+}
+
+void FileStatementRun::commit(size_t count) {
+  if (count == 0) return;
+  printer_.toWindow_ = false;
+  printer_.channel_ = channel_;
+  // The statements' bytes up to the end of the last line they end, then
+  // the bytes after it, each counted at once.
+  size_t toLineEnd = 0;
+  size_t afterLineEnd = 0;
   for (size_t i = 0; i < count; ++i) {
     const Pending& s = pending_[i];
-    printer_.startStatement(s.line);
-    printer_.toWindow_ = false;
-    printer_.channel_ = channel_;
-    Printer::countPrinted(*target_, s.bytes, s.endsLine);
+    afterLineEnd += s.bytes;
+    if (s.endsLine) {
+      toLineEnd += afterLineEnd;
+      afterLineEnd = 0;
+    }
   }
+  if (toLineEnd > 0) Printer::countPrinted(*target_, toLineEnd, true);
+  Printer::countPrinted(*target_, afterLineEnd, false);
 }
 
 void FileStatementRun::printNow(const std::string_view* parts, size_t count,

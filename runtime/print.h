@@ -215,6 +215,8 @@ class FileStatementRun {
   };
   void printNow(const std::string_view* parts, size_t count,
                 PrintSeparator separator, uint32_t line);
+  // Counts the first count statements waiting as printed.
+  void commit(size_t count);
 
   Printer& printer_;
   int64_t channel_;
