@@ -79,19 +79,21 @@ void Converter::writeRecords() {
     showCount();
     if (record_.headline.empty()) record_.title = "  ";
     writeRecordHead();
-    // The first body line is written as it is: it is neither joined nor
-    // examined, even when it looks like a header or a board line.
-    files_.readLine(kLogChannel, currentLine_);
     readerState_ = Body;
+    // The first body line is written as it is: it is neither joined nor
+    // examined, even when it looks like a header or a board line. When the
+    // steps would pass it unchanged anyway, it goes with the lines copied
+    // after it, and the line after those is read and examined as in the
+    // loop.
+    const bool copiedFirst = copyUnchangedLines();
+    files_.readLine(kLogChannel, currentLine_);
+    if (copiedFirst) examineLine();
     while (readerState_ == Body && !files_.atEndOfFile(kLogChannel)) {
       escapeControlLine();
       writeLine(currentLine_);
       copyUnchangedLines();
       files_.readLine(kLogChannel, currentLine_);
-      joinSplitCharacter();
-      parseLogLine();
-      if (readerState_ == FalseHeader) readerState_ = Body;
-      if (readerState_ == Skipping) skipToHeader();
+      examineLine();
     }
     writeLine("#E");
     writeLine("");
@@ -136,7 +138,14 @@ void Converter::joinSplitCharacter() {
   currentLine_ = concatenate(currentLine_, continuationLine_);
 }
 
-void Converter::copyUnchangedLines() {
+void Converter::examineLine() {
+  joinSplitCharacter();
+  parseLogLine();
+  if (readerState_ == FalseHeader) readerState_ = Body;
+  if (readerState_ == Skipping) skipToHeader();
+}
+
+bool Converter::copyUnchangedLines() {
   // Each line taken here is one turn of the body loop in which nothing
   // happens but the read and the write of the line: the line passes the
   // steps unchanged (the file table put passesUnchanged to it when its
@@ -146,7 +155,9 @@ void Converter::copyUnchangedLines() {
   // would stop before writing it. The buffer holds at most one block, so
   // the statement start of the copy comes at least once per block.
   const size_t taken = files_.bufferedPassingLines(kLogChannel, 2);
-  if (taken > 0) files_.copyBufferedLines(kLogChannel, kOutputChannel, taken);
+  if (taken == 0) return false;
+  files_.copyBufferedLines(kLogChannel, kOutputChannel, taken);
+  return true;
 }
 
 void Converter::showCount() {

@@ -147,10 +147,14 @@ class Converter {
  private:
   // Step 4 of the pass: the record loop, up to the end of the log.
   void writeRecords();
+  // The body loop's steps after a line is read: the join, the recogniser
+  // and the reader state's follow-up.
+  void examineLine();
   // The shortcut of the body loop: the lines after the one just written
-  // that the steps would pass through unchanged go to the output as one
-  // piece, straight from the log's buffer.
-  void copyUnchangedLines();
+  // (or from the first body line on) that the steps would pass through
+  // unchanged go to the output as one piece, straight from the log's
+  // buffer. True when it took any.
+  bool copyUnchangedLines();
   void showCount();
   // Draws a count that showCount held back.
   void showHeldCount();
