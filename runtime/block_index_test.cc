@@ -37,14 +37,22 @@ size_t passingRun(const std::string& data, size_t from, size_t limit) {
   }
 }
 
-// Random blocks of every length around the 64-byte steps, some whole.
+// Random blocks of every length around the 64-byte steps, some whole:
+// lines of random lengths, most ended by CR LF, some by a lone CR.
 std::string randomBlock(std::mt19937& random, size_t size) {
-  const char alphabet[] = {'\r', '\n', '\r', '\n', '\0', 'x', '\x82', '#'};
-  std::string data(size, 'a');
-  const auto oneIn = static_cast<uint32_t>(3 + random() % 60);
-  for (char& c : data) {
-    if (random() % oneIn == 0) c = alphabet[random() % sizeof alphabet];
+  const char alphabet[] = {'\r', '\n', '\0', 'x', '#', '\x82'};
+  const auto oneIn = static_cast<uint32_t>(2 + random() % 60);
+  const auto longestLine = static_cast<uint32_t>(1 + random() % 150);
+  const auto loneCrOneIn = static_cast<uint32_t>(2 + random() % 8);
+  std::string data;
+  while (data.size() < size) {
+    std::string line(random() % longestLine, 'a');
+    for (char& c : line) {
+      if (random() % oneIn == 0) c = alphabet[random() % sizeof alphabet];
+    }
+    data += line + (random() % loneCrOneIn == 0 ? "\r" : "\r\n");
   }
+  data.resize(size);
   return data;
 }
 
@@ -68,7 +76,7 @@ TEST(BlockIndexTest, FindsEveryCrAndTheFirstNul) {
 TEST(BlockIndexTest, RunsOfPassingLinesAreTheLinesOneAfterTheOther) {
   std::mt19937 random(2718);
   auto index = std::make_unique<BlockIndex>();
-  for (int round = 0; round < 400; ++round) {
+  for (int round = 0; round < 1000; ++round) {
     // Now and then a whole block, whose last word is full.
     const size_t size =
         round % 50 == 0 ? BlockIndex::kMaxBytes : random() % 700;
