@@ -83,21 +83,23 @@ void FileTable::Channel::putAndWriteOut(std::string_view bytes) {
 bool FileTable::Channel::refill() {
   begin = end = nul = 0;
   size_t got = 0;
-  if (io == nullptr) {
+  if (io == nullptr || !transfer.started) {
+    // Without background reads, and for the first block (nothing was read
+    // ahead), the block is read and indexed here: waiting for the worker
+    // to do it would cost the same time and keep two threads busy.
     check(file->read(buffer.get(), kBufferBytes, &got));
     index->build(buffer.get(), got, lineTest);
   } else {
-    // The block was read ahead (but the first); its failure is reported
-    // here, where reading it at once would have reported it.
-    if (!transfer.started) readAhead();
+    // The block was read ahead; its failure is reported here, where
+    // reading it at once would have reported it.
     const int failed = finishTransfer();
     std::swap(buffer, spare);
     std::swap(index, spareIndex);
     check(failed);
     got = transfer.got;
-    // The next block is read while this one is used; none past the end.
-    if (got > 0) readAhead();
   }
+  // The next block is read while this one is used; none past the end.
+  if (io != nullptr && got > 0) readAhead();
   end = got;
   nul = index->firstNul();
   return got > 0;
