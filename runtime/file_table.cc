@@ -13,7 +13,6 @@ namespace tess {
 namespace {
 
 constexpr size_t kMaxNameBytes = 255;
-constexpr unsigned char kCR = 0x0D;
 constexpr unsigned char kLF = 0x0A;
 
 constexpr bool validChannel(int64_t channel) {

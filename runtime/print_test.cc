@@ -280,6 +280,35 @@ struct FilePrintingWith {
 };
 using FilePrinting = FilePrintingWith<RecordingObserver>;
 
+// printFileStatement with the statement's own parts (1 to 3).
+void printGeneral(Printer& printer, const std::vector<std::string>& parts,
+                  PrintSeparator separator, std::source_location where) {
+  switch (parts.size()) {
+    case 1:
+      printer.printFileStatement(3, {parts[0]}, separator, where);
+      break;
+    case 2:
+      printer.printFileStatement(3, {parts[0], parts[1]}, separator, where);
+      break;
+    default:
+      printer.printFileStatement(3, {parts[0], parts[1], parts[2]}, separator,
+                                 where);
+      break;
+  }
+}
+
+// Channels a file print statement fails on, with the error: one not open,
+// one open for input (see openInputOnFive) and one outside 1..255.
+const std::pair<int64_t, uint16_t> kFailingChannels[] = {
+    {4, err::kNotOpen}, {5, err::kBadFileMode}, {256, err::kBadChannel}};
+
+template <typename Observer>
+void openInputOnFive(FilePrintingWith<Observer>& p) {
+  p.fs.setFile("/in.txt", "x\r\n");
+  p.files.openFile(ByteString("/in.txt"), FileMode::Input, ShareMode::Default,
+                   5);
+}
+
 // printFileStatementOf with the separator and the number of parts (1 to 3)
 // chosen at run time.
 template <PrintSeparator separator>
@@ -323,20 +352,7 @@ TEST(PrintStatementOfTest, PrintsAsTheGeneralStatementDoes) {
       const std::source_location where = std::source_location::current();
       const PrintSeparator separator =
           end ? PrintSeparator::EndOfStatement : PrintSeparator::Semicolon;
-      // Only the parts the statement has are named.
-      switch (parts.size()) {
-        case 1:
-          general.printer.printFileStatement(3, {parts[0]}, separator, where);
-          break;
-        case 2:
-          general.printer.printFileStatement(3, {parts[0], parts[1]}, separator,
-                                             where);
-          break;
-        default:
-          general.printer.printFileStatement(3, {parts[0], parts[1], parts[2]},
-                                             separator, where);
-          break;
-      }
+      printGeneral(general.printer, parts, separator, where);
       if (end) {
         printOf<PrintSeparator::EndOfStatement>(fixed.printer, 3, parts, where);
       } else {
@@ -352,14 +368,9 @@ TEST(PrintStatementOfTest, PrintsAsTheGeneralStatementDoes) {
 
 TEST(PrintStatementOfTest, FailsAsTheGeneralStatementDoes) {
   FilePrinting p;
-  p.fs.setFile("/in.txt", "x\r\n");
-  p.files.openFile(ByteString("/in.txt"), FileMode::Input, ShareMode::Default,
-                   5);
+  openInputOnFive(p);
   const std::vector<std::string> parts = {"a"};
-  for (const auto& [channel, number] :
-       {std::pair{int64_t{4}, err::kNotOpen},
-        std::pair{int64_t{5}, err::kBadFileMode},
-        std::pair{int64_t{256}, err::kBadChannel}}) {
+  for (const auto& [channel, number] : kFailingChannels) {
     const std::source_location where = std::source_location::current();
     const RuntimeError e = errorOf([&] {
       printOf<PrintSeparator::EndOfStatement>(p.printer, channel, parts, where);
@@ -448,19 +459,10 @@ TEST(FileStatementRunTest, PrintsAsStatementByStatementPrinting) {
       }
       try {
         for (const RunStatement& s : statements) {
-          const auto& p = s.parts;
-          const PrintSeparator separator = s.endsLine
-                                               ? PrintSeparator::EndOfStatement
-                                               : PrintSeparator::Semicolon;
-          Printer& printer = general.printer;
-          if (p.size() == 1) {
-            printer.printFileStatement(3, {p[0]}, separator, s.where);
-          } else if (p.size() == 2) {
-            printer.printFileStatement(3, {p[0], p[1]}, separator, s.where);
-          } else {
-            printer.printFileStatement(3, {p[0], p[1], p[2]}, separator,
-                                       s.where);
-          }
+          printGeneral(general.printer, s.parts,
+                       s.endsLine ? PrintSeparator::EndOfStatement
+                                  : PrintSeparator::Semicolon,
+                       s.where);
         }
       } catch (const StopRequested&) {
         stopped = true;
@@ -490,13 +492,8 @@ TEST(FileStatementRunTest, PrintsAsStatementByStatementPrinting) {
 
 TEST(FileStatementRunTest, FailsAtTheFirstStatementAsPrintingDoes) {
   FilePrinting p;
-  p.fs.setFile("/in.txt", "x\r\n");
-  p.files.openFile(ByteString("/in.txt"), FileMode::Input, ShareMode::Default,
-                   5);
-  for (const auto& [channel, number] :
-       {std::pair{int64_t{4}, err::kNotOpen},
-        std::pair{int64_t{5}, err::kBadFileMode},
-        std::pair{int64_t{256}, err::kBadChannel}}) {
+  openInputOnFive(p);
+  for (const auto& [channel, number] : kFailingChannels) {
     const RuntimeError e = errorOf([&] {
       FileStatementRun run(p.printer, channel);
       run.add({"a"}, kSites[1]);
