@@ -24,6 +24,22 @@ bool isControlLike(std::string_view line) {
          std::string_view::npos;
 }
 
+void markLineSuspects(const uint64_t* places, size_t words, uint64_t* bits) {
+  enum { kHash, kDash, kFirstOfTwo, kSecond84, kSecond9f, kSlash, kLooked };
+  static_assert(kLooked == kSuspectBytes.size());
+  // Each word's marks need the first bytes of the next word.
+  for (size_t w = 0; w < words; ++w) {
+    const uint64_t* word = places + w * kLooked;
+    const uint64_t* next = word + kLooked;
+    const uint64_t second = word[kSecond84] | word[kSecond9f];
+    const uint64_t nextSecond = next[kSecond84] | next[kSecond9f];
+    bits[w] = word[kHash] | word[kDash] |
+              (word[kFirstOfTwo] & ((second >> 1) | (nextSecond << 63))) |
+              (word[kSlash] >> 3) | (next[kSlash] << 61) | (word[kSlash] >> 5) |
+              (next[kSlash] << 59);
+  }
+}
+
 int64_t SteadyCountClock::microseconds() {
   return std::chrono::duration_cast<std::chrono::microseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -33,7 +49,7 @@ int64_t SteadyCountClock::microseconds() {
 Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
                      MessageBoxService* boxes)
     : files_(files), printer_(printer), screen_(screen), boxes_(boxes) {
-  files_.setLineTest(&passesUnchanged);
+  files_.setLineTest(kUnchangedLineTest);
 }
 
 void Converter::convertLog(const ByteString& logPath) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -198,13 +199,46 @@ std::string convertByThePass(ConverterHarness& h, std::string_view log) {
   return h.fs.fileBytes(ConverterHarness::kOutput).value_or("");
 }
 
+TEST(LineChecksTest, TheFirstLookAtABlockMarksEveryLineThatMayNotPass) {
+  // Blocks of the awkward lines, most ended by CR LF: the index with the
+  // first look must let through exactly the lines that pass unchanged.
+  const std::vector<std::string> lines = randomLines(8000);
+  std::mt19937 random(4242);
+  auto index = std::make_unique<BlockIndex>();
+  size_t next = 0;
+  size_t passed = 0;
+  while (next < lines.size()) {
+    std::string block;
+    std::vector<size_t> starts;  // of the lines after the first
+    while (next < lines.size() && block.size() < BlockIndex::kMaxBytes - 200) {
+      if (!block.empty()) starts.push_back(block.size());
+      block += lines[next++] + (random() % 20 == 0 ? "\r" : "\r\n");
+    }
+    index->build(block.data(), block.size(), kUnchangedLineTest);
+    for (const size_t start : starts) {
+      const size_t end = block.find('\r', start);
+      const bool passes =
+          block[end + 1] == '\n' &&
+          passesUnchanged(std::string_view(block).substr(start, end - start));
+      ASSERT_EQ(index->passingLinesEnd(start, end + 2) == end + 2, passes)
+          << ::testing::PrintToString(
+                 ByteString(block.substr(start, end - start)));
+      passed += passes ? 1 : 0;
+    }
+  }
+  EXPECT_GT(passed, 1000u);
+}
+
 TEST(LineChecksTest, LongRunsOfLeadRangeBytesAreCountedAsTheStepsDo) {
   // Texts made mostly of lead-range bytes (kana and many kanji are such
   // pairs), with the bytes at the range's edges and now and then one
   // outside it: the end's run of lead-range bytes is often longer than the
   // 16 bytes looked at in one step.
   const std::string lead = "\x81\x9f\xe0\xfc\x82\x88\xea";
-  const std::string other("\x80\xa0\xdf\xfd\x40" "a\0\xff", 8);
+  const std::string other(
+      "\x80\xa0\xdf\xfd\x40"
+      "a\0\xff",
+      8);
   std::mt19937 random(1207);
   for (int round = 0; round < 20000; ++round) {
     std::string text(random() % 80, '\0');

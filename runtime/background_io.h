@@ -29,7 +29,7 @@ class BackgroundIo {
     size_t size = 0;  // to write, or room to read into
     // A read with an index: the block read is indexed there, with the test.
     BlockIndex* index = nullptr;
-    LineTest lineTest = nullptr;
+    LineTest lineTest;
     // Results, valid after wait(): the run-time error number (0: none) and,
     // for a read, the bytes read (0 at the physical end).
     int error = 0;

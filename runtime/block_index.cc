@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <bit>
 
-#if defined(__SSE2__)
+#include "runtime/byte_string.h"
+
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define TESS_X86_DISPATCH 1
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -12,6 +17,7 @@ namespace tess {
 namespace {
 
 constexpr uint64_t kAll = ~uint64_t{0};
+constexpr uint64_t kEvenBits = 0x5555555555555555;
 
 template <size_t n>
 void setBit(std::array<uint64_t, n>& bits, size_t at) {
@@ -23,72 +29,319 @@ bool bitAt(const std::array<uint64_t, n>& bits, size_t at) {
   return (bits[at >> 6] >> (at & 63)) & 1;
 }
 
-// The CR and NUL bytes among the count (<= 64) bytes at data, as bit masks.
-void findCrAndNul(const char* data, size_t count, uint64_t& cr, uint64_t& nul) {
-  cr = 0;
-  nul = 0;
-#if defined(__SSE2__)
-  if (count == 64) {
-    const __m128i crs = _mm_set1_epi8('\r');
-    const __m128i zeros = _mm_setzero_si128();
-    for (size_t part = 0; part < 64; part += 16) {
-      const __m128i bytes =
-          _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + part));
-      cr |= uint64_t{static_cast<uint32_t>(
-                _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, crs)))}
-            << part;
-      nul |= uint64_t{static_cast<uint32_t>(
-                 _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zeros)))}
-             << part;
-    }
-    return;
-  }
-#endif
+// Where the bytes that build needs stand in a block's words: CR, LF, NUL,
+// the lead range, and the bytes that the line test looks at.
+struct Places {
+  uint64_t* cr;
+  uint64_t* lf;
+  uint64_t* lead;
+  uint64_t* looked;  // looked[w * values.size() + k] for values[k]
+  std::string_view values;
+  uint64_t firstNulWord = 0;  // the NUL bytes of the first word that has any
+  size_t firstNulAt = 0;      // that word's first byte, or the block's size
+};
+
+// The word of data[at, at + count), count <= 64, one byte at a time.
+void placeBytes(const char* data, size_t at, size_t count, Places& out) {
+  const size_t w = at / 64;
+  const size_t n = out.values.size();
+  uint64_t nul = 0;
+  out.cr[w] = out.lf[w] = out.lead[w] = 0;
+  for (size_t k = 0; k < n; ++k) out.looked[w * n + k] = 0;
   for (size_t i = 0; i < count; ++i) {
-    if (data[i] == '\r') cr |= uint64_t{1} << i;
-    if (data[i] == '\0') nul |= uint64_t{1} << i;
+    const uint64_t bit = uint64_t{1} << i;
+    const char byte = data[at + i];
+    if (byte == '\r') out.cr[w] |= bit;
+    if (byte == '\n') out.lf[w] |= bit;
+    if (byte == '\0') nul |= bit;
+    if (isLeadByte(static_cast<unsigned char>(byte))) out.lead[w] |= bit;
+    for (size_t k = 0; k < n; ++k) {
+      if (byte == out.values[k]) out.looked[w * n + k] |= bit;
+    }
   }
+  if (nul != 0 && out.firstNulWord == 0) {
+    out.firstNulWord = nul;
+    out.firstNulAt = at;
+  }
+}
+
+void placeWordsOneByOne(const char* data, size_t words, Places& out) {
+  for (size_t w = 0; w < words; ++w) placeBytes(data, w * 64, 64, out);
+}
+
+#if defined(__SSE2__)
+// The full words of a block, a vector of Isa at a time. It is always
+// inlined into a function built for Isa, so no vector crosses a call: the
+// note that a call would pass them differently without AVX does not apply.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+template <class Isa>
+[[gnu::always_inline]] inline void placeWords(const char* data, size_t words,
+                                              Places& out) {
+  const size_t n = out.values.size();
+  for (size_t w = 0; w < words; ++w) {
+    const char* word = data + w * 64;
+    uint64_t cr = 0, lf = 0, nul = 0, lead = 0;
+    for (int part = 0; part < 64; part += Isa::kBytes) {
+      const typename Isa::Vector bytes = Isa::load(word + part);
+      cr |= Isa::equal(bytes, '\r') << part;
+      lf |= Isa::equal(bytes, '\n') << part;
+      nul |= Isa::equal(bytes, '\0') << part;
+      lead |=
+          (Isa::inRange(bytes, 0x81, 0x9f) | Isa::inRange(bytes, 0xe0, 0xfc))
+          << part;
+    }
+    out.cr[w] = cr;
+    out.lf[w] = lf;
+    out.lead[w] = lead;
+    for (size_t k = 0; k < n; ++k) {
+      uint64_t looked = 0;
+      for (int part = 0; part < 64; part += Isa::kBytes) {
+        looked |= Isa::equal(Isa::load(word + part), out.values[k]) << part;
+      }
+      out.looked[w * n + k] = looked;
+    }
+    if (nul != 0 && out.firstNulWord == 0) {
+      out.firstNulWord = nul;
+      out.firstNulAt = w * 64;
+    }
+  }
+}
+#pragma GCC diagnostic pop
+
+// A byte is in [low, high] when taking low from it leaves at most
+// high - low (unsigned); SSE2 and AVX2 compare unsigned bytes through their
+// minimum.
+struct Sse2 {
+  using Vector = __m128i;
+  static constexpr int kBytes = 16;
+  static Vector load(const char* at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  }
+  static uint64_t mask(Vector matches) {
+    return static_cast<uint32_t>(_mm_movemask_epi8(matches));
+  }
+  static uint64_t equal(Vector bytes, char value) {
+    return mask(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(value)));
+  }
+  static uint64_t inRange(Vector bytes, int low, int high) {
+    const Vector from =
+        _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(low)));
+    return mask(_mm_cmpeq_epi8(
+        _mm_min_epu8(from, _mm_set1_epi8(static_cast<char>(high - low))),
+        from));
+  }
+};
+#endif
+
+#if defined(TESS_X86_DISPATCH)
+struct Avx2 {
+  using Vector = __m256i;
+  static constexpr int kBytes = 32;
+  [[gnu::target("avx2")]] static Vector load(const char* at) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+  }
+  [[gnu::target("avx2")]] static uint64_t mask(Vector matches) {
+    return static_cast<uint32_t>(_mm256_movemask_epi8(matches));
+  }
+  [[gnu::target("avx2")]] static uint64_t equal(Vector bytes, char value) {
+    return mask(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(value)));
+  }
+  [[gnu::target("avx2")]] static uint64_t inRange(Vector bytes, int low,
+                                                  int high) {
+    const Vector from =
+        _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(low)));
+    return mask(_mm256_cmpeq_epi8(
+        _mm256_min_epu8(from, _mm256_set1_epi8(static_cast<char>(high - low))),
+        from));
+  }
+};
+
+struct Avx512 {
+  using Vector = __m512i;
+  static constexpr int kBytes = 64;
+  [[gnu::target("avx512bw")]] static Vector load(const char* at) {
+    return _mm512_loadu_si512(at);
+  }
+  [[gnu::target("avx512bw")]] static uint64_t equal(Vector bytes, char value) {
+    return _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(value));
+  }
+  [[gnu::target("avx512bw")]] static uint64_t inRange(Vector bytes, int low,
+                                                      int high) {
+    return _mm512_cmple_epu8_mask(
+        _mm512_sub_epi8(bytes, _mm512_set1_epi8(static_cast<char>(low))),
+        _mm512_set1_epi8(static_cast<char>(high - low)));
+  }
+};
+
+[[gnu::target("avx512bw")]] void placeWordsAvx512(const char* data,
+                                                  size_t words, Places& out) {
+  placeWords<Avx512>(data, words, out);
+}
+
+[[gnu::target("avx2")]] void placeWordsAvx2(const char* data, size_t words,
+                                            Places& out) {
+  placeWords<Avx2>(data, words, out);
+}
+#endif
+
+void placeWordsSse2(const char* data, size_t words, Places& out) {
+#if defined(__SSE2__)
+  placeWords<Sse2>(data, words, out);
+#else
+  placeWordsOneByOne(data, words, out);
+#endif
+}
+
+// The places that follow an odd run of lead-range bytes, in one word of
+// the lead-range mask. The bytes of a run pair up from its first byte, so
+// a place right after an odd run holds the second byte of the run's last
+// pair: a line ended there by a CR ends inside a double-byte character.
+// carry says whether the word's first place follows an odd run from the
+// word before, and is set for the next word.
+uint64_t followsOddRun(uint64_t lead, uint64_t& carry) {
+  // A lead-range byte that completes a pair from the word before starts
+  // no pair of its own.
+  lead &= ~carry;
+  const uint64_t followsLead = (lead << 1) | carry;
+  // Adding the runs that start on odd places to the mask carries each of
+  // them past its end; the runs that start on even places stay as they
+  // are. The places after the pairs' first bytes then alternate with the
+  // run's start.
+  const uint64_t oddStarts = lead & ~kEvenBits & ~followsLead;
+  uint64_t evenStartRuns = 0;
+  carry = __builtin_add_overflow(oddStarts, lead, &evenStartRuns) ? 1 : 0;
+  return (kEvenBits ^ (evenStartRuns << 1)) & followsLead;
 }
 
 }  // namespace
 
-void BlockIndex::build(const char* data, size_t size, LineTest test) {
+bool BlockIndex::canScan(Scan scan) {
+  switch (scan) {
+    case Scan::Bytes:
+      return true;
+    case Scan::Sse2:
+#if defined(__SSE2__)
+      return true;
+#else
+      return false;
+#endif
+    case Scan::Avx2:
+#if defined(TESS_X86_DISPATCH)
+      return __builtin_cpu_supports("avx2");
+#else
+      return false;
+#endif
+    case Scan::Avx512:
+#if defined(TESS_X86_DISPATCH)
+      return __builtin_cpu_supports("avx512bw");
+#else
+      return false;
+#endif
+  }
+  return false;
+}
+
+BlockIndex::Scan BlockIndex::widestScan() {
+  for (const Scan scan : {Scan::Avx512, Scan::Avx2, Scan::Sse2}) {
+    if (canScan(scan)) return scan;
+  }
+  return Scan::Bytes;
+}
+
+void BlockIndex::build(const char* data, size_t size, const LineTest& test) {
   size_ = size;
-  firstNul_ = size;
   const size_t words = (size + 63) / 64;
-  for (size_t w = 0; w < words; ++w) {
-    const size_t at = w * 64;
-    uint64_t nul = 0;
-    findCrAndNul(data + at, std::min<size_t>(64, size - at), cr_[w], nul);
-    starts_[w] = 0;
-    passes_[w] = 0;
-    if (nul != 0 && firstNul_ == size) {
-      firstNul_ = at + static_cast<size_t>(std::countr_zero(nul));
-    }
+  const size_t n = std::min(test.looked.size(), LineTest::kMaxLooked);
+  Places places{cr_.data(), lf_.data(), lead_.data(), looked_.data(),
+                test.looked.substr(0, n)};
+  places.firstNulAt = size;
+  switch (scan_) {
+#if defined(TESS_X86_DISPATCH)
+    case Scan::Avx512:
+      placeWordsAvx512(data, size / 64, places);
+      break;
+    case Scan::Avx2:
+      placeWordsAvx2(data, size / 64, places);
+      break;
+#endif
+    case Scan::Sse2:
+      placeWordsSse2(data, size / 64, places);
+      break;
+    default:
+      placeWordsOneByOne(data, size / 64, places);
+      break;
+  }
+  if (size % 64 != 0) placeBytes(data, size / 64 * 64, size % 64, places);
+  firstNul_ =
+      places.firstNulWord != 0
+          ? places.firstNulAt +
+                static_cast<size_t>(std::countr_zero(places.firstNulWord))
+          : size;
+  if (test.passes != nullptr && test.markSuspects != nullptr) {
+    std::fill_n(looked_.begin() + static_cast<ptrdiff_t>(words * n), n, 0);
+    test.markSuspects(looked_.data(), words, suspects_.data());
+  } else {
+    std::fill_n(suspects_.begin(), words, kAll);
   }
   // The lines as line reading takes them: a CR ends a line, and an LF
   // right after it belongs to that end. Before the block's first CR no line
-  // start is known.
-  size_t start = size;
+  // start is known. A line stops a run when it does not end by CR LF, when
+  // it ends inside a double-byte character, or when it starts at a place
+  // the test marks and fails the test; such a line is found from a place
+  // in it, and its start is the last start at or before that place.
+  const auto stopLineAt = [this](size_t place) {
+    size_t w = place >> 6;
+    uint64_t starts = starts_[w] & (kAll >> (63 - (place & 63)));
+    while (starts == 0) {
+      if (w == 0) return;  // the block's first line, whose start is unknown
+      starts = starts_[--w];
+    }
+    setBit(stops_, w * 64 + 63 - static_cast<size_t>(std::countl_zero(starts)));
+  };
+  uint64_t startsCarried = 0;
+  uint64_t oddRunCarried = 0;
   for (size_t w = 0; w < words; ++w) {
-    for (uint64_t bits = cr_[w]; bits != 0; bits &= bits - 1) {
-      const size_t cr = w * 64 + static_cast<size_t>(std::countr_zero(bits));
-      const bool lf = cr + 1 < size && data[cr + 1] == '\n';
-      if (lf && start <= cr && test != nullptr &&
-          test(std::string_view(data + start, cr - start))) {
-        setBit(passes_, start);
+    const uint64_t nextLf = w + 1 < words ? (lf_[w + 1] & 1) : 0;
+    const uint64_t cr = cr_[w];
+    const uint64_t crLf = cr & ((lf_[w] >> 1) | (nextLf << 63));
+    const uint64_t loneCr = cr & ~crLf;
+    uint64_t starts = (loneCr << 1) | (crLf << 2) | startsCarried;
+    startsCarried = (loneCr >> 63) | (crLf >> 62);
+    if (w + 1 == words && size % 64 != 0) {
+      starts &= (uint64_t{1} << (size % 64)) - 1;
+    }
+    starts_[w] = starts;
+    stops_[w] = test.passes == nullptr ? starts : 0;
+    const uint64_t cutEnds = followsOddRun(lead_[w], oddRunCarried) & cr;
+    for (uint64_t bad = loneCr | cutEnds; bad != 0; bad &= bad - 1) {
+      stopLineAt(w * 64 + static_cast<size_t>(std::countr_zero(bad)));
+    }
+    if (test.passes == nullptr) continue;
+    for (uint64_t asked = starts & suspects_[w]; asked != 0;
+         asked &= asked - 1) {
+      const size_t start =
+          w * 64 + static_cast<size_t>(std::countr_zero(asked));
+      const size_t end = crFrom(start);
+      // A line without its CR LF here stops the run anyway.
+      if (end + 1 < size && data[end + 1] == '\n' &&
+          !test.passes(std::string_view(data + start, end - start))) {
+        setBit(stops_, start);
       }
-      start = cr + (lf ? 2 : 1);
-      if (start < size) setBit(starts_, start);
     }
   }
-  // The first line start from each word on whose line does not pass.
+  // The block's last line stops a run unless it ends with the block (a
+  // lone CR there stops it already).
+  if (size > 0 && data[size - 1] != '\r' &&
+      !(size >= 2 && data[size - 2] == '\r' && data[size - 1] == '\n')) {
+    stopLineAt(size - 1);
+  }
+  // The first stop from each word on.
   size_t stop = size;
   firstStopFrom_[words] = static_cast<uint32_t>(size);
   for (size_t w = words; w-- > 0;) {
-    const uint64_t stops = starts_[w] & ~passes_[w];
-    if (stops != 0) {
-      stop = w * 64 + static_cast<size_t>(std::countr_zero(stops));
+    if (stops_[w] != 0) {
+      stop = w * 64 + static_cast<size_t>(std::countr_zero(stops_[w]));
     }
     firstStopFrom_[w] = static_cast<uint32_t>(stop);
   }
@@ -98,7 +351,7 @@ size_t BlockIndex::passingLinesEnd(size_t from, size_t limit) const {
   if (from >= limit || from >= size_ || !bitAt(starts_, from)) return from;
   // The first line from `from` on that does not pass ends the run.
   const size_t w = from >> 6;
-  const uint64_t stops = (starts_[w] & ~passes_[w]) & (kAll << (from & 63));
+  const uint64_t stops = stops_[w] & (kAll << (from & 63));
   const size_t stop =
       stops != 0 ? w * 64 + static_cast<size_t>(std::countr_zero(stops))
                  : firstStopFrom_[w + 1];

@@ -13,17 +13,44 @@
 
 namespace tess {
 
-// A test of one line's bytes (without its terminator). It must touch
-// nothing but the line: it may run on the worker thread.
-using LineTest = bool (*)(std::string_view line);
+// The test that the lines of a block must pass for passingLinesEnd. A line
+// that ends inside a double-byte character never passes. Its functions
+// must touch nothing but what they are given: they may run on the worker
+// thread.
+struct LineTest {
+  static constexpr size_t kMaxLooked = 6;
+
+  // Whether a line passes, from its bytes without the terminator. Null: no
+  // line passes.
+  bool (*passes)(std::string_view line) = nullptr;
+  // A first look at every place of a block at once, from where the looked
+  // bytes stand in it: places[w * looked.size() + k] has bit b set where
+  // byte 64 * w + b of the block is looked[k], for its words and one word of
+  // zeros after them. It sets in bits (one word for each) the places where
+  // a line that started there could fail `passes`, and only those lines are
+  // given to `passes`: the others pass. Null: every line is given to
+  // `passes`.
+  void (*markSuspects)(const uint64_t* places, size_t words,
+                       uint64_t* bits) = nullptr;
+  std::string_view looked;  // at most kMaxLooked bytes
+};
 
 class BlockIndex {
  public:
   static constexpr size_t kMaxBytes = size_t{1} << 16;
 
-  // Indexes data[0, size), size <= kMaxBytes. With a null test no line
-  // passes.
-  void build(const char* data, size_t size, LineTest test);
+  // How build looks at the bytes: one at a time, or in vectors of 16, 32
+  // or 64 bytes. All give the same index.
+  enum class Scan { Bytes, Sse2, Avx2, Avx512 };
+  // Whether the processor (and the build) can scan so.
+  static bool canScan(Scan scan);
+  // The widest scan the processor can do.
+  static Scan widestScan();
+
+  explicit BlockIndex(Scan scan = widestScan()) : scan_(scan) {}
+
+  // Indexes data[0, size), size <= kMaxBytes.
+  void build(const char* data, size_t size, const LineTest& test);
 
   size_t size() const { return size_; }
   // The first NUL byte, or size().
@@ -41,15 +68,22 @@ class BlockIndex {
  private:
   static constexpr size_t kWords = kMaxBytes / 64;
 
+  Scan scan_;
   size_t size_ = 0;
   size_t firstNul_ = 0;
   // Bit b of word w stands for byte 64 * w + b.
   std::array<uint64_t, kWords> cr_{};
   // Set where a line starts: after a CR, or after the LF of a CR LF.
   std::array<uint64_t, kWords> starts_{};
-  // Set at the start of a line that ends by CR LF within the block and
-  // passes the test.
-  std::array<uint64_t, kWords> passes_{};
+  // Set at the start of a line that does not pass: it does not end by
+  // CR LF within the block, or it fails the test.
+  std::array<uint64_t, kWords> stops_{};
+  // Scratch for build: the LF bytes, the lead-range bytes, the looked
+  // bytes of the test, and the places its first look marks.
+  std::array<uint64_t, kWords> lf_{};
+  std::array<uint64_t, kWords> lead_{};
+  std::array<uint64_t, (kWords + 1) * LineTest::kMaxLooked> looked_{};
+  std::array<uint64_t, kWords> suspects_{};
   // For each word, the first line start at or after it whose line does
   // not pass, or size_ (one more entry for the end).
   std::array<uint32_t, kWords + 1> firstStopFrom_{};

@@ -44,7 +44,7 @@ class FileTable {
 
   void setObserver(StatementObserver* observer) { observer_ = observer; }
   // The test that input channels put to each line of a block as it is read
-  // (null: none), for bufferedPassingLines. Blocks read before keep the
+  // (none by default), for bufferedPassingLines. Blocks read before keep the
   // test they were read with.
   void setLineTest(LineTest test);
 
@@ -139,7 +139,7 @@ class FileTable {
     // Input: where the lines of buffer[0, end) are, and the test they were
     // read with.
     std::unique_ptr<BlockIndex> index;
-    LineTest lineTest = nullptr;
+    LineTest lineTest;
 
     // With background transfers (io set): the second buffer, which the
     // worker reads the next block into (Input) or writes out from (Output
@@ -217,7 +217,7 @@ class FileTable {
 
   platform::FileSystem& fs_;
   StatementObserver* observer_;
-  LineTest lineTest_ = nullptr;
+  LineTest lineTest_;
   // The worker of the channels' background transfers; made with the first
   // channel that uses it. Declared before the channels, so that it outlives
   // them.
