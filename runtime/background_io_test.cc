@@ -198,8 +198,10 @@ TEST(BackgroundIoTest, AReadFailureIsReportedWhereReadingAtOnceReportsIt) {
     fs.workFromAnyThread(background);
     fs.setFile("/in.log", "line\r\n");
     FileTable files(fs);
-    files.openFile("/in.log", FileMode::Input, ShareMode::DenyNone, 1);
+    // In the background the first block is read from the open on; its
+    // failure still belongs to the first line read.
     fs.failNextRead(57);
+    files.openFile("/in.log", FileMode::Input, ShareMode::DenyNone, 1);
     ByteString line;
     try {
       files.readLine(1, line);

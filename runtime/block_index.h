@@ -71,22 +71,25 @@ class BlockIndex {
   Scan scan_;
   size_t size_ = 0;
   size_t firstNul_ = 0;
+  // The words of the arrays are written by build before they are read, so
+  // they are left as they are made: a channel opened on an input makes two
+  // indexes, and the command line opens a channel for each log.
   // Bit b of word w stands for byte 64 * w + b.
-  std::array<uint64_t, kWords> cr_{};
+  std::array<uint64_t, kWords> cr_;
   // Set where a line starts: after a CR, or after the LF of a CR LF.
-  std::array<uint64_t, kWords> starts_{};
+  std::array<uint64_t, kWords> starts_;
   // Set at the start of a line that does not pass: it does not end by
   // CR LF within the block, or it fails the test.
-  std::array<uint64_t, kWords> stops_{};
+  std::array<uint64_t, kWords> stops_;
   // Scratch for build: the LF bytes, the lead-range bytes, the looked
   // bytes of the test, and the places its first look marks.
-  std::array<uint64_t, kWords> lf_{};
-  std::array<uint64_t, kWords> lead_{};
-  std::array<uint64_t, (kWords + 1) * LineTest::kMaxLooked> looked_{};
-  std::array<uint64_t, kWords> suspects_{};
+  std::array<uint64_t, kWords> lf_;
+  std::array<uint64_t, kWords> lead_;
+  std::array<uint64_t, (kWords + 1) * LineTest::kMaxLooked> looked_;
+  std::array<uint64_t, kWords> suspects_;
   // For each word, the first line start at or after it whose line does
   // not pass, or size_ (one more entry for the end).
-  std::array<uint32_t, kWords + 1> firstStopFrom_{};
+  std::array<uint32_t, kWords + 1> firstStopFrom_;
 };
 
 // Inline: line reading asks it for every line.

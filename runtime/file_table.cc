@@ -83,9 +83,8 @@ bool FileTable::Channel::refill() {
   begin = end = nul = 0;
   size_t got = 0;
   if (io == nullptr || !transfer.started) {
-    // Without background reads, and for the first block (nothing was read
-    // ahead), the block is read and indexed here: waiting for the worker
-    // to do it would cost the same time and keep two threads busy.
+    // Without background reads (or once nothing is read ahead any more),
+    // the block is read and indexed here.
     check(file->read(buffer.get(), kBufferBytes, &got));
     index->build(buffer.get(), got, lineTest);
   } else {
@@ -326,6 +325,9 @@ void FileTable::install(std::unique_ptr<platform::File> file, std::string full,
     ch->file->close();
     throw;
   }
+  // The first block is read while the program goes on to what it does
+  // before its first read (opening the output, as a rule).
+  if (ch->io != nullptr && mode == FileMode::Input) ch->readAhead();
   channels_[static_cast<size_t>(channel)] = std::move(ch);
 }
 
@@ -469,6 +471,9 @@ void FileTable::closeChannel(Channel& ch) {
     // not have been printed had the failure been seen at once.
     error = ch.finishTransfer();
     if (error != 0) ch.end = 0;
+    // What is left is written here: handing it to the worker and waiting
+    // for it would only add the hand-over.
+    ch.io = nullptr;
     const char mark = static_cast<char>(EndOfFileMark);
     if (ch.end == kBufferBytes) {
       const int flushed = ch.flush();
