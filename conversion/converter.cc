@@ -1,6 +1,5 @@
 #include "conversion/converter.h"
 
-#include <chrono>
 #include <string_view>
 
 namespace tess {
@@ -38,12 +37,6 @@ void markLineSuspects(const uint64_t* places, size_t words, uint64_t* bits) {
               (word[kSlash] >> 3) | (next[kSlash] << 61) | (word[kSlash] >> 5) |
               (next[kSlash] << 59);
   }
-}
-
-int64_t SteadyCountClock::microseconds() {
-  return std::chrono::duration_cast<std::chrono::microseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
 }
 
 Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,

@@ -86,12 +86,6 @@ class CountClock {
   virtual int64_t microseconds() = 0;
 };
 
-// The process's steady clock.
-class SteadyCountClock : public CountClock {
- public:
-  int64_t microseconds() override;
-};
-
 class Converter {
  public:
   // A count that follows another on the same row within this time is drawn
