@@ -69,108 +69,137 @@ void placeWordsOneByOne(const char* data, size_t words, Places& out) {
   for (size_t w = 0; w < words; ++w) placeBytes(data, w * 64, 64, out);
 }
 
-#if defined(__SSE2__)
-// The full words of a block, a vector of Isa at a time. It is always
-// inlined into a function built for Isa, so no vector crosses a call: the
-// note that a call would pass them differently without AVX does not apply.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
+// The CR, LF, NUL and lead-range bytes of one word.
+struct WordBytes {
+  uint64_t cr;
+  uint64_t lf;
+  uint64_t nul;
+  uint64_t lead;
+};
+
+// The full words of a block, with the vectors of Isa: Isa::word gives the
+// bytes of a word that every index needs, Isa::equal where a value stands
+// in it. Both take and give no vector, so that this loop, inlined into a
+// function built for Isa, needs no vector instructions of its own.
 template <class Isa>
 [[gnu::always_inline]] inline void placeWords(const char* data, size_t words,
                                               Places& out) {
   const size_t n = out.values.size();
   for (size_t w = 0; w < words; ++w) {
     const char* word = data + w * 64;
-    uint64_t cr = 0, lf = 0, nul = 0, lead = 0;
-    for (int part = 0; part < 64; part += Isa::kBytes) {
-      const typename Isa::Vector bytes = Isa::load(word + part);
-      cr |= Isa::equal(bytes, '\r') << part;
-      lf |= Isa::equal(bytes, '\n') << part;
-      nul |= Isa::equal(bytes, '\0') << part;
-      lead |=
-          (Isa::inRange(bytes, 0x81, 0x9f) | Isa::inRange(bytes, 0xe0, 0xfc))
-          << part;
-    }
-    out.cr[w] = cr;
-    out.lf[w] = lf;
-    out.lead[w] = lead;
+    const WordBytes found = Isa::word(word);
+    out.cr[w] = found.cr;
+    out.lf[w] = found.lf;
+    out.lead[w] = found.lead;
     for (size_t k = 0; k < n; ++k) {
-      uint64_t looked = 0;
-      for (int part = 0; part < 64; part += Isa::kBytes) {
-        looked |= Isa::equal(Isa::load(word + part), out.values[k]) << part;
-      }
-      out.looked[w * n + k] = looked;
+      out.looked[w * n + k] = Isa::equal(word, out.values[k]);
     }
-    if (nul != 0 && out.firstNulWord == 0) {
-      out.firstNulWord = nul;
+    if (found.nul != 0 && out.firstNulWord == 0) {
+      out.firstNulWord = found.nul;
       out.firstNulAt = w * 64;
     }
   }
 }
-#pragma GCC diagnostic pop
 
 // A byte is in [low, high] when taking low from it leaves at most
 // high - low (unsigned); SSE2 and AVX2 compare unsigned bytes through their
 // minimum.
+#if defined(__SSE2__)
 struct Sse2 {
-  using Vector = __m128i;
-  static constexpr int kBytes = 16;
-  static Vector load(const char* at) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-  }
-  static uint64_t mask(Vector matches) {
+  static uint64_t mask(__m128i matches) {
     return static_cast<uint32_t>(_mm_movemask_epi8(matches));
   }
-  static uint64_t equal(Vector bytes, char value) {
-    return mask(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(value)));
-  }
-  static uint64_t inRange(Vector bytes, int low, int high) {
-    const Vector from =
+  static __m128i inRange(__m128i bytes, int low, int high) {
+    const __m128i from =
         _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(low)));
-    return mask(_mm_cmpeq_epi8(
-        _mm_min_epu8(from, _mm_set1_epi8(static_cast<char>(high - low))),
-        from));
+    return _mm_cmpeq_epi8(
+        _mm_min_epu8(from, _mm_set1_epi8(static_cast<char>(high - low))), from);
+  }
+  static WordBytes word(const char* at) {
+    WordBytes found{};
+    for (int part = 0; part < 64; part += 16) {
+      const __m128i bytes =
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + part));
+      found.cr |= mask(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))) << part;
+      found.lf |= mask(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))) << part;
+      found.nul |= mask(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())) << part;
+      found.lead |= mask(_mm_or_si128(inRange(bytes, 0x81, 0x9f),
+                                      inRange(bytes, 0xe0, 0xfc)))
+                    << part;
+    }
+    return found;
+  }
+  static uint64_t equal(const char* at, char value) {
+    uint64_t places = 0;
+    for (int part = 0; part < 64; part += 16) {
+      const __m128i bytes =
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + part));
+      places |= mask(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(value))) << part;
+    }
+    return places;
   }
 };
 #endif
 
 #if defined(TESS_X86_DISPATCH)
 struct Avx2 {
-  using Vector = __m256i;
-  static constexpr int kBytes = 32;
-  [[gnu::target("avx2")]] static Vector load(const char* at) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-  }
-  [[gnu::target("avx2")]] static uint64_t mask(Vector matches) {
+  [[gnu::target("avx2")]] static uint64_t mask(__m256i matches) {
     return static_cast<uint32_t>(_mm256_movemask_epi8(matches));
   }
-  [[gnu::target("avx2")]] static uint64_t equal(Vector bytes, char value) {
-    return mask(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(value)));
-  }
-  [[gnu::target("avx2")]] static uint64_t inRange(Vector bytes, int low,
-                                                  int high) {
-    const Vector from =
+  [[gnu::target("avx2")]] static __m256i inRange(__m256i bytes, int low,
+                                                 int high) {
+    const __m256i from =
         _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(low)));
-    return mask(_mm256_cmpeq_epi8(
+    return _mm256_cmpeq_epi8(
         _mm256_min_epu8(from, _mm256_set1_epi8(static_cast<char>(high - low))),
-        from));
+        from);
+  }
+  [[gnu::target("avx2")]] static WordBytes word(const char* at) {
+    WordBytes found{};
+    for (int part = 0; part < 64; part += 32) {
+      const __m256i bytes =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + part));
+      found.cr |= mask(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')))
+                  << part;
+      found.lf |= mask(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')))
+                  << part;
+      found.nul |= mask(_mm256_cmpeq_epi8(bytes, _mm256_setzero_si256()))
+                   << part;
+      found.lead |= mask(_mm256_or_si256(inRange(bytes, 0x81, 0x9f),
+                                         inRange(bytes, 0xe0, 0xfc)))
+                    << part;
+    }
+    return found;
+  }
+  [[gnu::target("avx2")]] static uint64_t equal(const char* at, char value) {
+    uint64_t places = 0;
+    for (int part = 0; part < 64; part += 32) {
+      const __m256i bytes =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + part));
+      places |= mask(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(value))) << part;
+    }
+    return places;
   }
 };
 
 struct Avx512 {
-  using Vector = __m512i;
-  static constexpr int kBytes = 64;
-  [[gnu::target("avx512bw")]] static Vector load(const char* at) {
-    return _mm512_loadu_si512(at);
-  }
-  [[gnu::target("avx512bw")]] static uint64_t equal(Vector bytes, char value) {
-    return _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(value));
-  }
-  [[gnu::target("avx512bw")]] static uint64_t inRange(Vector bytes, int low,
+  [[gnu::target("avx512bw")]] static uint64_t inRange(__m512i bytes, int low,
                                                       int high) {
     return _mm512_cmple_epu8_mask(
         _mm512_sub_epi8(bytes, _mm512_set1_epi8(static_cast<char>(low))),
         _mm512_set1_epi8(static_cast<char>(high - low)));
+  }
+  [[gnu::target("avx512bw")]] static WordBytes word(const char* at) {
+    const __m512i bytes = _mm512_loadu_si512(at);
+    return {_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\r')),
+            _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n')),
+            _mm512_cmpeq_epi8_mask(bytes, _mm512_setzero_si512()),
+            inRange(bytes, 0x81, 0x9f) | inRange(bytes, 0xe0, 0xfc)};
+  }
+  [[gnu::target("avx512bw")]] static uint64_t equal(const char* at,
+                                                    char value) {
+    return _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(at),
+                                  _mm512_set1_epi8(value));
   }
 };
 
