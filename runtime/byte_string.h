@@ -4,12 +4,17 @@
 // 64-bit integers so that a negative value can be refused with error 5.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tess {
 
@@ -53,14 +58,36 @@ constexpr bool isLeadByte(unsigned char b) {
 // character, as a single byte or as a second byte, and the lead-range bytes
 // after it pair up from there: only the run of lead-range bytes at the end
 // decides, so the answer needs no walk from the first byte.
-// Inline: the body loop's shortcut asks it of every line.
+// Inline: the body loop asks it of every line it examines. The run is
+// counted 16 bytes at a time where the processor can: in Japanese text it
+// is often several bytes long, and its end would be hard to foresee.
 inline bool endsInLoneLeadByte(std::string_view text) {
-  size_t run = 0;
-  while (run < text.size() &&
-         isLeadByte(static_cast<unsigned char>(text[text.size() - 1 - run]))) {
-    ++run;
+  size_t end = text.size();  // the run is text[end, text.size())
+#if defined(__SSE2__)
+  const __m128i lowSpan = _mm_set1_epi8(0x9f - 0x81);
+  const __m128i highSpan = _mm_set1_epi8(0xfc - 0xe0);
+  while (end >= 16) {
+    const __m128i bytes = _mm_loadu_si128(
+        reinterpret_cast<const __m128i*>(text.data() + end - 16));
+    // Within [low, low + span] when taking low leaves at most span.
+    const __m128i low =
+        _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x81)));
+    const __m128i high =
+        _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(0xe0)));
+    const auto lead = static_cast<uint32_t>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(low, lowSpan), low),
+                     _mm_cmpeq_epi8(_mm_min_epu8(high, highSpan), high))));
+    // The last byte's bit on top: the run is the ones from the top down.
+    const int ones = std::countl_one(lead << 16);
+    if (ones < 16)
+      return (text.size() - end + static_cast<size_t>(ones)) % 2 == 1;
+    end -= 16;
   }
-  return run % 2 == 1;
+#endif
+  while (end > 0 && isLeadByte(static_cast<unsigned char>(text[end - 1]))) {
+    --end;
+  }
+  return (text.size() - end) % 2 == 1;
 }
 
 int64_t byteLength(const ByteString& s);
