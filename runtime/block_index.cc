@@ -246,29 +246,14 @@ uint64_t followsOddRun(uint64_t lead, uint64_t& carry) {
 }  // namespace
 
 bool BlockIndex::canScan(Scan scan) {
-  switch (scan) {
-    case Scan::Bytes:
-      return true;
-    case Scan::Sse2:
+#if defined(TESS_X86_DISPATCH)
+  if (scan == Scan::Avx512) return __builtin_cpu_supports("avx512bw");
+  if (scan == Scan::Avx2) return __builtin_cpu_supports("avx2");
+#endif
 #if defined(__SSE2__)
-      return true;
-#else
-      return false;
+  if (scan == Scan::Sse2) return true;
 #endif
-    case Scan::Avx2:
-#if defined(TESS_X86_DISPATCH)
-      return __builtin_cpu_supports("avx2");
-#else
-      return false;
-#endif
-    case Scan::Avx512:
-#if defined(TESS_X86_DISPATCH)
-      return __builtin_cpu_supports("avx512bw");
-#else
-      return false;
-#endif
-  }
-  return false;
+  return scan == Scan::Bytes;
 }
 
 BlockIndex::Scan BlockIndex::widestScan() {
