@@ -101,19 +101,10 @@ template <class Isa>
   }
 }
 
-// A byte is in [low, high] when taking low from it leaves at most
-// high - low (unsigned); SSE2 and AVX2 compare unsigned bytes through their
-// minimum.
 #if defined(__SSE2__)
 struct Sse2 {
   static uint64_t mask(__m128i matches) {
     return static_cast<uint32_t>(_mm_movemask_epi8(matches));
-  }
-  static __m128i inRange(__m128i bytes, int low, int high) {
-    const __m128i from =
-        _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(low)));
-    return _mm_cmpeq_epi8(
-        _mm_min_epu8(from, _mm_set1_epi8(static_cast<char>(high - low))), from);
   }
   static WordBytes word(const char* at) {
     WordBytes found{};
@@ -123,9 +114,7 @@ struct Sse2 {
       found.cr |= mask(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))) << part;
       found.lf |= mask(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))) << part;
       found.nul |= mask(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())) << part;
-      found.lead |= mask(_mm_or_si128(inRange(bytes, 0x81, 0x9f),
-                                      inRange(bytes, 0xe0, 0xfc)))
-                    << part;
+      found.lead |= uint64_t{leadByteMask(bytes)} << part;
     }
     return found;
   }
@@ -142,6 +131,9 @@ struct Sse2 {
 #endif
 
 #if defined(TESS_X86_DISPATCH)
+// A byte is in [low, high] when taking low from it leaves at most
+// high - low (unsigned); AVX2 compares unsigned bytes through their
+// minimum.
 struct Avx2 {
   [[gnu::target("avx2")]] static uint64_t mask(__m256i matches) {
     return static_cast<uint32_t>(_mm256_movemask_epi8(matches));

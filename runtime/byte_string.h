@@ -53,6 +53,21 @@ constexpr bool isLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+#if defined(__SSE2__)
+// The places of the lead bytes among 16 bytes, as the low 16 bits of a
+// mask. A byte is in [low, low + span] when taking low from it leaves at
+// most span (unsigned), which SSE2 compares through the minimum.
+inline uint32_t leadByteMask(__m128i bytes) {
+  const __m128i low =
+      _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x81)));
+  const __m128i high =
+      _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(0xe0)));
+  return static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(
+      _mm_cmpeq_epi8(_mm_min_epu8(low, _mm_set1_epi8(0x9f - 0x81)), low),
+      _mm_cmpeq_epi8(_mm_min_epu8(high, _mm_set1_epi8(0xfc - 0xe0)), high))));
+}
+#endif
+
 // True when text ends in a lead byte that starts a character (a lead byte
 // whose second byte is missing). A byte outside the lead range always ends a
 // character, as a single byte or as a second byte, and the lead-range bytes
@@ -64,19 +79,9 @@ constexpr bool isLeadByte(unsigned char b) {
 inline bool endsInLoneLeadByte(std::string_view text) {
   size_t end = text.size();  // the run is text[end, text.size())
 #if defined(__SSE2__)
-  const __m128i lowSpan = _mm_set1_epi8(0x9f - 0x81);
-  const __m128i highSpan = _mm_set1_epi8(0xfc - 0xe0);
   while (end >= 16) {
-    const __m128i bytes = _mm_loadu_si128(
-        reinterpret_cast<const __m128i*>(text.data() + end - 16));
-    // Within [low, low + span] when taking low leaves at most span.
-    const __m128i low =
-        _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x81)));
-    const __m128i high =
-        _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(0xe0)));
-    const auto lead = static_cast<uint32_t>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(low, lowSpan), low),
-                     _mm_cmpeq_epi8(_mm_min_epu8(high, highSpan), high))));
+    const uint32_t lead = leadByteMask(_mm_loadu_si128(
+        reinterpret_cast<const __m128i*>(text.data() + end - 16)));
     // The last byte's bit on top: the run is the ones from the top down.
     const int ones = std::countl_one(lead << 16);
     if (ones < 16)
