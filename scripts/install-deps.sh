@@ -8,7 +8,10 @@ packages=(build-essential cmake ninja-build pkg-config googletest
 if [ "${1:-}" = "--tests" ]; then
   packages+=(clang libclang-rt-14-dev tmux procps python3
     g++-mingw-w64-x86-64-posix mingw-w64 wine64 xvfb xauth xdotool x11-utils locales
-    fonts-ipafont-gothic imagemagick man-db)
+    fonts-ipafont-gothic imagemagick man-db
+    # The Debian package stage: cpack's DEB generator runs file and
+    # dpkg-shlibdeps.
+    file dpkg-dev)
 fi
 
 missing=()
