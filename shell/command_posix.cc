@@ -25,8 +25,7 @@ namespace tess {
 namespace {
 
 // The bytes of the front of text that take at most `columns` cells on the
-// terminal, cut between characters (a wide character takes two cells; a
-// byte the locale cannot read counts as one).
+// terminal, cut between characters (a wide character takes two cells).
 size_t fittingBytes(std::string_view text, size_t columns) {
   std::mbstate_t state{};
   size_t used = 0;
@@ -37,7 +36,13 @@ size_t fittingBytes(std::string_view text, size_t columns) {
         std::mbrtowc(&wide, text.data() + at, text.size() - at, &state);
     int cells = 1;
     if (length == 0 || length > text.size() - at) {
-      length = 1;  // not a character of the locale
+      // Not a character of the locale (one that is not installed, say):
+      // the texts are UTF-8, so a UTF-8 sequence is kept whole, and one of
+      // three or four bytes (Japanese) is taken as wide.
+      const auto lead = static_cast<unsigned char>(text[at]);
+      length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+      if (length > text.size() - at) length = 1;
+      cells = length >= 3 ? 2 : 1;
       state = std::mbstate_t{};
     } else {
       const int width = ::wcwidth(wide);

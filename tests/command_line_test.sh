@@ -252,6 +252,23 @@ if command -v tmux > /dev/null; then
   grep -qE '^tessarine: 2 logs, 400003 messages, [0-9]+ bytes written to tty.ren in' \
     <<< "$screen" || fail "tmux: no summary: [$screen]"
   grep -q 'MB/s' <<< "$screen" && fail "tmux: the progress line was not cleared"
+  # In Japanese at 40 columns (the locale need not be installed): the
+  # progress line is cut to the width between characters.
+  tmuxc new-session -d -s narrow -x 40 -y 10 \
+    "cd '$work' && env -u LC_ALL LANG=ja_JP.UTF-8 '$program' -o tty-ja.ren big.log; echo \"exit \$?\"; sleep 60"
+  seen=""
+  for _ in $(seq 6000); do
+    screen=$(tmuxc capture-pane -p -t narrow)
+    row=$(grep -F '[1/1] big.log' <<< "$screen")
+    # Cut inside the rate: 38 or 39 cells (発, 言 and 件 take two each).
+    [[ "$row" =~ ^\[1/1\]\ big\.log\ +[0-9]+%\ +発言\ [0-9]+\ 件\ +[0-9.]+$ ]] &&
+      (( ${#row} + 3 >= 38 && ${#row} + 3 <= 39 )) && seen=progress
+    [[ "$screen" == *"exit "* ]] && break
+    sleep 0.02
+  done
+  [[ $seen == progress ]] ||
+    fail "narrow: no Japanese progress line cut at 39 cells seen: [$screen]"
+  [[ "$screen" == *"exit 0"* ]] || fail "narrow: the command did not end: [$screen]"
   # The session stays (ending the last one would end the server while the
   # next one starts); the exit trap ends the server.
   tmuxc new-session -d -s quiet -x 80 -y 24 \
