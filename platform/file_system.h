@@ -5,6 +5,7 @@
 // real implementation keeps its OS-code table in one place.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -33,6 +34,15 @@ constexpr bool isSpecialFile(FileKind kind) {
   return kind == FileKind::Fifo || kind == FileKind::Device ||
          kind == FileKind::Socket || kind == FileKind::Other;
 }
+
+// The longest full path the platform takes, in bytes, without the
+// terminating zero: PATH_MAX less one on POSIX, the wide calls' limit on
+// Windows.
+#if defined(_WIN32)
+inline constexpr size_t kPlatformMaxPathBytes = 32767;
+#else
+inline constexpr size_t kPlatformMaxPathBytes = PATH_MAX - 1;
+#endif
 
 // The error of openForReplacing for such a path (device error).
 constexpr int kNotRegularFileError = 53;
@@ -126,6 +136,9 @@ class FileSystem {
   virtual bool filesWorkFromAnyThread() const { return false; }
 
   virtual bool isSeparator(unsigned char byte) const = 0;
+  // The longest path the file system takes, in the bytes of the names it
+  // is given.
+  virtual size_t maxPathBytes() const { return kPlatformMaxPathBytes; }
   virtual char preferredSeparator() const = 0;
 };
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace tess::platform {
 
 // A read-only view of the window's cells, kept by the platform-free model.
@@ -47,9 +49,10 @@ struct FileDialogRequest {
   bool fileMustExist = false;
   bool pathMustExist = false;
   bool overwritePrompt = false;
-  // The longest full path the dialog may return (its file buffer less the
-  // terminating zero); a front end refuses a longer choice with a notice.
-  size_t maxPathBytes = 127;
+  // The longest full path the dialog may return (the platform's limit); a
+  // front end refuses a longer choice with a notice, and one whose own
+  // buffer is smaller keeps to that.
+  size_t maxPathBytes = kPlatformMaxPathBytes;
 };
 
 // Win32 answer codes of a message box.

@@ -12,7 +12,6 @@ namespace tess {
 
 namespace {
 
-constexpr size_t kMaxNameBytes = 255;
 constexpr unsigned char kLF = 0x0A;
 
 constexpr bool validChannel(int64_t channel) {
@@ -167,7 +166,7 @@ platform::FileKind FileTable::fileKind(const ByteString& name) {
 
 platform::Share FileTable::checkOpening(const ByteString& name, FileMode mode,
                                         ShareMode share, int64_t channel) {
-  if (name.size() > kMaxNameBytes) raiseError(err::kBadFileName);
+  if (name.size() > fs_.maxPathBytes()) raiseError(err::kBadFileName);
   if (!validChannel(channel)) raiseError(err::kBadChannel);
   if (channels_[static_cast<size_t>(channel)]) {
     raiseError(err::kAlreadyOpen);
@@ -535,7 +534,7 @@ void FileTable::flushAll() {
 void FileTable::deleteFile(const ByteString& name, std::source_location where) {
   try {
     if (observer_ != nullptr) observer_->statementStart(where.line());
-    if (name.size() > kMaxNameBytes) raiseError(err::kBadFileName);
+    if (name.size() > fs_.maxPathBytes()) raiseError(err::kBadFileName);
     ByteString full;
     if (!fileExists(name, &full)) raiseError(err::kFileNotFound);
     for (const auto& ch : channels_) {

@@ -18,6 +18,9 @@
 namespace tess {
 namespace {
 
+// The longest path the file system takes.
+constexpr size_t kLimit = platform::kPlatformMaxPathBytes;
+
 using testing::FakeFileSystem;
 using namespace std::string_literals;
 
@@ -300,13 +303,14 @@ TEST_F(FileTableTest, ShareDefaultsAndRefusedCombinations) {
 TEST_F(FileTableTest, OpenChecksNameAndChannel) {
   fs.setFile("/in", "x");
   EXPECT_EQ(errorOf([&] {
-              files.openFile(ByteString(std::string(256, 'n')), FileMode::Input,
-                             ShareMode::Default, 1);
+              files.openFile(ByteString(std::string(kLimit + 1, 'n')),
+                             FileMode::Input, ShareMode::Default, 1);
             }),
             55);
-  // 255 bytes is a usable length ("/" and 254 more).
+  // The platform's limit is a usable length, far beyond the 255 bytes of
+  // old ("/" and the rest).
   EXPECT_EQ(errorOf([&] {
-              files.openFile(ByteString("/" + std::string(254, 'n')),
+              files.openFile(ByteString("/" + std::string(kLimit - 1, 'n')),
                              FileMode::Output, ShareMode::Default, 1);
             }),
             0);
@@ -460,7 +464,7 @@ TEST_F(FileTableTest, ReplacingChecksNameAndSharing) {
       errorOf([&] { files.openReplacing("/k.ren", ShareMode::DenyNone, 3); }),
       51);
   EXPECT_EQ(errorOf([&] {
-              files.openReplacing(ByteString("/" + std::string(255, 'k')),
+              files.openReplacing(ByteString("/" + std::string(kLimit, 'k')),
                                   ShareMode::Default, 3);
             }),
             55);
@@ -620,9 +624,10 @@ TEST_F(FileTableTest, DestructorClosesEverythingAndSwallowsErrors) {
 
 TEST_F(FileTableTest, DeleteChecks) {
   fs.setFile("/dir/log", "x");
-  EXPECT_EQ(
-      errorOf([&] { files.deleteFile(ByteString(std::string(256, 'd'))); }),
-      55);
+  EXPECT_EQ(errorOf([&] {
+              files.deleteFile(ByteString(std::string(kLimit + 1, 'd')));
+            }),
+            55);
   EXPECT_EQ(errorOf([&] { files.deleteFile("/dir/none"); }), 63);
   files.openFile("/dir/log", FileMode::Input, ShareMode::Default, 1);
   // The same file under another spelling is still the open one.

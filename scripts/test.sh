@@ -22,13 +22,17 @@ contents=$(dpkg -c "$deb")
 echo "$contents"
 grep -q ' ./usr/bin/tessarine$' <<< "$contents"
 grep -q ' ./usr/share/man/man1/tessarine.1$' <<< "$contents"
+grep -q ' ./usr/share/man/ja/man1/tessarine.1$' <<< "$contents"
 unpacked=$(mktemp -d)
 dpkg -x "$deb" "$unpacked"
 "$unpacked/usr/bin/tessarine" --version
 rm -rf "$unpacked"
-# The manual page formats without warnings.
-MANWIDTH=80 man --warnings -l doc/tessarine.1 2> build/man-warnings.txt > /dev/null
-if [ -s build/man-warnings.txt ]; then cat build/man-warnings.txt; exit 1; fi
+# The manual pages, English and Japanese, format without warnings.
+for page in doc/tessarine.1 doc/ja/tessarine.1; do
+  MANWIDTH=80 LANG=C.UTF-8 man --warnings -l "$page" \
+    2> build/man-warnings.txt > /dev/null
+  if [ -s build/man-warnings.txt ]; then cat build/man-warnings.txt; exit 1; fi
+done
 
 echo "== Sanitizers (address, undefined) =="
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "conversion/converter.h"
 #include "conversion/headless.h"
 #include "platform/wildcard.h"
-#include "runtime/error_messages.h"
 #include "runtime/file_table.h"
 #include "runtime/print.h"
 #include "runtime/runtime_error.h"
@@ -133,14 +133,15 @@ CommandDriver::CommandDriver(FileSystem& fs, CommandHost& host,
 int CommandDriver::run(const CommandOptions& options) {
   totals_ = {};
   const double start = host_.seconds();
+  const CommandTexts texts = host_.texts();
+  const bool sjisNames = texts.encoding() == TextEncoding::ShiftJis;
   const std::string& output = totals_.output =
-      normalizedOutputName(options.output);
+      normalizedOutputName(options.output, fs_, sjisNames);
   auto say = [&](const std::string& path, const std::string& text) {
     host_.message(program_ + ": " + path + ": " + text);
   };
   auto sayError = [&](const std::string& path, uint16_t number) {
-    say(path, std::string(errorReason(number)) + " (error " +
-                  std::to_string(number) + ")");
+    say(path, texts.error(number));
   };
 
   // Every log is checked before anything is written: a command that cannot
@@ -157,17 +158,22 @@ int CommandDriver::run(const CommandOptions& options) {
     if (kind == PathKind::Ordinary) continue;
     usable = false;
     if (kind == PathKind::Missing) sayError(log, err::kFileNotFound);
-    if (kind == PathKind::Folder) say(log, "is a folder, not a log");
-    if (kind == PathKind::Other) say(log, "not an ordinary file");
+    if (kind == PathKind::Folder) say(log, texts(Text::LogIsFolder));
+    if (kind == PathKind::Other) say(log, texts(Text::NotOrdinaryFile));
   }
   if (!usable) return kExitError;
 
   std::string fullOutput;
   const bool outputResolved = fs_.fullPath(output, &fullOutput);
   if (outputResolved) {
+    uint64_t ignored = 0;
+    if (host_.fileKind(fs_, fullOutput, &ignored) == PathKind::Folder) {
+      say(output, texts(Text::OutputIsFolder));
+      return kExitError;
+    }
     for (size_t i = 0; i < count; ++i) {
       if (host_.sameFile(fs_, fullOutput, fullLogs[i])) {
-        say(output, "is one of the logs; nothing written");
+        say(output, texts(Text::OutputIsLog));
         return kExitError;
       }
     }
@@ -208,9 +214,10 @@ int CommandDriver::run(const CommandOptions& options) {
                       ? static_cast<double>(bytesBefore + done) / 1e6 / elapsed
                       : 0.0);
     host_.status(
-        "[" + std::to_string(current + 1) + "/" + std::to_string(count) + "] " +
-        baseName(options.logs[current], fs_) + "  " + std::to_string(percent) +
-        "%  " + std::to_string(messages) + " messages  " + rate + " MB/s");
+        texts(Text::Progress,
+              {std::to_string(current + 1), std::to_string(count),
+               baseName(options.logs[current], fs_), std::to_string(percent),
+               std::to_string(messages), rate}));
   };
   const std::function<void()> progressHook =
       progress ? std::function<void()>(drawProgress) : std::function<void()>();
@@ -223,8 +230,8 @@ int CommandDriver::run(const CommandOptions& options) {
     lastDraw = -1;
   };
   WarningBoxes boxes([&] {
-    warn(program_ + ": " + options.logs[current] +
-         ": warning: no messages in this log");
+    warn(program_ + ": " + options.logs[current] + ": " +
+         texts(Text::NoMessages));
   });
   FileTable files(fs_, &fileStatements);
   table = &files;
@@ -263,7 +270,8 @@ int CommandDriver::run(const CommandOptions& options) {
       totals_.messages += converter.messageCount();
       if (options.verbose) {
         warn(program_ + ": " + options.logs[current] + ": " +
-             std::to_string(converter.messageCount()) + " messages");
+             texts(Text::LogMessages,
+                   {std::to_string(converter.messageCount())}));
       }
     }
   } catch (const RejectedOutput& rejected) {
@@ -304,11 +312,12 @@ int CommandDriver::run(const CommandOptions& options) {
   }
   totals_.seconds = host_.seconds() - start;
   if (summary && exitCode == kExitDone) {
-    host_.message(program_ + ": " + std::to_string(totals_.logs) +
-                  (totals_.logs == 1 ? " log, " : " logs, ") +
-                  std::to_string(totals_.messages) + " messages, " +
-                  std::to_string(totals_.bytesWritten) + " bytes written to " +
-                  output + " in " + formatSeconds(totals_.seconds) + " s");
+    host_.message(
+        program_ + ": " +
+        texts(totals_.logs == 1 ? Text::SummaryOneLog : Text::SummaryLogs,
+              {std::to_string(totals_.logs), std::to_string(totals_.messages),
+               std::to_string(totals_.bytesWritten), output,
+               formatSeconds(totals_.seconds)}));
   }
   return exitCode;
 }
@@ -349,15 +358,23 @@ std::vector<std::string> expandWildcards(const std::vector<std::string>& logs,
 
 int runCommandLine(const std::vector<std::string>& args, FileSystem& fs,
                    CommandHost& host, const std::string& program, bool expand) {
+  const CommandTexts texts = host.texts();
   const CommandParse parse = parseCommandLine(args);
-  if (!parse.error.empty()) {
-    host.message(program + ": " + parse.error);
-    host.message(usageLine(program));
-    host.message("Try '" + program + " --help' for more information.");
+  std::optional<Text> error = parse.error;
+  std::string argument = parse.errorArgument;
+  if (!error && !parse.options.help && !parse.options.version) {
+    error = outputNameFault(parse.options.output, fs,
+                            texts.encoding() == TextEncoding::ShiftJis);
+    argument = parse.options.output;
+  }
+  if (error) {
+    host.message(program + ": " + texts(*error, {argument}));
+    host.message(texts(Text::Usage, {program}));
+    host.message(texts(Text::TryHelp, {program}));
     return CommandDriver::kExitUsage;
   }
   if (parse.options.help) {
-    host.helpText(helpText(program, host.helpLayout()));
+    host.helpText(texts(host.help(), {program}));
     return CommandDriver::kExitDone;
   }
   if (parse.options.version) {

@@ -15,6 +15,7 @@
 #include "platform/file_system.h"
 #include "runtime/screen.h"
 #include "shell/command_line.h"
+#include "shell/command_texts.h"
 
 namespace tess {
 
@@ -29,7 +30,11 @@ class CommandHost {
   virtual void message(std::string_view line) = 0;
   // The text of --help and --version (standard output).
   virtual void helpText(std::string_view text) = 0;
-  virtual HelpLayout helpLayout() const { return HelpLayout::Columns; }
+  // Which --help text: the terminal's (HelpTerminal) or the window's.
+  virtual Text help() const { return Text::HelpTerminal; }
+  // The language and encoding of every text the command writes. Names are
+  // in the same encoding: Shift-JIS names go with Shift-JIS texts.
+  virtual CommandTexts texts() const { return CommandTexts(); }
   // True when the progress line can be drawn (standard error is a
   // terminal).
   virtual bool canShowStatus() const = 0;

@@ -1,6 +1,7 @@
 #include "shell/command_line.h"
 
 #include "runtime/byte_string.h"
+#include "shell/dialogs.h"
 
 namespace tess {
 
@@ -36,6 +37,11 @@ CommandParse parseCommandLine(const std::vector<std::string>& args) {
   CommandParse parse;
   CommandOptions& options = parse.options;
   bool optionsEnded = false;
+  auto fail = [&](Text error, std::string argument) {
+    parse.error = error;
+    parse.errorArgument = std::move(argument);
+    return parse;
+  };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
@@ -55,12 +61,10 @@ CommandParse parseCommandLine(const std::vector<std::string>& args) {
         } else if (i + 1 < args.size()) {
           options.output = args[++i];
         } else {
-          parse.error = "option --output needs a file name";
-          return parse;
+          return fail(Text::OptionNeedsName, "--output");
         }
         if (options.output.empty()) {
-          parse.error = "option --output needs a file name";
-          return parse;
+          return fail(Text::OptionNeedsName, "--output");
         }
         continue;
       }
@@ -71,8 +75,7 @@ CommandParse parseCommandLine(const std::vector<std::string>& args) {
                    : name == "version" ? &options.version
                                        : nullptr;
       if (flag == nullptr || equals != std::string::npos) {
-        parse.error = "unknown option " + arg;
-        return parse;
+        return fail(Text::UnknownOption, arg);
       }
       *flag = true;
       continue;
@@ -86,84 +89,81 @@ CommandParse parseCommandLine(const std::vector<std::string>& args) {
         } else if (i + 1 < args.size() && !args[i + 1].empty()) {
           options.output = args[++i];
         } else {
-          parse.error = "option -o needs a file name";
-          return parse;
+          return fail(Text::OptionNeedsName, "-o");
         }
         break;
       }
       if (!applyFlag(option, options)) {
-        parse.error = std::string("unknown option -") + option;
-        return parse;
+        return fail(Text::UnknownOption, std::string("-") + option);
       }
     }
   }
   if (!options.help && !options.version && options.logs.empty()) {
-    parse.error = "no log given";
+    parse.error = Text::NoLogGiven;
   }
   return parse;
-}
-
-std::string usageLine(const std::string& program) {
-  return "usage: " + program + " [-o OUT] [-a] [-q] [-v] LOG...";
-}
-
-std::string helpText(const std::string& program, HelpLayout layout) {
-  struct Option {
-    const char* names;
-    const char* text;
-  };
-  static constexpr Option kOptions[] = {
-      {"-o, --output OUT",
-       "the output file (default kanbel.ren; a name"
-       " without \".\" gets \".ren\")"},
-      {"-a, --append", "add to OUT instead of writing it anew"},
-      {"-q, --quiet", "no progress line and no summary"},
-      {"-v, --verbose",
-       "a line per log and the summary, also when not on"
-       " a terminal"},
-      {"-h, --help", "this text"},
-      {"    --version", "the program's version"},
-  };
-  std::string text = usageLine(program) + "\n";
-  text +=
-      "Converts the forum logs, in the order given, into one Kanbel text "
-      "file.\nWithout arguments the program asks for each log and output in "
-      "its window.\n\n";
-  for (const Option& option : kOptions) {
-    if (layout == HelpLayout::Box) {
-      std::string_view names = option.names;
-      names.remove_prefix(names.find('-'));
-      text += std::string(names) + ": " + option.text + "\n";
-      continue;
-    }
-    // Two columns; a text longer than the line goes on below.
-    std::string names = std::string("  ") + option.names;
-    names.resize(20, ' ');
-    std::string rest = option.text;
-    while (rest.size() > 58) {
-      const size_t cut = rest.rfind(' ', 58);
-      text += names + rest.substr(0, cut) + "\n";
-      names.assign(20, ' ');
-      rest = rest.substr(cut + 1);
-    }
-    text += names + rest + "\n";
-  }
-  text +=
-      "\nExit status: 0 done, 1 run-time error, 2 usage error, 128+N signal "
-      "N.\n";
-  return text;
 }
 
 std::string versionText(const std::string& program) {
   return program + " 0.20\n";
 }
 
-std::string normalizedOutputName(const std::string& name) {
-  ByteString choice = trimLeadingBlanks(ByteString(std::string_view(name)));
-  if (findBytes(1, choice, ".") <= 1) {
-    choice = concatenate(choice, kOutputExtension);
+namespace {
+
+// The bytes of the blank at the front of text: a half-width blank, or a
+// full-width one in the names' encoding; 0 when text starts otherwise.
+size_t blankAt(std::string_view text, bool sjisNames) {
+  if (text.substr(0, 1) == " ") return 1;
+  if (sjisNames && text.substr(0, 2) == "\x81\x40") return 2;
+  if (!sjisNames && text.substr(0, 3) == "\xE3\x80\x80") return 3;
+  return 0;
+}
+
+std::string_view withoutLeadingBlanks(std::string_view text, bool sjisNames) {
+  while (const size_t n = blankAt(text, sjisNames)) text.remove_prefix(n);
+  return text;
+}
+
+// Where the name part starts. Names in the file system's own encoding on
+// POSIX are looked at byte by byte (no byte of a UTF-8 character equals a
+// separator); Shift-JIS names step over double-byte characters.
+size_t namePartStart(std::string_view name, const platform::FileSystem& fs,
+                     bool sjisNames) {
+  if (sjisNames) return nameStart(name, fs);
+  size_t start = 0;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (fs.isSeparator(static_cast<unsigned char>(name[i]))) start = i + 1;
   }
-  return choice.str();
+  return start;
+}
+
+}  // namespace
+
+std::string normalizedOutputName(std::string_view name,
+                                 const platform::FileSystem& fs,
+                                 bool sjisNames) {
+  const std::string_view trimmed = withoutLeadingBlanks(name, sjisNames);
+  std::string result(trimmed);
+  const std::string_view part =
+      trimmed.substr(namePartStart(trimmed, fs, sjisNames));
+  // "." is a single byte in both encodings and never the second byte of a
+  // Shift-JIS character.
+  if (part.find('.') == std::string_view::npos) result += kOutputExtension;
+  return result;
+}
+
+std::optional<Text> outputNameFault(std::string_view name,
+                                    const platform::FileSystem& fs,
+                                    bool sjisNames) {
+  const std::string_view trimmed = withoutLeadingBlanks(name, sjisNames);
+  const size_t start = namePartStart(trimmed, fs, sjisNames);
+  if (!trimmed.empty() && start == trimmed.size()) {
+    return Text::OutputEndsInSeparator;
+  }
+  if (withoutLeadingBlanks(trimmed.substr(start), sjisNames).empty()) {
+    return Text::OutputNameBlank;
+  }
+  return std::nullopt;
 }
 
 }  // namespace tess

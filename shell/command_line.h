@@ -3,8 +3,13 @@
 // This part reads the arguments into options and holds the usage texts.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/file_system.h"
+#include "shell/command_texts.h"
 
 namespace tess {
 
@@ -22,27 +27,30 @@ struct CommandOptions {
 
 struct CommandParse {
   CommandOptions options;
-  // Empty when the arguments are usable; otherwise what is wrong with them
-  // (the command then ends with exit code 2).
-  std::string error;
+  // Nothing when the arguments are usable; otherwise what is wrong with
+  // them, with the option it is about (the command then ends with exit
+  // code 2).
+  std::optional<Text> error;
+  std::string errorArgument;
 };
 
 // args: the arguments after the program's name.
 CommandParse parseCommandLine(const std::vector<std::string>& args);
 
-// "usage: tessarine [-o OUT] [-a] [-q] [-v] LOG..."
-std::string usageLine(const std::string& program);
-// The --help text: the usage line and the options (LF line ends), in two
-// columns for a terminal or one option a line for a message box, whose
-// font does not keep columns.
-enum class HelpLayout { Columns, Box };
-std::string helpText(const std::string& program,
-                     HelpLayout layout = HelpLayout::Columns);
 std::string versionText(const std::string& program);
 
-// The output name by the run driver's rule: leading blanks (half-width and
-// full-width) removed, ".ren" added when the name has no "." after its
-// first byte.
-std::string normalizedOutputName(const std::string& name);
+// The output's name rules, those of the save dialog applied to the name
+// part (what follows the last folder separator): leading blanks
+// (half-width and full-width) of the whole name are removed, and ".ren" is
+// added when the name part has no ".". sjisNames: the names are Shift-JIS
+// (Windows), whose double-byte characters may hold the byte of "\\".
+std::string normalizedOutputName(std::string_view name,
+                                 const platform::FileSystem& fs,
+                                 bool sjisNames);
+// What makes a name unusable as the output (a usage error): a name that
+// ends in a folder separator, or whose name part is empty or blank.
+std::optional<Text> outputNameFault(std::string_view name,
+                                    const platform::FileSystem& fs,
+                                    bool sjisNames);
 
 }  // namespace tess

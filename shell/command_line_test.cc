@@ -47,7 +47,7 @@ TEST(CommandLineTest, ParsesOptionsAndLogs) {
   for (const Case& c : cases) {
     const CommandParse parse = parseCommandLine(c.args);
     SCOPED_TRACE(c.args[0]);
-    EXPECT_EQ(parse.error, "");
+    EXPECT_FALSE(parse.error.has_value());
     EXPECT_EQ(parse.options.logs, c.logs);
     EXPECT_EQ(parse.options.output, c.output);
     EXPECT_EQ(parse.options.append, c.append);
@@ -57,37 +57,86 @@ TEST(CommandLineTest, ParsesOptionsAndLogs) {
 }
 
 TEST(CommandLineTest, RefusesUnusableArguments) {
-  const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{}, "no log given"},
-      {{"-a", "-q"}, "no log given"},
-      {{"-o"}, "option -o needs a file name"},
-      {{"a", "-o", ""}, "option -o needs a file name"},
-      {{"--output=", "a"}, "option --output needs a file name"},
-      {{"-y", "a"}, "unknown option -y"},
-      {{"--append=1", "a"}, "unknown option --append=1"},
-      {{"--out", "x", "a"}, "unknown option --out"},
+  struct Case {
+    std::vector<std::string> args;
+    Text error;
+    std::string argument;
   };
-  for (const auto& [args, error] : cases) {
-    EXPECT_EQ(parseCommandLine(args).error, error);
+  const Case cases[] = {
+      {{}, Text::NoLogGiven, ""},
+      {{"-a", "-q"}, Text::NoLogGiven, ""},
+      {{"-o"}, Text::OptionNeedsName, "-o"},
+      {{"a", "-o", ""}, Text::OptionNeedsName, "-o"},
+      {{"--output=", "a"}, Text::OptionNeedsName, "--output"},
+      {{"-y", "a"}, Text::UnknownOption, "-y"},
+      {{"--append=1", "a"}, Text::UnknownOption, "--append=1"},
+      {{"--out", "x", "a"}, Text::UnknownOption, "--out"},
+  };
+  for (const Case& c : cases) {
+    const CommandParse parse = parseCommandLine(c.args);
+    ASSERT_TRUE(parse.error.has_value());
+    EXPECT_EQ(*parse.error, c.error);
+    EXPECT_EQ(parse.errorArgument, c.argument);
   }
-  EXPECT_EQ(parseCommandLine({"--help"}).error, "");
+  EXPECT_FALSE(parseCommandLine({"--help"}).error.has_value());
   EXPECT_TRUE(parseCommandLine({"-h"}).options.help);
   EXPECT_TRUE(parseCommandLine({"--version"}).options.version);
 }
 
-TEST(CommandLineTest, OutputNamesFollowTheRunDriversRule) {
-  const std::pair<std::string, std::string> cases[] =
-      {
-          {"out", "out.ren"},
-          {"out.txt", "out.txt"},
-          {"  out", "out.ren"},
-          {"\x81\x40out", "out.ren"},  // a full-width blank
-          {".hidden", ".hidden.ren"},
-          {"a.b/out", "a.b/out"},  // the first "." may lie in a folder name
-          {"./out", "./out.ren"},
-      };
-  for (const auto& [given, used] : cases) {
-    EXPECT_EQ(normalizedOutputName(given), used) << given;
+// The save dialog's rule on the name part: ".ren" only when the name part
+// has no "."; "./" and "../" change nothing of that.
+TEST(CommandLineTest, OutputNamesFollowTheSaveDialogsRuleOnTheirNamePart) {
+  FakeFileSystem posix;
+  FakeFileSystem windows(FakeFileSystem::Style::Windows);
+  struct Case {
+    const platform::FileSystem& fs;
+    bool sjis;
+    std::string given, used;
+  };
+  const Case cases[] = {
+      {posix, false, "out", "out.ren"},
+      {posix, false, "out.txt", "out.txt"},
+      {posix, false, "  out", "out.ren"},
+      {posix, false, "\xE3\x80\x80out", "out.ren"},  // a full-width blank
+      {posix, false, ".hidden", ".hidden"},
+      {posix, false, "a.b/out", "a.b/out.ren"},  // a "." in a folder: no
+      {posix, false, "./x.ren", "./x.ren"},
+      {posix, false, "../d/x.ren", "../d/x.ren"},
+      {posix, false, "./x", "./x.ren"},
+      {posix, false, "x.ren", "x.ren"},
+      // A UTF-8 name whose bytes would pair with "/" as Shift-JIS.
+      {posix, false, "\xE3\x81\x82/x", "\xE3\x81\x82/x.ren"},
+      {windows, true, "\x81\x40out", "out.ren"},
+      {windows, true, "..\\d\\x.ren", "..\\d\\x.ren"},
+      {windows, true, "C:x", "C:x.ren"},
+      // 表 ends in the byte of "\": still one name part without ".".
+      {windows, true, "d.d\\\x95\x5C", "d.d\\\x95\x5C.ren"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(normalizedOutputName(c.given, c.fs, c.sjis), c.used) << c.given;
+    EXPECT_FALSE(outputNameFault(c.given, c.fs, c.sjis).has_value()) << c.given;
+  }
+  struct Fault {
+    const platform::FileSystem& fs;
+    bool sjis;
+    std::string given;
+    Text fault;
+  };
+  const Fault faults[] = {
+      {posix, false, "out/", Text::OutputEndsInSeparator},
+      {posix, false, "/", Text::OutputEndsInSeparator},
+      {posix, false, "./", Text::OutputEndsInSeparator},
+      {posix, false, " ", Text::OutputNameBlank},
+      {posix, false, "d/ ", Text::OutputNameBlank},
+      {posix, false, "d/\xE3\x80\x80", Text::OutputNameBlank},
+      {windows, true, "d\\", Text::OutputEndsInSeparator},
+      {windows, true, "C:", Text::OutputEndsInSeparator},
+      {windows, true, "\x81\x40", Text::OutputNameBlank},
+  };
+  for (const Fault& c : faults) {
+    const std::optional<Text> fault = outputNameFault(c.given, c.fs, c.sjis);
+    ASSERT_TRUE(fault.has_value()) << c.given;
+    EXPECT_EQ(*fault, c.fault) << c.given;
   }
 }
 
@@ -155,6 +204,36 @@ TEST(CommandDriverTest, AStopRequestEndsWithTheSignalsExitCode) {
   EXPECT_EQ(fs.openCount("/a.log"), 0);
 }
 
+// OUT names that the save dialog would not take are usage errors before
+// anything is looked at; a folder as OUT is said to be one.
+TEST(CommandDriverTest, UnusableOutputNamesAndFoldersWriteNothing) {
+  FakeFileSystem fs;
+  fs.setFile("/a.log", kLog);
+  fs.addDirectory("/adir.ren");
+  for (const char* out : {"out/", " ", "adir.ren/"}) {
+    RecordingHost host;
+    EXPECT_EQ(runCommandLine({"-o", out, "a.log"}, fs, host, "tessarine"), 2)
+        << out;
+    ASSERT_EQ(host.lines.size(), 3u);
+    EXPECT_EQ(host.lines[0].rfind(std::string("tessarine: ") + out + ": ", 0),
+              0u)
+        << host.lines[0];
+    EXPECT_EQ(host.lines[1], "usage: tessarine [-o OUT] [-a] [-q] [-v] LOG...");
+  }
+  for (const char* append : {"-o", "-ao"}) {
+    RecordingHost host;
+    EXPECT_EQ(
+        runCommandLine({append, "adir.ren", "a.log"}, fs, host, "tessarine"),
+        1);
+    ASSERT_EQ(host.lines.size(), 1u);
+    EXPECT_EQ(host.lines[0],
+              "tessarine: adir.ren: is a folder, not an output file");
+  }
+  EXPECT_FALSE(fs.fileBytes("/out.ren").has_value());
+  EXPECT_FALSE(fs.fileBytes("/.ren").has_value());
+  EXPECT_TRUE(fs.hasDirectory("/adir.ren"));
+}
+
 // The window run: the logs of a wildcard, in name order, give the bytes of
 // a session that chooses them with the same output; the window shows each
 // run's lines and the count, no dialog is asked, one box ends it.
@@ -179,8 +258,12 @@ TEST(WindowCommandLineTest, ConvertsAWildcardLikeASessionAndEndsWithABox) {
   EXPECT_EQ(fs.fileBytes("C:\\COMMAND.REN"), fs.fileBytes("C:\\SESSION.REN"));
   EXPECT_TRUE(ui.dialogs().empty());
   ASSERT_EQ(ui.messageBoxes().size(), 1u);
-  EXPECT_EQ(
-      ui.messageBoxes()[0].text.rfind("tessarine: 2 logs, 2 messages, ", 0), 0u)
+  // The window's texts are Japanese, in Shift-JIS: "ログ 2 件、発言 2 件、".
+  EXPECT_EQ(ui.messageBoxes()[0].text.rfind(
+                "tessarine: \x83\x8D\x83\x4F 2 \x8C\x8F\x81\x41\x94\xAD"
+                "\x8C\xBE 2 \x8C\x8F\x81\x41",
+                0),
+            0u)
       << ui.messageBoxes()[0].text;
   const std::string saving = savingLine("C:\\COMMAND.ren").str();
   int savingRows = 0;
@@ -196,13 +279,26 @@ TEST(WindowCommandLineTest, ErrorsAndUsageGoToTheBox) {
   FakeFrontEnd ui;
   EXPECT_EQ(runWindowCommandLine({"C:\\NONE\\*.LOG"}, fs, ui), 1);
   ASSERT_EQ(ui.messageBoxes().size(), 1u);
+  // ファイルが見つかりません (エラー 63)
   EXPECT_EQ(ui.messageBoxes()[0].text,
-            "tessarine: C:\\NONE\\*.LOG: file not found (error 63)");
+            "tessarine: C:\\NONE\\*.LOG: \x83\x74\x83\x40\x83\x43\x83\x8B"
+            "\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1"
+            " (\x83\x47\x83\x89\x81\x5B 63)");
   FakeFrontEnd usage;
   EXPECT_EQ(runWindowCommandLine({"-x"}, fs, usage), 2);
   ASSERT_EQ(usage.messageBoxes().size(), 1u);
-  EXPECT_NE(usage.messageBoxes()[0].text.find("usage: tessarine"),
-            std::string::npos);
+  // 使い方: tessarine
+  EXPECT_NE(
+      usage.messageBoxes()[0].text.find("\x8E\x67\x82\xA2\x95\xFB: tessarine"),
+      std::string::npos);
+  // --help speaks of the window, not of terminals or signals.
+  FakeFrontEnd help;
+  EXPECT_EQ(runWindowCommandLine({"--help"}, fs, help), 0);
+  ASSERT_EQ(help.messageBoxes().size(), 1u);
+  EXPECT_EQ(help.messageBoxes()[0].text,
+            CommandTexts(Language::Japanese, TextEncoding::ShiftJis)(
+                Text::HelpWindow, {"tessarine"}));
+  EXPECT_EQ(help.messageBoxes()[0].text.find("SIG"), std::string::npos);
 }
 
 }  // namespace

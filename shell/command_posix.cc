@@ -6,11 +6,13 @@
 
 #include <errno.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cwchar>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +23,37 @@
 namespace tess {
 
 namespace {
+
+// The bytes of the front of text that take at most `columns` cells on the
+// terminal, cut between characters (a wide character takes two cells).
+size_t fittingBytes(std::string_view text, size_t columns) {
+  std::mbstate_t state{};
+  size_t used = 0;
+  size_t at = 0;
+  while (at < text.size()) {
+    wchar_t wide = 0;
+    size_t length =
+        std::mbrtowc(&wide, text.data() + at, text.size() - at, &state);
+    int cells = 1;
+    if (length == 0 || length > text.size() - at) {
+      // Not a character of the locale (one that is not installed, say):
+      // the texts are UTF-8, so a UTF-8 sequence is kept whole, and one of
+      // three or four bytes (Japanese) is taken as wide.
+      const auto lead = static_cast<unsigned char>(text[at]);
+      length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+      if (length > text.size() - at) length = 1;
+      cells = length >= 3 ? 2 : 1;
+      state = std::mbstate_t{};
+    } else {
+      const int width = ::wcwidth(wide);
+      cells = width < 0 ? 1 : width;
+    }
+    if (used + static_cast<size_t>(cells) > columns) break;
+    used += static_cast<size_t>(cells);
+    at += length;
+  }
+  return at;
+}
 
 void writeAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -46,6 +79,13 @@ class PosixCommandHost : public CommandHost {
   void helpText(std::string_view text) override {
     writeAll(STDOUT_FILENO, text);
   }
+  Text help() const override { return Text::HelpTerminal; }
+  CommandTexts texts() const override {
+    return CommandTexts(
+        messagesLanguage(::getenv("LC_ALL"), ::getenv("LC_MESSAGES"),
+                         ::getenv("LANG")),
+        TextEncoding::Utf8);
+  }
   bool canShowStatus() const override { return terminal_; }
   void status(std::string_view line) override {
     if (!terminal_) return;
@@ -59,7 +99,7 @@ class PosixCommandHost : public CommandHost {
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1) {
       width = size.ws_col;
     }
-    if (line.size() >= width) line = line.substr(0, width - 1);
+    line = line.substr(0, fittingBytes(line, width - 1));
     std::string text = "\r";
     text += line;
     text += "\x1b[K";

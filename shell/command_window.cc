@@ -36,7 +36,11 @@ class WindowCommandHost : public CommandHost {
   void helpText(std::string_view text) override {
     ui_.messageBox(kProgram, std::string(text), kIconInformation);
   }
-  HelpLayout helpLayout() const override { return HelpLayout::Box; }
+  Text help() const override { return Text::HelpWindow; }
+  // The window speaks Japanese, in Shift-JIS, like the rest of the program.
+  CommandTexts texts() const override {
+    return CommandTexts(Language::Japanese, TextEncoding::ShiftJis);
+  }
   bool canShowStatus() const override { return false; }
   bool showsSummary() const override { return true; }
   void status(std::string_view) override {}
@@ -65,8 +69,7 @@ class WindowCommandHost : public CommandHost {
   // The box that ends the command, then the window closes.
   void finish(int exitCode) {
     if (stop_ == kBreakStop) {
-      message(std::string(kProgram) +
-              ": interrupted; the output holds the records written so far");
+      message(std::string(kProgram) + ": " + texts()(Text::Interrupted));
     }
     if (stop_ != kClosedStop && !box_.empty()) {
       ui_.messageBox(kProgram, box_,
@@ -96,7 +99,7 @@ int runWindowCommandLine(const std::vector<std::string>& args,
                          platform::FileSystem& fs, platform::FrontEnd& ui) {
   WindowCommandHost host(fs, ui);
   if (!host.open()) {
-    ui.failureBox(kProgram, "The window cannot be opened.", kIconHand);
+    ui.failureBox(kProgram, host.texts()(Text::NoWindow), kIconHand);
     return CommandDriver::kExitError;
   }
   int exitCode = CommandDriver::kExitError;

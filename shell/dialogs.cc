@@ -11,11 +11,6 @@ namespace {
 
 constexpr size_t kMaxFilter = 512;
 constexpr size_t kMaxTitle = 64;
-constexpr size_t kMaxInitialName = 128;
-// The dialog's file buffer holds 128 bytes with the terminating zero; a
-// longer path than fits is a failed dialog.
-constexpr size_t kFileBuffer = 128;
-constexpr size_t kMaxPath = 260;
 
 // What an empty filter stands for: すべてのﾌｧｲﾙ(*.*)
 constexpr std::string_view kEveryFile =
@@ -137,7 +132,7 @@ ByteString Dialogs::fileDialog(bool save, int64_t window,
   TextWindow& owner = lookupWindow(mainWindow_, window);
   if (!owner.hasTextGrid()) raiseError(err::kWrongWindowKind);
   if (title.size() > kMaxTitle) raiseError(err::kIllegalArgument);
-  if (initialName.size() > kMaxInitialName) raiseError(err::kIllegalArgument);
+  if (initialName.size() > maxPathBytes()) raiseError(err::kIllegalArgument);
   if (mode != 0 && mode != 1) raiseError(err::kIllegalArgument);
 
   platform::FileDialogRequest request;
@@ -152,7 +147,7 @@ ByteString Dialogs::fileDialog(bool save, int64_t window,
   // directory; the open dialog opens in the initial name's folder.
   request.initialFolder = initialFolder(save ? name : initialName.view());
   request.pathMustExist = true;
-  request.maxPathBytes = kFileBuffer - 1;
+  request.maxPathBytes = maxPathBytes();
   if (save) {
     request.overwritePrompt = mode == 0;
   } else {
@@ -160,7 +155,7 @@ ByteString Dialogs::fileDialog(bool save, int64_t window,
   }
 
   std::optional<std::string> chosen = ui_.fileDialog(request);
-  if (!chosen || chosen->size() >= kFileBuffer) return CancelMarker;
+  if (!chosen || chosen->size() > maxPathBytes()) return CancelMarker;
   return ByteString(std::move(*chosen));
 }
 
@@ -195,7 +190,7 @@ int Dialogs::showMessageBox(int64_t window, const ByteString& caption,
 void Dialogs::changeDirectory(const ByteString& path,
                               std::source_location where) {
   statement(where, [&] {
-    if (path.size() > kMaxPath) raiseError(err::kIllegalArgument);
+    if (path.size() > maxPathBytes()) raiseError(err::kIllegalArgument);
     const int error = fs_.changeDirectory(path.view());
     if (error != 0) raiseError(static_cast<uint16_t>(error));
   });
@@ -204,7 +199,7 @@ void Dialogs::changeDirectory(const ByteString& path,
 void Dialogs::openSearch(int64_t slot, const ByteString& pattern,
                          std::source_location where) {
   statement(where, [&] {
-    if (pattern.size() > kMaxPath) raiseError(err::kIllegalArgument);
+    if (pattern.size() > maxPathBytes()) raiseError(err::kIllegalArgument);
     if (slot < 1 || slot > kSearchSlots) raiseError(err::kBadChannel);
     Slot& s = slots_[static_cast<size_t>(slot)];
     if (s.inUse) raiseError(err::kAlreadyOpen);

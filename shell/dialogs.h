@@ -46,6 +46,10 @@ class Dialogs : public MessageBoxService {
 
   void setObserver(StatementObserver* observer) { observer_ = observer; }
 
+  // The longest path the dialogs return and take as an initial name, a
+  // folder or a search pattern: the file system's own limit.
+  size_t maxPathBytes() const { return fs_.maxPathBytes(); }
+
   // mode 0: the file must exist; 1: it need not. The chosen full path, or
   // CancelMarker.
   ByteString showOpenDialog(

@@ -138,10 +138,13 @@ TEST_F(DialogFixture, CancelAndOverlongAnswersGiveTheCancelMarker) {
   const ByteString cancelled = dialogs.showOpenDialog(0, "t", "a", "", 0);
   ASSERT_EQ(cancelled.size(), 1u);
   EXPECT_EQ(cancelled.byteAt(0), 0x1B);
-  // The dialog's file buffer holds 127 bytes and the terminating zero.
-  ui.answerDialog("C:\\" + std::string(124, 'a'));
-  EXPECT_EQ(dialogs.showSaveDialog(0, "t", "a", "", 1).size(), 127u);
-  ui.answerDialog("C:\\" + std::string(125, 'a'));
+  // A path up to the platform's own limit is taken, one byte more is a
+  // failed dialog.
+  const size_t limit = platform::kPlatformMaxPathBytes;
+  ui.answerDialog("C:\\" + std::string(limit - 3, 'a'));
+  EXPECT_EQ(dialogs.showSaveDialog(0, "t", "a", "", 1).size(), limit);
+  EXPECT_EQ(ui.dialogs().back().maxPathBytes, limit);
+  ui.answerDialog("C:\\" + std::string(limit - 2, 'a'));
   EXPECT_EQ(dialogs.showSaveDialog(0, "t", "a", "", 1), CancelMarker);
 }
 
@@ -155,12 +158,14 @@ TEST_F(DialogFixture, DialogArgumentsAreChecked) {
   };
   EXPECT_EQ(open(1, "t", "a", "", 0), err::kNoWindow);
   EXPECT_EQ(open(0, std::string(65, 't'), "a", "", 0), err::kIllegalArgument);
-  EXPECT_EQ(open(0, "t", std::string(129, 'a'), "", 0), err::kIllegalArgument);
+  const size_t limit = platform::kPlatformMaxPathBytes;
+  EXPECT_EQ(open(0, "t", std::string(limit + 1, 'a'), "", 0),
+            err::kIllegalArgument);
   EXPECT_EQ(open(0, "t", "a", "", 2), err::kIllegalArgument);
   EXPECT_EQ(open(0, "t", "a", "", -1), err::kIllegalArgument);
   EXPECT_EQ(open(0, "t", "a", "bad", 0), err::kIllegalArgument);
   EXPECT_TRUE(ui.dialogs().empty());
-  EXPECT_EQ(open(0, std::string(64, 't'), std::string(128, 'a'), "", 0), 0);
+  EXPECT_EQ(open(0, std::string(64, 't'), std::string(limit, 'a'), "", 0), 0);
   window.markClosed();
   EXPECT_EQ(errorOf([&] { dialogs.showSaveDialog(0, "t", "a", "", 1); }),
             err::kNoWindow);
@@ -203,7 +208,8 @@ TEST_F(DialogFixture, MessageBoxStyleAndAnswers) {
 
 TEST_F(DialogFixture, ChangeDirectoryErrors) {
   EXPECT_EQ(errorOf([&] {
-              dialogs.changeDirectory(ByteString(std::string(261, 'a')));
+              dialogs.changeDirectory(ByteString(
+                  std::string(platform::kPlatformMaxPathBytes + 1, 'a')));
             }),
             err::kIllegalArgument);
   fs.failNextChangeDirectory(72);
@@ -223,7 +229,9 @@ TEST_F(DialogFixture, DirectorySearchSlots) {
   EXPECT_EQ(errorOf([&] { dialogs.openSearch(0, "x"); }), err::kBadChannel);
   EXPECT_EQ(errorOf([&] { dialogs.openSearch(17, "x"); }), err::kBadChannel);
   EXPECT_EQ(errorOf([&] {
-              dialogs.openSearch(1, ByteString(std::string(261, 'a')));
+              dialogs.openSearch(
+                  1, ByteString(std::string(platform::kPlatformMaxPathBytes + 1,
+                                            'a')));
             }),
             err::kIllegalArgument);
   EXPECT_EQ(errorOf([&] { dialogs.nextMatch(3); }), err::kNotOpen);

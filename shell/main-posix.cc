@@ -37,8 +37,9 @@ int main(int argc, char** argv) {
   tess::platform::ProcessInfo process;
   process.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
 
-  // With arguments: the command line, without a window. It speaks English
-  // and takes the names as the file system spells them.
+  // With arguments: the command line, without a window. It speaks the
+  // messages locale's language and takes the names as the file system
+  // spells them.
   if (argc > 1) {
     std::unique_ptr<tess::platform::FileSystem> native =
         tess::platform::makeRealFileSystem();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "platform/front_end.h"
 #include "platform/win32/code_page.h"
 #include "platform/win32/ui_window.h"
+#include "shell/command_texts.h"
 #include "shell/command_window.h"
 #include "shell/program.h"
 
@@ -68,6 +70,18 @@ tess::platform::ProcessInfo processInfo(int showCommand) {
 // Its steps (10 to 16 ms) keep the window's answers well within 50 ms.
 uint64_t tickCount() { return GetTickCount64(); }
 
+// A text of the table (UTF-8) for the wide calls.
+std::wstring wideText(std::string_view utf8) {
+  const int size = static_cast<int>(utf8.size());
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) {
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+  }
+  return wide;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -82,10 +96,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   std::wstring unusable;
   const std::vector<std::string> args = commandArguments(&unusable);
   if (!unusable.empty()) {
-    const std::wstring text =
-        unusable +
-        L": the name has characters that code page 932 cannot "
-        L"hold; rename the file or use its short name.";
+    std::wstring text = wideText(
+        tess::rawText(tess::Text::UnusableName, tess::Language::Japanese));
+    text.replace(text.find(L"%1"), 2, unusable);
     MessageBoxW(nullptr, text.c_str(), L"tessarine", MB_OK | MB_ICONERROR);
     return 2;  // as a usage error
   }

@@ -511,7 +511,9 @@ TEST_F(ProgramTest, OutputErrorsAboutTheChosenFileAskAgain) {
     std::function<void(FakeFileSystem&)> prepare;
     std::string reason;  // UTF-8
   };
-  const std::string longName = "/out/" + std::string(119, 'n');  // 124
+  // With ".ren" one byte longer than the platform's limit.
+  const std::string longName =
+      "/out/" + std::string(platform::kPlatformMaxPathBytes - 8, 'n');
   std::unique_ptr<platform::File> held;
   const std::vector<Case> cases = {
       {"the log being converted", "/logs/19961231.log", nullptr,
@@ -629,15 +631,24 @@ TEST_F(ProgramTest, LogThatIsNotAnOrdinaryFileAsksAgain) {
 }
 
 TEST_F(ProgramTest, LongestNameWithTheExtensionIsOfferedNextRun) {
-  // 123 bytes and ".ren" fit the next dialog's 127.
-  const std::string name = "/out/" + std::string(118, 'n');
+  // A path of the platform's longest with ".ren" (far beyond the 127 bytes
+  // of the old dialog buffer), in folders of 200 bytes each, is written and
+  // offered by the next run's dialog.
+  const size_t limit = platform::kPlatformMaxPathBytes;
+  std::string folder = "/out";
+  while (folder.size() + 201 + 100 < limit) {
+    folder += "/" + std::string(200, 'd');
+    fs.addDirectory(folder);
+  }
+  const std::string stem(limit - folder.size() - 1 - 4, 'n');
+  const std::string name = folder + "/" + stem;
   ui.answerDialog("/logs/19961231.log");
   ui.answerDialog(name);
   ui.answerDialog("/logs/19970101.log");
   ui.answerDialog(name + ".ren");
   EXPECT_EQ(run(), 0);
   ASSERT_EQ(ui.dialogs().size(), 5u);
-  EXPECT_EQ(ui.dialogs()[3].fileName, std::string(118, 'n') + ".ren");
+  EXPECT_EQ(ui.dialogs()[3].fileName, stem + ".ren");
   EXPECT_EQ(countOf(file(name + ".ren"), "#E\r\n"), 5u);
 }
 

@@ -23,9 +23,6 @@ constexpr const char* kBannerVersion =
 constexpr const char* kLogInitialName = "19*.*";
 constexpr const char* kOutputInitialName = "kanbel.ren";
 constexpr const char* kOutputExtension = ".ren";
-// The longest path the save dialog takes as its initial name (its buffer
-// less the terminating zero): the next run offers the output path there.
-constexpr int64_t kMaxOutputPath = 127;
 
 //           nifty log →　Kanbelテキスト
 constexpr const char* kBannerTitle =
@@ -224,8 +221,10 @@ bool RunDriver::chooseOutput() {
     // a folder name counts too.
     if (findBytes(1, outputChoice_, ".") <= 1) {
       outputChoice_ = concatenate(outputChoice_, kOutputExtension);
-      // The next run's dialog must be able to offer the name.
-      if (byteLength(outputChoice_) > kMaxOutputPath) {
+      // A name the extension makes longer than the file system takes
+      // could not be opened, nor offered by the next run's dialog.
+      if (static_cast<size_t>(byteLength(outputChoice_)) >
+          dialogs_.maxPathBytes()) {
         rejectName(kNameTooLong);
         continue;
       }

@@ -129,6 +129,61 @@ run -o nodir/x.ren a.log
 grep -qxF 'tessarine: nodir/x.ren: bad file name or folder not found (error 55)' \
   err.txt || fail "bad output: [$(cat err.txt)]"
 
+# --- OUT names: the save dialog's rule on the name part --------------------
+mkdir -p names/sub
+cd names/sub || exit 1
+"$program" -o ./x.ren ../../a.log && [[ -f x.ren && ! -e x.ren.ren ]] ||
+  fail "-o ./x.ren did not write x.ren"
+# -a extends that same file.
+"$program" -a -o ./x.ren ../../c.log
+[[ $(records x.ren) -eq 5 ]] || fail "-a -o ./x.ren: $(records x.ren) records"
+"$program" -o ../y.ren ../../a.log && [[ -f ../y.ren && ! -e ../y.ren.ren ]] ||
+  fail "-o ../y.ren did not write ../y.ren"
+"$program" -o ../z ../../a.log && [[ -f ../z.ren ]] || fail "-o ../z: no ../z.ren"
+mkdir adir.ren
+while IFS='|' read -r out code text; do
+  "$program" -o "$out" ../../a.log 2> "$work/err.txt"
+  rc=$?
+  [[ $rc -eq $code ]] || fail "-o [$out]: exit code $rc"
+  grep -qxF "tessarine: $out: $text" "$work/err.txt" ||
+    fail "-o [$out]: [$(cat "$work/err.txt")]"
+done << 'EOF'
+out/|2|the output name ends in a folder separator; give a file name
+../|2|the output name ends in a folder separator; give a file name
+ |2|the output's file name is blank
+sub/ |2|the output's file name is blank
+adir.ren|1|is a folder, not an output file
+EOF
+[[ $(find . .. -maxdepth 1 -name '*.ren' -type f | sort | tr '\n' ' ') == \
+   "../y.ren ../z.ren ./x.ren " ]] ||
+  fail "a refused OUT wrote a file: $(find . .. -maxdepth 1 -name '*.ren')"
+[[ -e .ren || -e out/.ren ]] && fail "a refused OUT wrote a hidden .ren"
+cd "$work" || exit 1
+
+# --- The texts follow the messages locale: Japanese or English -------------
+ja_run() { env -u LC_ALL -u LC_MESSAGES LANG=ja_JP.UTF-8 "$program" "$@"; }
+ja_run --help > help-ja.txt
+grep -q '^使い方: tessarine \[-o 出力\]' help-ja.txt ||
+  fail "Japanese --help: [$(head -n 2 help-ja.txt)]"
+grep -q '^  -a, --append       出力を新しく書かず' help-ja.txt ||
+  fail "Japanese --help lacks its options"
+LC_ALL=C.UTF-8 LANG=ja_JP.UTF-8 "$program" --help > help-en.txt
+grep -q '^usage: tessarine \[-o OUT\]' help-en.txt ||
+  fail "LC_ALL=C.UTF-8: no English help"
+grep -qF 'name part has no ".")' help-en.txt || fail "English --help: the OUT rule"
+env -u LC_ALL LANG=C LC_MESSAGES=ja_JP.UTF-8 "$program" --help |
+  grep -q '^使い方' || fail "LC_MESSAGES=ja_JP.UTF-8: no Japanese help"
+ja_run -o ja.ren a.log missing.log 2> err-ja.txt
+grep -qxF 'tessarine: missing.log: ファイルが見つかりません (エラー 63)' err-ja.txt ||
+  fail "Japanese error: [$(cat err-ja.txt)]"
+ja_run -x a.log 2> err-ja.txt
+[[ $(sed -n 1p err-ja.txt) == 'tessarine: 知らないオプションです: -x' &&
+   $(sed -n 2p err-ja.txt) == '使い方: tessarine [-o 出力] [-a] [-q] [-v] ログ...' ]] ||
+  fail "Japanese usage error: [$(cat err-ja.txt)]"
+ja_run -v -o ja.ren a.log c.log 2> err-ja.txt
+grep -qE '^tessarine: ログ 2 件、発言 5 件、[0-9]+ バイトを ja.ren に書き込みました \([0-9.]+ 秒\)$' \
+  err-ja.txt || fail "Japanese summary: [$(cat err-ja.txt)]"
+
 # --- Signals: the output closed with its mark, exit 128 + signal ----------
 make_log big.log 400000
 big_size=$(stat -c %s big.log)
@@ -197,6 +252,23 @@ if command -v tmux > /dev/null; then
   grep -qE '^tessarine: 2 logs, 400003 messages, [0-9]+ bytes written to tty.ren in' \
     <<< "$screen" || fail "tmux: no summary: [$screen]"
   grep -q 'MB/s' <<< "$screen" && fail "tmux: the progress line was not cleared"
+  # In Japanese at 40 columns (the locale need not be installed): the
+  # progress line is cut to the width between characters.
+  tmuxc new-session -d -s narrow -x 40 -y 10 \
+    "cd '$work' && env -u LC_ALL LANG=ja_JP.UTF-8 '$program' -o tty-ja.ren big.log; echo \"exit \$?\"; sleep 60"
+  seen=""
+  for _ in $(seq 6000); do
+    screen=$(tmuxc capture-pane -p -t narrow)
+    row=$(grep -F '[1/1] big.log' <<< "$screen")
+    # Cut inside the rate: 38 or 39 cells (発, 言 and 件 take two each).
+    [[ "$row" =~ ^\[1/1\]\ big\.log\ +[0-9]+%\ +発言\ [0-9]+\ 件\ +[0-9.]+$ ]] &&
+      (( ${#row} + 3 >= 38 && ${#row} + 3 <= 39 )) && seen=progress
+    [[ "$screen" == *"exit "* ]] && break
+    sleep 0.02
+  done
+  [[ $seen == progress ]] ||
+    fail "narrow: no Japanese progress line cut at 39 cells seen: [$screen]"
+  [[ "$screen" == *"exit 0"* ]] || fail "narrow: the command did not end: [$screen]"
   # The session stays (ending the last one would end the server while the
   # next one starts); the exit trap ends the server.
   tmuxc new-session -d -s quiet -x 80 -y 24 \

@@ -205,6 +205,29 @@ exec 3>&-
 [[ $rc -eq 1 ]] || fail "SIGINT at a prompt: exit code $rc"
 grep -q '中断しました' prompt.txt || fail "SIGINT at a prompt: no break report"
 
+# --- Paths far longer than 127 bytes: a log and outputs in a deep folder ---
+deep=$work/$(printf 'a-folder-with-a-long-name-%02d/' $(seq 1 12))
+deep=${deep%/}  # over 330 bytes
+mkdir -p "$deep"
+make_log "$deep/deep.log" 2
+# The next run offers the long path of the previous output and takes it
+# again (appending).
+printf '%s\n' "$deep/deep.log" "$deep/deep.ren" "$deep/deep.log" "$deep/deep.ren" |
+  "$program" > deep.txt 2> deep.err
+rc=$?
+[[ $rc -eq 0 ]] || fail "deep folder: exit code $rc [$(cat deep.err)]"
+grep -q 'バイトを超えています' deep.txt && fail "deep folder: the path was refused"
+grep -qF '(前と同じなら追加) [deep.ren]: ' deep.txt ||
+  fail "deep folder: the next run did not offer the output"
+expect_closed "$deep/deep.ren"
+[[ $(records "$deep/deep.ren") -eq 4 ]] ||
+  fail "deep folder: $(records "$deep/deep.ren") records, expected 4"
+# The same two runs from the command line give the same bytes.
+"$program" -o "$deep/cli.ren" "$deep/deep.log" "$deep/deep.log" 2> deep.err ||
+  fail "deep folder, command line: [$(cat deep.err)]"
+cmp -s "$deep/deep.ren" "$deep/cli.ren" ||
+  fail "deep folder: the command line wrote other bytes than line mode"
+
 # --- The sample logs, and the forum sample with its expected output --------
 if [[ -n "$source_dir" ]]; then
   for sample in "$source_dir"/samples/*; do

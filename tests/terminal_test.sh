@@ -119,9 +119,13 @@ keys main Enter
 wait_for main 'ファイルが見つかりません: missing.log'
 
 # The list: ../, jp/, sub/, 1996.log, 19empty.log; Down enters it at ../.
+# The name field shows what Enter acts on: a folder with its separator.
 keys main Down
+wait_for main '名前: ../'
 keys main Down
+wait_for main '名前: jp/'
 keys main Down
+wait_for main '名前: sub/'
 keys main Down
 wait_for main '名前: 1996.log'
 wait_for main '4/5'
@@ -150,6 +154,10 @@ grep -qxF "$work/1996.log に含まれる発言をKanbelテキスト化します
   fail "the clipboard lacks the log's path line"
 grep -qxF "$work/kanbel.ren　に保存します。" <<< "$clip" ||
   fail "the clipboard lacks the output's path line"
+# Blank rows stay: the one between the log's line and the output's.
+rows=$(printf '%s\n\n%s' "$work/1996.log に含まれる発言をKanbelテキスト化します" \
+  "$work/kanbel.ren　に保存します。")
+[[ "$clip" == *"$rows"* ]] || fail "the clipboard lost the window's blank rows"
 
 # A log without messages: the message box, then the next run.
 keys main C-u
@@ -231,6 +239,29 @@ grep -qF 'エラー[' <<< "$(screen same)" && fail "output = log ended with a re
 cmp -s "$work/1996.log" "$work/same.copy" || fail "output = log changed the log"
 keys same Escape
 wait_file "$work/same.rc"
+
+# --- After the terminal grows, the list shows as many entries as fit ------
+# ../, jp/, sub/ and ten logs; at 14 rows the list shows one entry, the
+# highlighted sub/. Grown to 30 rows it shows eight, ../ first.
+mkdir -p "$work/many/sub" "$work/many/jp"
+for i in $(seq 10 19); do : > "$work/many/19$i.log"; done
+tmuxc new-session -d -s grow -x 80 -y 14 -c "$work/many" \
+  "trap '' HUP; '$program'; echo \$? > '$work/grow.rc'"
+wait_for grow '名前: 19*.*'
+keys grow Down
+keys grow Down
+keys grow Down
+wait_for grow '3/13'
+wait_for grow '名前: sub/'
+grep -qF ' ../' <<< "$(screen grow)" && fail "grow: ../ shown at 14 rows"
+tmuxc resize-window -t grow -x 80 -y 30
+wait_for grow ' ../'
+shot=$(screen grow)
+for text in ' jp/' ' sub/' ' 1910.log' ' 1914.log' '名前: sub/' '3/13'; do
+  grep -qF -- "$text" <<< "$shot" || fail "grown list lacks [$text]: [$shot]"
+done
+keys grow Escape
+wait_file "$work/grow.rc"
 
 # --- Ctrl-C during a conversion at 60 x 20: the report is in sight ----------
 make_log "$work/1997.log" 400000

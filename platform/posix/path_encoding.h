@@ -81,6 +81,7 @@ class EncodingFileSystem : public FileSystem {
   }
   bool isSeparator(unsigned char byte) const override;
   char preferredSeparator() const override;
+  size_t maxPathBytes() const override { return inner_->maxPathBytes(); }
 
  private:
   class Search;

@@ -254,7 +254,11 @@ FileDialogModel::FileDialogModel(FileSystem& fs,
 }
 
 void FileDialogModel::setListRows(int rows) {
-  listRows_ = std::max(1, rows);
+  rows = std::max(1, rows);
+  // Rows gained (a terminal grown) show entries above the first one shown
+  // too, "../" first of all, as long as the highlight stays in view.
+  if (rows > listRows_) top_ = std::max(0, top_ - (rows - listRows_));
+  listRows_ = rows;
   keepInView();
 }
 
@@ -295,11 +299,12 @@ void FileDialogModel::highlight(int index) {
   if (entries_.empty()) return;
   selected_ = std::clamp(index, 0, static_cast<int>(entries_.size()) - 1);
   focus_ = DialogFocus::List;
+  // The name field shows what Enter acts on: the file, or the folder with
+  // its separator (which Enter in the name field enters as well).
   const ListEntry& entry = entries_[static_cast<size_t>(selected_)];
-  if (!entry.folder) {
-    name_.set(entry.name);
-    nameFromList_ = true;
-  }
+  if (!nameFromList_) nameBeforeList_ = name_.text();
+  name_.set(entryText(entry));
+  nameFromList_ = true;
   keepInView();
 }
 
@@ -333,9 +338,10 @@ bool FileDialogModel::enterFolder(const std::string& path,
     return false;
   }
   folder_ = full;
-  // A listed file's name belongs to the folder it was listed in.
+  // A listed name belongs to the folder it was listed in: the name field
+  // gets back what it held before the list took it over.
   if (nameFromList_) {
-    name_.set(initialName_);
+    name_.set(nameBeforeList_);
     nameFromList_ = false;
   }
   reload();
@@ -435,6 +441,11 @@ DialogOutcome FileDialogModel::press(const DialogKey& key) {
         if (selected_ > 0) {
           highlight(selected_ - 1);
         } else {
+          // Above "../": the name field gets back what it held before.
+          if (nameFromList_ && entries_[0].folder) {
+            name_.set(nameBeforeList_);
+            nameFromList_ = false;
+          }
           leaveList(DialogFocus::Name);
         }
       } else if (focus_ == DialogFocus::Name) {

@@ -105,8 +105,8 @@ enum class DialogOutcome {
 // One open file dialog. The list starts without a highlight and the name
 // field has the focus, so Enter applies the name field; Down enters the
 // list, and from then on the highlight is what Enter acts on, and the name
-// field follows the highlighted file. Up/Down move between the type row,
-// the name field and the list; Left/Right switch the type only on the type
+// field shows it (a folder with its separator). Up/Down move between the type
+// row, the name field and the list; Left/Right switch the type only on the type
 // row and move the name field's cursor otherwise; Tab/Shift-Tab switch the
 // type anywhere.
 class FileDialogModel {
@@ -159,7 +159,8 @@ class FileDialogModel {
   int listRows_ = 8;
   DialogFocus focus_ = DialogFocus::Name;
   LineEditor name_;
-  bool nameFromList_ = false;  // the name field holds a listed file's name
+  bool nameFromList_ = false;   // the name field holds a listed entry's name
+  std::string nameBeforeList_;  // what it held before
   std::string initialName_;
   std::string notice_;
   bool confirming_ = false;  // asking whether to replace result_

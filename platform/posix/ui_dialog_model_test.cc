@@ -190,11 +190,13 @@ TEST_F(FileDialogModelTest, HighlightIsWhatEnterActsOn) {
   EXPECT_EQ(m.selected(), -1);
   EXPECT_EQ(m.focus(), DialogFocus::Name);
   EXPECT_EQ(m.position(), "0/4");
-  // Down enters the list at its first row; the field follows files only.
+  // Down enters the list at its first row; the field shows the entry,
+  // folders with their separator.
   m.press(key(KeyName::Down));
   EXPECT_EQ(m.selected(), 0);
-  EXPECT_EQ(m.name().text(), "19*.*");
+  EXPECT_EQ(m.name().text(), "../");
   m.press(key(KeyName::Down));
+  EXPECT_EQ(m.name().text(), "sub/");
   m.press(key(KeyName::Down));
   EXPECT_EQ(m.name().text(), "1996.log");
   EXPECT_EQ(m.position(), "3/4");
@@ -240,6 +242,13 @@ TEST_F(FileDialogModelTest, ListedNameDoesNotFollowIntoAnotherFolder) {
   m.press(key(KeyName::Down));
   m.press(key(KeyName::Enter));
   EXPECT_EQ(m.folder(), "/logs");
+  // The highlight is on the folder we came from, and the field shows it;
+  // leaving the list above its first row brings the typed name back.
+  EXPECT_EQ(m.name().text(), "sub/");
+  m.press(key(KeyName::Home));
+  EXPECT_EQ(m.name().text(), "../");
+  m.press(key(KeyName::Up));
+  EXPECT_EQ(m.focus(), DialogFocus::Name);
   EXPECT_EQ(m.name().text(), "x");
 }
 
@@ -263,6 +272,64 @@ TEST_F(FileDialogModelTest, PagesMoveByTheRowsShown) {
   m.press(key(KeyName::Up));  // above the list: back to the name field
   EXPECT_EQ(m.selected(), -1);
   EXPECT_EQ(m.focus(), DialogFocus::Name);
+}
+
+// Whatever is highlighted, the name field holds what Enter then acts on:
+// the same Enter from the name field goes to the same place.
+TEST_F(FileDialogModelTest, TheNameFieldShowsWhatEnterActsOn) {
+  struct Case {
+    int downs;          // Down presses from the name field
+    std::string field;  // the name field then
+    std::string folder;
+  };
+  const Case cases[] = {
+      {1, "../", "/"}, {2, "sub/", "/logs/sub"}, {3, "1996.log", "/logs"}};
+  for (const Case& c : cases) {
+    FileDialogModel byList(fs, request);
+    FileDialogModel byName(fs, request);
+    for (int i = 0; i < c.downs; ++i) byList.press(key(KeyName::Down));
+    EXPECT_EQ(byList.name().text(), c.field);
+    byName.press(key(KeyName::CtrlU));
+    byName.press(text(c.field));
+    const DialogOutcome listed = byList.press(key(KeyName::Enter));
+    EXPECT_EQ(byName.press(key(KeyName::Enter)), listed) << c.field;
+    EXPECT_EQ(byList.folder(), c.folder);
+    EXPECT_EQ(byName.folder(), c.folder);
+    EXPECT_EQ(byList.result(), byName.result());
+  }
+}
+
+// A grown list shows as many entries as fit: the rows gained show the
+// entries above the first one shown, "../" included, the highlight in view.
+TEST_F(FileDialogModelTest, AGrownListShowsTheEntriesAboveToo) {
+  request.initialFolder = "/many";
+  struct Case {
+    int selected;  // highlighted at 5 rows
+    int rows;      // the rows after growing
+    int top;
+  };
+  const Case cases[] = {
+      {9, 10, 0},   // ../ comes back into sight
+      {9, 7, 3},    // two more rows, both above
+      {30, 8, 23},  // the end stays the end
+      {30, 40, 0},  // everything fits
+      {12, 12, 1},  // as far up as keeps the highlight in view
+  };
+  for (const Case& c : cases) {
+    FileDialogModel m(fs, request);
+    m.setListRows(5);
+    m.press(key(KeyName::Down));
+    for (int i = 0; i < c.selected; ++i) m.press(key(KeyName::Down));
+    ASSERT_EQ(m.selected(), c.selected);
+    ASSERT_EQ(m.top(), c.selected - 4);
+    m.setListRows(c.rows);
+    EXPECT_EQ(m.top(), c.top) << c.selected << " at " << c.rows;
+    EXPECT_EQ(m.selected(), c.selected);
+    // Shrinking back keeps the highlight in view.
+    m.setListRows(3);
+    EXPECT_GE(m.selected(), m.top());
+    EXPECT_LT(m.selected(), m.top() + 3);
+  }
 }
 
 TEST_F(FileDialogModelTest, LeftRightSwitchTheTypeOnlyOnItsRow) {

@@ -15,6 +15,7 @@
 
 #include "platform/posix/ui_dialog_rules.h"
 #include "platform/posix/ui_texts.h"
+#include "platform/posix/ui_window_text.h"
 
 namespace tess::platform {
 
@@ -323,7 +324,8 @@ bool TerminalFrontEnd::closed() { return signals_.quitRequested() || hungUp_; }
 
 void TerminalFrontEnd::copyWindowText() {
   if (!host_) return;
-  std::string text = utf8_.plain(host_->clipboardText());
+  // Every row, blank ones too: the copy keeps the window's layout.
+  std::string text = utf8_.plain(windowRowsText(host_->cells()));
   std::string unix;
   unix.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
