@@ -19,11 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ui_box_placement.h"
 #include "platform/win32/window_support.h"
 
 namespace tess::platform {
 namespace {
 
+using win32::CenteredBoxes;
 using win32::fromCodePage932;
 using win32::toCodePage932Lossy;
 
@@ -36,98 +38,6 @@ constexpr UINT kCopyTextAndGraphics = kCopyTextAndGraphicsCommand;
 
 constexpr COLORREF kForeground = RGB(255, 255, 255);
 constexpr COLORREF kBackground = RGB(0, 0, 0);
-
-// The work area of the screen that shows the window.
-RECT workAreaOf(HWND window) {
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),
-                      &monitor)) {
-    return monitor.rcWork;
-  }
-  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  return work;
-}
-
-// Moves a box of the given size to (x, y), kept inside the work area.
-void moveInside(HWND box, const RECT& work, LONG x, LONG y) {
-  RECT size;
-  GetWindowRect(box, &size);
-  const LONG width = size.right - size.left;
-  const LONG height = size.bottom - size.top;
-  x = std::max(work.left, std::min(x, work.right - width));
-  y = std::max(work.top, std::min(y, work.bottom - height));
-  SetWindowPos(box, nullptr, x, y, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// A file dialog goes below the window when it fits there, else beside it,
-// else into the work area's bottom-right corner: the rows the run printed
-// stay in sight.
-void placeBesideOwner(HWND dialog, HWND owner) {
-  RECT main;
-  RECT box;
-  if (!GetWindowRect(owner, &main) || !GetWindowRect(dialog, &box)) return;
-  const RECT work = workAreaOf(owner);
-  const LONG width = box.right - box.left;
-  const LONG height = box.bottom - box.top;
-  if (main.bottom + height <= work.bottom) {
-    moveInside(dialog, work, main.left, main.bottom);
-  } else if (main.right + width <= work.right) {
-    moveInside(dialog, work, main.right, main.top);
-  } else {
-    moveInside(dialog, work, work.right - width, work.bottom - height);
-  }
-}
-
-// Message boxes are centred on the window that owns them.
-void centreOnOwner(HWND box, HWND owner) {
-  RECT main;
-  RECT size;
-  if (!GetWindowRect(owner, &main) || !GetWindowRect(box, &size)) return;
-  moveInside(box, workAreaOf(owner),
-             (main.left + main.right - (size.right - size.left)) / 2,
-             (main.top + main.bottom - (size.bottom - size.top)) / 2);
-}
-
-// True for a window owned by the main text window.
-bool ownedByTextWindow(HWND window, HWND* owner) {
-  *owner = GetWindow(window, GW_OWNER);
-  wchar_t name[64] = L"";
-  return *owner != nullptr && GetClassNameW(*owner, name, 64) > 0 &&
-         std::wcscmp(name, kClassName) == 0;
-}
-
-// While it lives, the thread's message boxes that the main text window owns
-// open centred on it.
-class CenteredBoxes {
- public:
-  CenteredBoxes()
-      : hook_(SetWindowsHookExW(WH_CBT, &CenteredBoxes::hook, nullptr,
-                                GetCurrentThreadId())) {}
-  ~CenteredBoxes() {
-    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
-  }
-  CenteredBoxes(const CenteredBoxes&) = delete;
-  CenteredBoxes& operator=(const CenteredBoxes&) = delete;
-
- private:
-  static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE) {
-      HWND box = reinterpret_cast<HWND>(wParam);
-      HWND owner = nullptr;
-      // Placed once, when it first comes up.
-      if (ownedByTextWindow(box, &owner) &&
-          GetPropW(box, L"TessarinePlaced") == nullptr) {
-        SetPropW(box, L"TessarinePlaced", reinterpret_cast<HANDLE>(1));
-        centreOnOwner(box, owner);
-      }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-  }
-
-  HHOOK hook_;
-};
 
 class WindowsFrontEnd final : public FrontEnd {
  public:
@@ -191,9 +101,9 @@ class WindowsFrontEnd final : public FrontEnd {
     win32::DialogCalls calls;
     calls.show = [&](OPENFILENAMEW* block) {
       // The dialog opens beside the window, so that what the run printed
-      // stays in sight.
+      // stays in sight, with its name box ready for a typed name.
       block->Flags |= OFN_EXPLORER | OFN_ENABLEHOOK;
-      block->lpfnHook = &WindowsFrontEnd::dialogHook;
+      block->lpfnHook = &win32::fileDialogHook;
       return request.save ? GetSaveFileNameW(block) : GetOpenFileNameW(block);
     };
     calls.lastError = [] { return CommDlgExtendedError(); };
@@ -276,20 +186,6 @@ class WindowsFrontEnd final : public FrontEnd {
   }
 
  private:
-  // The file dialogs' hook: places the dialog once it is laid out.
-  static UINT_PTR CALLBACK dialogHook(HWND child, UINT message, WPARAM,
-                                      LPARAM lParam) {
-    if (message == WM_NOTIFY &&
-        reinterpret_cast<NMHDR*>(lParam)->code == CDN_INITDONE) {
-      HWND dialog = GetParent(child);
-      HWND owner = nullptr;
-      if (dialog != nullptr && ownedByTextWindow(dialog, &owner)) {
-        placeBesideOwner(dialog, owner);
-      }
-    }
-    return 0;
-  }
-
   bool registerClass() {
     if (registered_) return true;
     WNDCLASSW windowClass{};
