@@ -134,8 +134,8 @@ int nameBox(HWND window) {
   const auto selection =
       static_cast<DWORD>(SendMessageW(focus, EM_GETSEL, 0, 0));
   std::printf("focus %s\nlength %d\nselection %u %u\ntext %s\n",
-              utf8(name).c_str(), length, LOWORD(selection),
-              HIWORD(selection), utf8(text).c_str());
+              utf8(name).c_str(), length, LOWORD(selection), HIWORD(selection),
+              utf8(text).c_str());
   return 0;
 }
 
