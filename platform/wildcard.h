@@ -9,7 +9,8 @@ namespace tess::platform {
 // True when the name holds "*" or "?".
 bool hasWildcards(std::string_view name);
 
-// "*" matches any run of bytes, "?" one byte, ASCII letters match without
+// "*" matches any run of characters, "?" one character (a Shift-JIS
+// double-byte character whole), single-byte ASCII letters match without
 // regard to case, and a final ".*" also matches a name with nothing after
 // the part before it: "*.*" matches every name, "19*.*" both "1996" and
 // "1996.LOG".

@@ -16,6 +16,7 @@
 #include "runtime/runtime_error.h"
 #include "runtime/screen.h"
 #include "runtime/statements.h"
+#include "shell/dialogs.h"
 #include "shell/output_file.h"
 
 namespace tess {
@@ -91,11 +92,7 @@ class WarningBoxes : public MessageBoxService {
 };
 
 std::string baseName(const std::string& path, const FileSystem& fs) {
-  size_t start = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (fs.isSeparator(static_cast<unsigned char>(path[i]))) start = i + 1;
-  }
-  return path.substr(start);
+  return path.substr(nameStart(path, fs));
 }
 
 // The size of a file, or 0 when it cannot be had.
@@ -326,12 +323,9 @@ std::vector<std::string> expandWildcards(const std::vector<std::string>& logs,
                                          FileSystem& fs) {
   std::vector<std::string> expanded;
   for (const std::string& log : logs) {
-    size_t nameStart = 0;
-    for (size_t i = 0; i < log.size(); ++i) {
-      if (fs.isSeparator(static_cast<unsigned char>(log[i]))) nameStart = i + 1;
-    }
-    const std::string folder = log.substr(0, nameStart);
-    const std::string pattern = log.substr(nameStart);
+    const size_t start = nameStart(log, fs);
+    const std::string folder = log.substr(0, start);
+    const std::string pattern = log.substr(start);
     if (!platform::hasWildcards(pattern)) {
       expanded.push_back(log);
       continue;

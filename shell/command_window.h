@@ -11,12 +11,16 @@
 
 #include "platform/file_system.h"
 #include "platform/front_end.h"
+#include "shell/statement_pump.h"
 
 namespace tess {
 
 // args: the arguments after the program's name (Shift-JIS); returns the
-// exit code as the command line gives it.
+// exit code as the command line gives it, except that a window closed
+// during a conversion or a break (Ctrl-C in the window) ends with 1, as it
+// does in the program with the dialogs. clock: the pump's clock.
 int runWindowCommandLine(const std::vector<std::string>& args,
-                         platform::FileSystem& fs, platform::FrontEnd& ui);
+                         platform::FileSystem& fs, platform::FrontEnd& ui,
+                         MillisecondClock clock = steadyClock());
 
 }  // namespace tess

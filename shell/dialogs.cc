@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "runtime/path_walk.h"
 #include "runtime/runtime_error.h"
 
 namespace tess {
@@ -64,16 +65,8 @@ std::vector<platform::FileFilter> convertFilter(const ByteString& filter) {
 }
 
 size_t nameStart(std::string_view path, const platform::FileSystem& fs) {
-  size_t start = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    const auto b = static_cast<unsigned char>(path[i]);
-    if (isLeadByte(b)) {
-      ++i;  // the second byte belongs to the character
-    } else if (fs.isSeparator(b)) {
-      start = i + 1;
-    }
-  }
-  return start;
+  return pathNameStart(
+      path, [&fs](unsigned char byte) { return fs.isSeparator(byte); });
 }
 
 Dialogs::Dialogs(platform::FileSystem& fs, platform::FrontEnd& ui,

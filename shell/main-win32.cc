@@ -103,7 +103,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     return 2;  // as a usage error
   }
   if (!args.empty()) {
-    return tess::runWindowCommandLine(args, *files, *frontEnd);
+    return tess::runWindowCommandLine(args, *files, *frontEnd, &tickCount);
   }
   return tess::Program(*files, *frontEnd, processInfo(showCommand), &tickCount)
       .run();

@@ -2,7 +2,8 @@
 // (WindowHost); the window draws them, invalidating the rows that changed
 // whenever the program pumps its messages, and carries the caret, the
 // scroll bars that pan a window made smaller than its grid (following the
-// print position), and the system menu's copy commands. Every call that
+// print position, ui_scroll_view.h), and the system menu's copy commands
+// (ui_window_copy.h). Every call that
 // takes or gives text is the wide one; the program's Shift-JIS text is
 // converted by code page 932, so the window, the dialogs and the boxes read
 // the same whatever the system's language for non-Unicode programs is.
@@ -14,120 +15,27 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwchar>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/win32/ui_box_placement.h"
+#include "platform/win32/ui_cell_painter.h"
+#include "platform/win32/ui_scroll_view.h"
+#include "platform/win32/ui_text_font.h"
+#include "platform/win32/ui_window_copy.h"
 #include "platform/win32/window_support.h"
 
 namespace tess::platform {
 namespace {
 
+using win32::CenteredBoxes;
 using win32::fromCodePage932;
-using win32::toCodePage932Lossy;
 
-constexpr const wchar_t* kClassName = kTextWindowClass;
+constexpr const wchar_t *kClassName = kTextWindowClass;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL;
-// System menu commands are multiples of 16 below 0xF000, as the system
-// uses the low four bits.
 constexpr UINT kCopyText = kCopyTextCommand;
 constexpr UINT kCopyTextAndGraphics = kCopyTextAndGraphicsCommand;
-
-constexpr COLORREF kForeground = RGB(255, 255, 255);
-constexpr COLORREF kBackground = RGB(0, 0, 0);
-
-// The work area of the screen that shows the window.
-RECT workAreaOf(HWND window) {
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),
-                      &monitor)) {
-    return monitor.rcWork;
-  }
-  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  return work;
-}
-
-// Moves a box of the given size to (x, y), kept inside the work area.
-void moveInside(HWND box, const RECT& work, LONG x, LONG y) {
-  RECT size;
-  GetWindowRect(box, &size);
-  const LONG width = size.right - size.left;
-  const LONG height = size.bottom - size.top;
-  x = std::max(work.left, std::min(x, work.right - width));
-  y = std::max(work.top, std::min(y, work.bottom - height));
-  SetWindowPos(box, nullptr, x, y, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// A file dialog goes below the window when it fits there, else beside it,
-// else into the work area's bottom-right corner: the rows the run printed
-// stay in sight.
-void placeBesideOwner(HWND dialog, HWND owner) {
-  RECT main;
-  RECT box;
-  if (!GetWindowRect(owner, &main) || !GetWindowRect(dialog, &box)) return;
-  const RECT work = workAreaOf(owner);
-  const LONG width = box.right - box.left;
-  const LONG height = box.bottom - box.top;
-  if (main.bottom + height <= work.bottom) {
-    moveInside(dialog, work, main.left, main.bottom);
-  } else if (main.right + width <= work.right) {
-    moveInside(dialog, work, main.right, main.top);
-  } else {
-    moveInside(dialog, work, work.right - width, work.bottom - height);
-  }
-}
-
-// Message boxes are centred on the window that owns them.
-void centreOnOwner(HWND box, HWND owner) {
-  RECT main;
-  RECT size;
-  if (!GetWindowRect(owner, &main) || !GetWindowRect(box, &size)) return;
-  moveInside(box, workAreaOf(owner),
-             (main.left + main.right - (size.right - size.left)) / 2,
-             (main.top + main.bottom - (size.bottom - size.top)) / 2);
-}
-
-// True for a window owned by the main text window.
-bool ownedByTextWindow(HWND window, HWND* owner) {
-  *owner = GetWindow(window, GW_OWNER);
-  wchar_t name[64] = L"";
-  return *owner != nullptr && GetClassNameW(*owner, name, 64) > 0 &&
-         std::wcscmp(name, kClassName) == 0;
-}
-
-// While it lives, the thread's message boxes that the main text window owns
-// open centred on it.
-class CenteredBoxes {
- public:
-  CenteredBoxes()
-      : hook_(SetWindowsHookExW(WH_CBT, &CenteredBoxes::hook, nullptr,
-                                GetCurrentThreadId())) {}
-  ~CenteredBoxes() {
-    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
-  }
-  CenteredBoxes(const CenteredBoxes&) = delete;
-  CenteredBoxes& operator=(const CenteredBoxes&) = delete;
-
- private:
-  static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE) {
-      HWND box = reinterpret_cast<HWND>(wParam);
-      HWND owner = nullptr;
-      // Placed once, when it first comes up.
-      if (ownedByTextWindow(box, &owner) &&
-          GetPropW(box, L"TessarinePlaced") == nullptr) {
-        SetPropW(box, L"TessarinePlaced", reinterpret_cast<HANDLE>(1));
-        centreOnOwner(box, owner);
-      }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-  }
-
-  HHOOK hook_;
-};
 
 class WindowsFrontEnd final : public FrontEnd {
  public:
@@ -145,10 +53,10 @@ class WindowsFrontEnd final : public FrontEnd {
     if (registered_) UnregisterClassW(kClassName, instance_);
   }
 
-  WindowsFrontEnd(const WindowsFrontEnd&) = delete;
-  WindowsFrontEnd& operator=(const WindowsFrontEnd&) = delete;
+  WindowsFrontEnd(const WindowsFrontEnd &) = delete;
+  WindowsFrontEnd &operator=(const WindowsFrontEnd &) = delete;
 
-  bool openWindow(const std::string& title, WindowHost* host) override {
+  bool openWindow(const std::string &title, WindowHost *host) override {
     host_ = host;
     if (!registerClass()) return false;
     HWND window =
@@ -185,19 +93,19 @@ class WindowsFrontEnd final : public FrontEnd {
   }
 
   std::optional<std::string> fileDialog(
-      const FileDialogRequest& request) override {
+      const FileDialogRequest &request) override {
     refresh();
     HWND owner = liveWindow();
     win32::DialogCalls calls;
-    calls.show = [&](OPENFILENAMEW* block) {
+    calls.show = [&](OPENFILENAMEW *block) {
       // The dialog opens beside the window, so that what the run printed
-      // stays in sight.
+      // stays in sight, with its name box ready for a typed name.
       block->Flags |= OFN_EXPLORER | OFN_ENABLEHOOK;
-      block->lpfnHook = &WindowsFrontEnd::dialogHook;
+      block->lpfnHook = &win32::fileDialogHook;
       return request.save ? GetSaveFileNameW(block) : GetOpenFileNameW(block);
     };
     calls.lastError = [] { return CommDlgExtendedError(); };
-    calls.notice = [&](const std::string& text) {
+    calls.notice = [&](const std::string &text) {
       // Under the program's name, as the window's title shows it.
       wchar_t caption[128] = L"";
       if (owner != nullptr) GetWindowTextW(owner, caption, 128);
@@ -208,7 +116,7 @@ class WindowsFrontEnd final : public FrontEnd {
     return win32::chooseFile(request, owner, calls);
   }
 
-  int messageBox(const std::string& caption, const std::string& text,
+  int messageBox(const std::string &caption, const std::string &text,
                  unsigned style) override {
     refresh();
     CenteredBoxes centred;
@@ -216,7 +124,7 @@ class WindowsFrontEnd final : public FrontEnd {
                        fromCodePage932(caption).c_str(), style);
   }
 
-  void failureBox(const std::string& caption, const std::string& text,
+  void failureBox(const std::string &caption, const std::string &text,
                   unsigned style) override {
     MessageBoxW(nullptr, fromCodePage932(text).c_str(),
                 fromCodePage932(caption).c_str(), style);
@@ -258,7 +166,7 @@ class WindowsFrontEnd final : public FrontEnd {
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM list) -> BOOL {
-          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+          reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
           return TRUE;
         },
         reinterpret_cast<LPARAM>(&others));
@@ -276,20 +184,6 @@ class WindowsFrontEnd final : public FrontEnd {
   }
 
  private:
-  // The file dialogs' hook: places the dialog once it is laid out.
-  static UINT_PTR CALLBACK dialogHook(HWND child, UINT message, WPARAM,
-                                      LPARAM lParam) {
-    if (message == WM_NOTIFY &&
-        reinterpret_cast<NMHDR*>(lParam)->code == CDN_INITDONE) {
-      HWND dialog = GetParent(child);
-      HWND owner = nullptr;
-      if (dialog != nullptr && ownedByTextWindow(dialog, &owner)) {
-        placeBesideOwner(dialog, owner);
-      }
-    }
-    return 0;
-  }
-
   bool registerClass() {
     if (registered_) return true;
     WNDCLASSW windowClass{};
@@ -318,13 +212,13 @@ class WindowsFrontEnd final : public FrontEnd {
   static LRESULT CALLBACK windowProcedure(HWND window, UINT message,
                                           WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      auto* self = static_cast<WindowsFrontEnd*>(create->lpCreateParams);
+      auto *create = reinterpret_cast<CREATESTRUCTW *>(lParam);
+      auto *self = static_cast<WindowsFrontEnd *>(create->lpCreateParams);
       SetWindowLongPtrW(window, GWLP_USERDATA,
                         reinterpret_cast<LONG_PTR>(self));
       self->window_ = window;
     }
-    auto* self = reinterpret_cast<WindowsFrontEnd*>(
+    auto *self = reinterpret_cast<WindowsFrontEnd *>(
         GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     return self->handle(window, message, wParam, lParam);
@@ -339,7 +233,7 @@ class WindowsFrontEnd final : public FrontEnd {
       case WM_GETMINMAXINFO:
         if (outerSize_.cx > 0) {
           // Never larger than the grid: that is the size made at start.
-          auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+          auto *limits = reinterpret_cast<MINMAXINFO *>(lParam);
           limits->ptMaxTrackSize = {outerSize_.cx, outerSize_.cy};
           limits->ptMaxSize = {outerSize_.cx, outerSize_.cy};
         }
@@ -426,85 +320,11 @@ class WindowsFrontEnd final : public FrontEnd {
     return DefWindowProcW(window, message, wParam, lParam);
   }
 
-  // A face of the fonts with the Shift-JIS character set, as the system
-  // enumerates them.
-  struct JapaneseFace {
-    std::wstring name;
-    bool fixedPitch;
-  };
-
-  static std::vector<JapaneseFace> japaneseFaces(HDC dc) {
-    std::vector<JapaneseFace> faces;
-    LOGFONTW query{};
-    query.lfCharSet = SHIFTJIS_CHARSET;
-    EnumFontFamiliesExW(
-        dc, &query,
-        [](const LOGFONTW* font, const TEXTMETRICW*, DWORD,
-           LPARAM list) -> int {
-          auto* found = reinterpret_cast<std::vector<JapaneseFace>*>(list);
-          // "@" faces are for vertical writing.
-          if (font->lfCharSet == SHIFTJIS_CHARSET &&
-              font->lfFaceName[0] != L'@') {
-            found->push_back({font->lfFaceName,
-                              (font->lfPitchAndFamily & 3) == FIXED_PITCH});
-          }
-          return 1;
-        },
-        reinterpret_cast<LPARAM>(&faces), 0);
-    return faces;
-  }
-
-  // The system fixed font where it is a Shift-JIS font (a Japanese
-  // system). Otherwise a fixed-pitch font with the Shift-JIS character set
-  // (MS Gothic first, then any the system has), else any Japanese font: the
-  // cells are drawn one by one with explicit advances, so the grid holds
-  // either way.
-  void chooseFont(HDC dc) {
-    HFONT system = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
-    LOGFONTW description{};
-    if (GetObjectW(system, sizeof description, &description) == 0 ||
-        description.lfCharSet == SHIFTJIS_CHARSET) {
-      font_ = system;
-      return;
-    }
-    std::vector<JapaneseFace> faces = japaneseFaces(dc);
-    const JapaneseFace* chosen = nullptr;
-    for (const JapaneseFace& face : faces) {
-      if (face.name == L"MS Gothic" ||
-          face.name == L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF") {
-        chosen = &face;
-        break;
-      }
-    }
-    for (const JapaneseFace& face : faces) {
-      if (chosen == nullptr && face.fixedPitch) chosen = &face;
-    }
-    if (chosen == nullptr && !faces.empty()) chosen = &faces.front();
-    LOGFONTW japanese{};
-    japanese.lfHeight = description.lfHeight != 0 ? description.lfHeight : 16;
-    japanese.lfWeight = FW_NORMAL;
-    japanese.lfCharSet = SHIFTJIS_CHARSET;
-    japanese.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    japanese.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    japanese.lfQuality = DEFAULT_QUALITY;
-    japanese.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-    // Without any Japanese face the font mapper picks by the character
-    // set.
-    std::wcsncpy(japanese.lfFaceName,
-                 chosen != nullptr ? chosen->name.c_str() : L"MS Gothic",
-                 LF_FACESIZE - 1);
-    HFONT created = CreateFontIndirectW(&japanese);
-    if (created == nullptr) {
-      font_ = system;
-      return;
-    }
-    font_ = created;
-    ownsFont_ = true;
-  }
-
   void setUp(HWND window) {
     HDC dc = GetDC(window);
-    chooseFont(dc);
+    const win32::TextFont chosen = win32::chooseTextFont(dc);
+    font_ = chosen.handle;
+    ownsFont_ = chosen.owned;
     HGDIOBJ old = SelectObject(dc, font_);
     SIZE dot{};
     GetTextExtentPoint32W(dc, L".", 1, &dot);
@@ -517,30 +337,12 @@ class WindowsFrontEnd final : public FrontEnd {
     cellWidth_ = std::max<int>({1, dot.cx, (wide.cx + 1) / 2});
     cellHeight_ = std::max<int>({1, dot.cy, wide.cy});
 
-    HMENU system = GetSystemMenu(window, FALSE);
-    if (system != nullptr) {
-      HMENU copy = CreatePopupMenu();
-      AppendMenuW(copy, MF_STRING, kCopyText,
-                  fromCodePage932("\x83\x65\x83\x4c\x83\x58\x83\x67(&T)"
-                                  /* テキスト(&T) */)
-                      .c_str());
-      AppendMenuW(copy, MF_STRING, kCopyTextAndGraphics,
-                  fromCodePage932("\x83\x65\x83\x4c\x83\x58\x83\x67/\x83\x4f"
-                                  "\x83\x89\x83\x74\x83\x42\x83\x62\x83\x4e"
-                                  "(&M)" /* テキスト/グラフィック(&M) */)
-                      .c_str());
-      AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
-      AppendMenuW(system, MF_POPUP, reinterpret_cast<UINT_PTR>(copy),
-                  fromCodePage932("\x83\x52\x83\x73\x81\x5b(&Y)"
-                                  /* コピー(&Y) */)
-                      .c_str());
-    }
+    win32::addCopyMenu(window, kCopyText, kCopyTextAndGraphics);
 
     // The grid's size without scroll bars: they show only when the window
     // is made smaller than this.
     ShowScrollBar(window, SB_BOTH, FALSE);
-    visibleWidth_ = gridWidth();
-    visibleHeight_ = gridHeight();
+    view_.reset(gridSize());
     RECT frame{0, 0, gridWidth(), gridHeight()};
     AdjustWindowRectEx(&frame, kStyle & ~(WS_HSCROLL | WS_VSCROLL), FALSE, 0);
     outerSize_ = {frame.right - frame.left, frame.bottom - frame.top};
@@ -548,6 +350,7 @@ class WindowsFrontEnd final : public FrontEnd {
   }
 
   int gridWidth() const { return cellWidth_ * columns(); }
+  SIZE gridSize() const { return {gridWidth(), gridHeight()}; }
   int gridHeight() const { return cellHeight_ * rows(); }
   int columns() const { return host_ != nullptr ? host_->cells().columns : 80; }
   int rows() const { return host_ != nullptr ? host_->cells().rows : 24; }
@@ -556,58 +359,11 @@ class WindowsFrontEnd final : public FrontEnd {
     return window_ != nullptr && IsWindow(window_) ? window_ : nullptr;
   }
 
-  // Scroll bars: a bar shows only when the grid does not fit beside the
-  // other bar, and its page is the part of the grid in sight. The decision
-  // starts from the window's outer size less its frame, so it never depends
-  // on the bars shown before: back at full size (or maximized) both go.
   void updateScrollBars() {
-    if (inScrollUpdate_ || window_ == nullptr || IsIconic(window_)) return;
-    inScrollUpdate_ = true;
-    RECT outer;
-    GetWindowRect(window_, &outer);
-    const DWORD style = static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE));
-    const DWORD exStyle =
-        static_cast<DWORD>(GetWindowLongW(window_, GWL_EXSTYLE));
-    RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, style & ~(WS_HSCROLL | WS_VSCROLL), FALSE,
-                       exStyle);
-    int width = static_cast<int>((outer.right - outer.left) -
-                                 (frame.right - frame.left));
-    int height = static_cast<int>((outer.bottom - outer.top) -
-                                  (frame.bottom - frame.top));
-    bool horizontal = width < gridWidth();
-    bool vertical = height < gridHeight();
-    if (horizontal) height -= GetSystemMetrics(SM_CYHSCROLL);
-    if (!vertical && height < gridHeight()) vertical = true;
-    if (vertical) width -= GetSystemMetrics(SM_CXVSCROLL);
-    if (!horizontal && width < gridWidth()) {
-      horizontal = true;
-      height -= GetSystemMetrics(SM_CYHSCROLL);
-    }
-    visibleWidth_ = horizontal ? std::max(0, width) : gridWidth();
-    visibleHeight_ = vertical ? std::max(0, height) : gridHeight();
-    ShowScrollBar(window_, SB_HORZ, horizontal);
-    ShowScrollBar(window_, SB_VERT, vertical);
-    setBar(SB_HORZ, visibleWidth_, gridWidth(), &scrollX_, horizontal);
-    setBar(SB_VERT, visibleHeight_, gridHeight(), &scrollY_, vertical);
-    inScrollUpdate_ = false;
+    if (window_ == nullptr || !view_.update(window_, gridSize())) return;
     followPrintPosition();
     InvalidateRect(window_, nullptr, TRUE);
     placeCaret();
-  }
-
-  // A page as large as the grid leaves nothing to scroll.
-  void setBar(int bar, int visible, int grid, int* offset, bool shown) {
-    *offset = std::clamp(*offset, 0, std::max(0, grid - visible));
-    if (!shown) return;
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMin = 0;
-    info.nMax = grid - 1;
-    info.nPage = static_cast<UINT>(visible);
-    info.nPos = *offset;
-    SetScrollInfo(window_, bar, &info, TRUE);
   }
 
   // While the window is smaller than the grid the view keeps the print
@@ -617,93 +373,27 @@ class WindowsFrontEnd final : public FrontEnd {
     CellView view = host_->cells();
     const int x = view.cursorColumn * cellWidth_;
     const int y = view.cursorRow * cellHeight_;
-    int newX = scrollX_;
-    int newY = scrollY_;
-    if (y < newY) newY = y;
-    if (y + cellHeight_ > newY + visibleHeight_) {
-      newY = y + cellHeight_ - visibleHeight_;
-    }
-    if (x < newX) newX = x;
-    if (x + cellWidth_ > newX + visibleWidth_) {
-      newX = x + cellWidth_ - visibleWidth_;
-    }
-    newX = std::clamp(newX, 0, std::max(0, gridWidth() - visibleWidth_));
-    newY = std::clamp(newY, 0, std::max(0, gridHeight() - visibleHeight_));
-    if (newX == scrollX_ && newY == scrollY_) return false;
-    scrollX_ = newX;
-    scrollY_ = newY;
-    SetScrollPos(window_, SB_HORZ, scrollX_, TRUE);
-    SetScrollPos(window_, SB_VERT, scrollY_, TRUE);
-    return true;
+    return view_.follow(window_, {x, y, x + cellWidth_, y + cellHeight_},
+                        gridSize());
   }
 
   void scrollBy(int bar, int request, int line) {
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_ALL;
-    GetScrollInfo(window_, bar, &info);
-    int position = info.nPos;
-    switch (request) {
-      case SB_LINEUP:
-        position -= line;
-        break;
-      case SB_LINEDOWN:
-        position += line;
-        break;
-      case SB_PAGEUP:
-        position -= static_cast<int>(info.nPage);
-        break;
-      case SB_PAGEDOWN:
-        position += static_cast<int>(info.nPage);
-        break;
-      case SB_THUMBTRACK:
-      case SB_THUMBPOSITION:
-        position = info.nTrackPos;
-        break;
-      case SB_TOP:
-        position = 0;
-        break;
-      case SB_BOTTOM:
-        position = info.nMax;
-        break;
-      default:
-        return;
-    }
-    int& offset = bar == SB_HORZ ? scrollX_ : scrollY_;
-    int limit = std::max(0, info.nMax + 1 - static_cast<int>(info.nPage));
-    offset = std::clamp(position, 0, limit);
-    info.fMask = SIF_POS;
-    info.nPos = offset;
-    SetScrollInfo(window_, bar, &info, TRUE);
+    if (!view_.scroll(window_, bar, request, line)) return;
     InvalidateRect(window_, nullptr, TRUE);
     placeCaret();
   }
 
-  // Draws the rows that meet the area from the host's cells.
-  void draw(HDC dc, const RECT& area) {
+  void copyToClipboard(bool withPicture) {
     if (host_ == nullptr) return;
-    CellView view = host_->cells();
-    HGDIOBJ old = SelectObject(dc, font_);
-    SetTextColor(dc, kForeground);
-    SetBkColor(dc, kBackground);
-    SetBkMode(dc, OPAQUE);
-    int first =
-        std::max(0, (static_cast<int>(area.top) + scrollY_) / cellHeight_);
-    int last =
-        std::min(view.rows - 1,
-                 (static_cast<int>(area.bottom) - 1 + scrollY_) / cellHeight_);
-    for (int row = first; row <= last; ++row) {
-      win32::RowText text =
-          win32::rowText(view.cells + static_cast<size_t>(row) * view.columns,
-                         view.columns, cellWidth_);
-      RECT cells{-scrollX_, row * cellHeight_ - scrollY_,
-                 view.columns * cellWidth_ - scrollX_,
-                 (row + 1) * cellHeight_ - scrollY_};
-      ExtTextOutW(dc, cells.left, cells.top, ETO_OPAQUE | ETO_CLIPPED, &cells,
-                  text.text.data(), static_cast<UINT>(text.text.size()),
-                  text.advances.data());
-    }
-    SelectObject(dc, old);
+    win32::copyToClipboard(window_, host_->clipboardText(), withPicture,
+                           gridSize(), {view_.x(), view_.y()});
+  }
+
+  // Draws the rows that meet the area from the host's cells.
+  void draw(HDC dc, const RECT &area) {
+    if (host_ == nullptr) return;
+    win32::paintCells(dc, font_, host_->cells(), area,
+                      {cellWidth_, cellHeight_}, {view_.x(), view_.y()});
   }
 
   // The rows whose cells changed since the last look are drawn again.
@@ -720,9 +410,9 @@ class WindowsFrontEnd final : public FrontEnd {
       size_t start = static_cast<size_t>(row) * view.columns;
       if (all || std::memcmp(shown_.data() + start, view.cells + start,
                              static_cast<size_t>(view.columns)) != 0) {
-        RECT cells{0, row * cellHeight_ - scrollY_,
-                   view.columns * cellWidth_ - scrollX_,
-                   (row + 1) * cellHeight_ - scrollY_};
+        RECT cells{0, row * cellHeight_ - view_.y(),
+                   view.columns * cellWidth_ - view_.x(),
+                   (row + 1) * cellHeight_ - view_.y()};
         InvalidateRect(window_, &cells, FALSE);
       }
     }
@@ -742,8 +432,8 @@ class WindowsFrontEnd final : public FrontEnd {
   void placeCaret() {
     if (!focused_ || host_ == nullptr) return;
     CellView view = host_->cells();
-    SetCaretPos(view.cursorColumn * cellWidth_ - scrollX_,
-                view.cursorRow * cellHeight_ - scrollY_);
+    SetCaretPos(view.cursorColumn * cellWidth_ - view_.x(),
+                view.cursorRow * cellHeight_ - view_.y());
     if (view.cursorVisible && !caretShown_) {
       ShowCaret(window_);
       caretShown_ = true;
@@ -751,49 +441,6 @@ class WindowsFrontEnd final : public FrontEnd {
       HideCaret(window_);
       caretShown_ = false;
     }
-  }
-
-  void copyToClipboard(bool withPicture) {
-    if (host_ == nullptr || !OpenClipboard(window_)) return;
-    EmptyClipboard();
-    std::string text = host_->clipboardText();
-    putOnClipboard(CF_TEXT, text.data(), text.size() + 1);
-    // Programs that read Unicode get the same text whatever the system's
-    // ANSI code page is.
-    std::wstring wide = fromCodePage932(text);
-    putOnClipboard(CF_UNICODETEXT, wide.c_str(),
-                   (wide.size() + 1) * sizeof(wchar_t));
-    if (withPicture) {
-      HDC screen = GetDC(window_);
-      HDC memory = CreateCompatibleDC(screen);
-      HBITMAP picture =
-          CreateCompatibleBitmap(screen, gridWidth(), gridHeight());
-      if (memory != nullptr && picture != nullptr) {
-        HGDIOBJ old = SelectObject(memory, picture);
-        BitBlt(memory, 0, 0, gridWidth(), gridHeight(), screen, -scrollX_,
-               -scrollY_, SRCCOPY);
-        SelectObject(memory, old);
-        // The clipboard owns the bitmap once it has taken it.
-        if (SetClipboardData(CF_BITMAP, picture) != nullptr) picture = nullptr;
-      }
-      if (picture != nullptr) DeleteObject(picture);
-      if (memory != nullptr) DeleteDC(memory);
-      ReleaseDC(window_, screen);
-    }
-    CloseClipboard();
-  }
-
-  static void putOnClipboard(UINT format, const void* bytes, size_t size) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (block == nullptr) return;
-    void* target = GlobalLock(block);
-    if (target == nullptr) {
-      GlobalFree(block);
-      return;
-    }
-    std::memcpy(target, bytes, size);
-    GlobalUnlock(block);
-    if (SetClipboardData(format, block) == nullptr) GlobalFree(block);
   }
 
   // Handles what is queued, up to the quit that a destroyed window posts.
@@ -811,7 +458,7 @@ class WindowsFrontEnd final : public FrontEnd {
 
   HINSTANCE instance_;
   int showCommand_;
-  WindowHost* host_ = nullptr;
+  WindowHost *host_ = nullptr;
   HWND window_ = nullptr;
   bool registered_ = false;
   HFONT font_ = nullptr;
@@ -819,12 +466,7 @@ class WindowsFrontEnd final : public FrontEnd {
   int cellWidth_ = 0;
   int cellHeight_ = 0;
   SIZE outerSize_{0, 0};
-  int scrollX_ = 0;
-  int scrollY_ = 0;
-  // The part of the grid in sight (the whole grid at full size).
-  int visibleWidth_ = 0;
-  int visibleHeight_ = 0;
-  bool inScrollUpdate_ = false;
+  win32::ScrollView view_;
   bool focused_ = false;
   bool caretShown_ = false;
   bool breakRequested_ = false;

@@ -44,7 +44,7 @@ void prepareDialog(const FileDialogRequest& request, HWND owner,
   if (!wideName(request.initialFolder, &buffers->initialFolder)) {
     buffers->initialFolder.clear();
   }
-  std::memset(buffers->file, 0, sizeof buffers->file);
+  buffers->file.assign(kDialogFileBuffer, L'\0');
   // Cutting a name must not leave half a double-byte character behind: the
   // cut is made on the bytes, then converted.
   size_t length = std::min(request.fileName.size(), kDialogFileBuffer - 1);
@@ -59,7 +59,7 @@ void prepareDialog(const FileDialogRequest& request, HWND owner,
   std::wstring name =
       fromCodePage932(std::string_view(request.fileName).substr(0, whole));
   name.resize(std::min(name.size(), kDialogFileBuffer - 1));
-  std::wmemcpy(buffers->file, name.data(), name.size());
+  std::wmemcpy(buffers->file.data(), name.data(), name.size());
 
   *block = OPENFILENAMEW{};
   // The block as the common dialogs have known it since Windows 95; the
@@ -71,8 +71,8 @@ void prepareDialog(const FileDialogRequest& request, HWND owner,
       request.filters.empty() ? nullptr : buffers->filter.data();
   block->lpstrCustomFilter = nullptr;
   block->nFilterIndex = static_cast<DWORD>(std::max(request.filterIndex, 1));
-  block->lpstrFile = buffers->file;
-  block->nMaxFile = static_cast<DWORD>(kDialogFileBuffer);
+  block->lpstrFile = buffers->file.data();
+  block->nMaxFile = static_cast<DWORD>(buffers->file.size());
   block->lpstrFileTitle = nullptr;
   block->lpstrInitialDir =
       buffers->initialFolder.empty() ? nullptr : buffers->initialFolder.c_str();
@@ -82,7 +82,8 @@ void prepareDialog(const FileDialogRequest& request, HWND owner,
 }
 
 std::wstring dialogResult(const DialogBuffers& buffers) {
-  return std::wstring(buffers.file, wcsnlen(buffers.file, kDialogFileBuffer));
+  return std::wstring(buffers.file.data(),
+                      wcsnlen(buffers.file.data(), buffers.file.size()));
 }
 
 std::string pathTooLongNotice(size_t maxPathBytes) {

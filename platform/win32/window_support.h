@@ -17,10 +17,10 @@
 
 namespace tess::platform::win32 {
 
-// The file buffer of the common dialogs: 128 bytes with the final zero. The
-// wide dialogs get as many characters; the chosen path must still fit in
-// 127 bytes of code page 932.
-inline constexpr size_t kDialogFileBuffer = 128;
+// The file buffer of the common dialogs, in UTF-16 units with the final
+// zero: as long as the longest path the wide file calls take (32,767
+// units), so a dialog never fails for a path that the files could open.
+inline constexpr size_t kDialogFileBuffer = 32768;
 
 // The buffers that an OPENFILENAMEW points into; they must live as long as
 // the dialog runs. The texts are the request's Shift-JIS texts as UTF-16.
@@ -28,7 +28,7 @@ struct DialogBuffers {
   std::wstring filter;         // display\0pattern\0...\0\0
   std::wstring title;          // zero-terminated by std::wstring
   std::wstring initialFolder;  // ditto; unused when empty
-  wchar_t file[kDialogFileBuffer] = {};
+  std::vector<wchar_t> file = std::vector<wchar_t>(kDialogFileBuffer);
 };
 
 // The filter list of the common dialogs: for each filter its display text
@@ -57,10 +57,11 @@ struct DialogCalls {
 };
 
 // Runs the dialog until the user chooses a path that fits the request's
-// limit or cancels, and gives it as Shift-JIS bytes. A path with a
-// character that code page 932 cannot hold, or longer than the limit in
-// that code page (or than the file buffer), is refused with a notice and
-// the dialog comes back; a cancel or any other failure gives nothing.
+// limit or cancels, and gives it as Shift-JIS bytes. The buffer is as long
+// as the limit allows, up to the file buffer. A path with a character that
+// code page 932 cannot hold, or longer than the limit in that code page (or
+// than the buffer), is refused with a notice and the dialog comes back; a
+// cancel or any other failure gives nothing.
 std::optional<std::string> chooseFile(const FileDialogRequest& request,
                                       HWND owner, const DialogCalls& calls);
 

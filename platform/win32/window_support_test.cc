@@ -62,7 +62,7 @@ TEST(DialogRequest, BlockPointsAtTheBuffers) {
   EXPECT_LT(block.lStructSize, sizeof(OPENFILENAMEW));
   EXPECT_EQ(block.hwndOwner, owner);
   EXPECT_EQ(block.nFilterIndex, 1u);
-  EXPECT_EQ(block.nMaxFile, 128u);
+  EXPECT_EQ(block.nMaxFile, 32768u);
   EXPECT_STREQ(block.lpstrFile, L"19*.*");
   EXPECT_STREQ(block.lpstrInitialDir, L"C:\\LOGS");
   // niftyログのファイル指定(キャンセルで終了）, whatever the ANSI code page.
@@ -79,7 +79,7 @@ TEST(DialogRequest, BlockPointsAtTheBuffers) {
             dialogFilter(request.filters));
 
   // What the dialog leaves in the buffer is the answer.
-  std::wcscpy(buffers.file, L"C:\\LOGS\\1997.LOG");
+  std::wcscpy(buffers.file.data(), L"C:\\LOGS\\1997.LOG");
   EXPECT_EQ(dialogResult(buffers), L"C:\\LOGS\\1997.LOG");
 }
 
@@ -93,14 +93,17 @@ TEST(DialogRequest, CurrentFolderAndLongNames) {
   EXPECT_EQ(block.lpstrInitialDir, nullptr) << "no folder: the current one";
   EXPECT_EQ(block.lpstrFilter, nullptr);
 
-  // A name that does not fit is cut to 127 bytes, never inside a
-  // double-byte character.
-  request.fileName = std::string(126, 'a') + sjis("表示");
+  // Long names are offered whole; one that does not fit the file buffer is
+  // cut to 32,767 bytes, never inside a double-byte character.
+  request.fileName = std::string(300, 'c') + sjis("表示");
   prepareDialog(request, nullptr, &buffers, &block);
-  EXPECT_EQ(dialogResult(buffers), std::wstring(126, L'a'));
-  request.fileName = std::string(140, 'b');
+  EXPECT_EQ(dialogResult(buffers), std::wstring(300, L'c') + L"\u8868\u793A");
+  request.fileName = std::string(32766, 'a') + sjis("表示");
   prepareDialog(request, nullptr, &buffers, &block);
-  EXPECT_EQ(dialogResult(buffers), std::wstring(127, L'b'));
+  EXPECT_EQ(dialogResult(buffers), std::wstring(32766, L'a'));
+  request.fileName = std::string(40000, 'b');
+  prepareDialog(request, nullptr, &buffers, &block);
+  EXPECT_EQ(dialogResult(buffers), std::wstring(32767, L'b'));
 }
 
 // A scripted dialog: each round either fills the file buffer with a path
@@ -199,13 +202,41 @@ TEST(ChooseFile, SmallerLimitShrinksTheBuffer) {
   EXPECT_EQ(dialog.bufferSizes, (std::vector<DWORD>{21, 21}));
   ASSERT_EQ(dialog.notices.size(), 1u);
   EXPECT_EQ(dialog.notices[0], pathTooLongNotice(20));
+}
+
+// Without a limit of the request's own, a path is taken up to the longest
+// that the wide file calls take: no buffer of a fixed small size refuses a
+// log in a deep folder.
+TEST(ChooseFile, LongPathsUpToTheWideCallsLimit) {
+  FileDialogRequest request = logRequest();
+  request.maxPathBytes = static_cast<size_t>(-1);
+  const std::wstring deep = L"C:\\" + std::wstring(200, L'd') +
+                            L"\\\u8868\u793A" + std::wstring(100, L'e') +
+                            L"\\1997.LOG";
+  ScriptedDialog dialog;
+  dialog.rounds = {{deep, 0}};
+  std::optional<std::string> chosen =
+      chooseFile(request, nullptr, dialog.calls());
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(*chosen, "C:\\" + std::string(200, 'd') + "\\" + sjis("表示") +
+                         std::string(100, 'e') + "\\1997.LOG");
+  EXPECT_GT(chosen->size(), 300u);
+  EXPECT_EQ(dialog.bufferSizes, (std::vector<DWORD>{32768}));
+
+  // Past that the dialog itself refuses the path; the notice says how long
+  // a path may be.
+  ScriptedDialog longer;
+  longer.rounds = {{std::nullopt, FNERR_BUFFERTOOSMALL}, {L"C:\\x.log", 0}};
+  ASSERT_TRUE(chooseFile(request, nullptr, longer.calls()));
+  EXPECT_EQ(longer.notices,
+            (std::vector<std::string>{pathTooLongNotice(32767)}));
 
   request.maxPathBytes = 4000;
-  ScriptedDialog large;
-  large.rounds = {{L"C:\\x.log", 0}};
-  ASSERT_TRUE(chooseFile(request, nullptr, large.calls()));
-  EXPECT_EQ(large.bufferSizes, (std::vector<DWORD>{128}))
-      << "never more than the file buffer";
+  ScriptedDialog limited;
+  limited.rounds = {{L"C:\\x.log", 0}};
+  ASSERT_TRUE(chooseFile(request, nullptr, limited.calls()));
+  EXPECT_EQ(limited.bufferSizes, (std::vector<DWORD>{4001}))
+      << "a request's own limit";
 }
 
 TEST(RowText, EveryCharacterStartsAtItsCell) {

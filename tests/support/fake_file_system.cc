@@ -6,6 +6,7 @@
 
 #include "platform/listed_search.h"
 #include "platform/wildcard.h"
+#include "runtime/path_walk.h"
 
 namespace tess::testing {
 
@@ -152,6 +153,15 @@ bool FakeFileSystem::isSeparator(unsigned char byte) const {
   return byte == '\\' || byte == '/' || byte == ':';
 }
 
+// Windows names are Shift-JIS, whose second bytes may equal "\"; the
+// POSIX style holds any bytes (UTF-8 names among them), in which "/" is
+// never part of a character.
+size_t FakeFileSystem::nameStartOf(std::string_view path) const {
+  if (style_ == Style::Posix) return path.rfind('/') + 1;
+  return pathNameStart(
+      path, [this](unsigned char byte) { return isSeparator(byte); });
+}
+
 char FakeFileSystem::preferredSeparator() const {
   return style_ == Style::Posix ? '/' : '\\';
 }
@@ -171,9 +181,8 @@ bool FakeFileSystem::isRoot(const std::string& full) const {
 
 std::string FakeFileSystem::parentOf(const std::string& full) const {
   if (isRoot(full)) return full;
-  char sep = preferredSeparator();
-  size_t cut = full.rfind(sep);
-  std::string parent = full.substr(0, cut);
+  // Names are Shift-JIS: the separator is found character by character.
+  std::string parent = full.substr(0, nameStartOf(full) - 1);
   if (style_ == Style::Posix && parent.empty()) return "/";
   if (style_ == Style::Windows && parent.size() == 2) return parent + "\\";
   return parent;
@@ -181,7 +190,7 @@ std::string FakeFileSystem::parentOf(const std::string& full) const {
 
 std::string FakeFileSystem::lastComponent(const std::string& full) const {
   if (isRoot(full)) return full;
-  return full.substr(full.rfind(preferredSeparator()) + 1);
+  return full.substr(nameStartOf(full));
 }
 
 bool FakeFileSystem::fullPath(std::string_view name, std::string* full) {
@@ -215,8 +224,13 @@ bool FakeFileSystem::fullPath(std::string_view name, std::string* full) {
   auto split = [&](std::string_view s) {
     size_t start = 0;
     while (start <= s.size()) {
-      size_t end = s.find(sep, start);
-      if (end == std::string_view::npos) end = s.size();
+      size_t end = start;
+      while (end < s.size() && s[end] != sep) {
+        const bool lead = style_ == Style::Windows &&
+                          isLeadByte(static_cast<unsigned char>(s[end]));
+        end += lead ? 2 : 1;
+      }
+      end = std::min(end, s.size());
       std::string_view part = s.substr(start, end - start);
       if (part == "..") {
         if (!parts.empty()) parts.pop_back();
@@ -522,13 +536,8 @@ int FakeFileSystem::changeDirectory(std::string_view path) {
 
 std::unique_ptr<platform::DirectorySearch> FakeFileSystem::findFirst(
     std::string_view pattern, DirEntry* first) {
-  size_t cut = std::string_view::npos;
-  for (size_t i = pattern.size(); i-- > 0;) {
-    if (isSeparator(static_cast<unsigned char>(pattern[i]))) {
-      cut = i;
-      break;
-    }
-  }
+  const size_t start = nameStartOf(pattern);
+  const size_t cut = start == 0 ? std::string_view::npos : start - 1;
   std::string folder;
   std::string_view last = pattern;
   if (cut == std::string_view::npos) {

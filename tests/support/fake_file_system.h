@@ -142,6 +142,8 @@ class FakeFileSystem : public platform::FileSystem {
   friend class FakeFile;
 
   std::string key(std::string_view full) const;
+  // Where the last part of a path starts, found as the program finds it.
+  size_t nameStartOf(std::string_view path) const;
   std::string parentOf(const std::string& full) const;
   std::string lastComponent(const std::string& full) const;
   bool isRoot(const std::string& full) const;

@@ -8,11 +8,14 @@
 #       substitutions (the host's fonts, fonts-ipafont-gothic among them).
 # In both: the dialogs' titles read as their Japanese text (the X window
 # names, UTF-8); the dialogs open beside the window and the boxes centred on
-# it; the banner is drawn with real glyphs (no missing-glyph boxes); a path
-# too long for the dialog's buffer is refused with a notice; a log whose
-# file name is Japanese is chosen (its name pasted into the dialog) and
-# converted, and the output equals the expected file byte for byte; the
-# window shrinks (scroll bars), grows,
+# it; the banner is drawn with real glyphs (no missing-glyph boxes); each
+# file dialog opens with the focus in its name box and the offered name
+# selected, so that a name is typed or pasted as a person does, without
+# clearing the box first; a path longer than the dialog takes is refused
+# with a notice; a log whose file name is Japanese is chosen (its name
+# pasted) and converted into an output whose name is typed over the offered
+# one, and the output equals the expected file byte for byte; the window
+# shrinks (scroll bars), grows,
 # maximizes and restores (no scroll bars at full size); and the system
 # menu's copy, chosen from the real menu while the window waits after an
 # error report, puts the window's text on the clipboard.
@@ -165,6 +168,25 @@ click_into() {
 keys() { xdotool key --delay 60 "$@"; }
 type_text() { xdotool type --delay 40 "$1"; }
 
+# The dialog's name box has the focus and its whole text (the offered
+# name) is selected, so that typing replaces it. The dialog sets this up
+# once it is shown: waited for, up to a deadline.
+expect_name_selected() {
+  local what=$1 deadline=$((SECONDS + 15)) state length
+  while :; do
+    state=$(probe name-box || true)
+    length=$(awk '$1 == "length" { print $2 }' <<<"$state")
+    if grep -qix 'focus edit' <<<"$state" && [[ -n "$length" ]] &&
+      ((length > 0)) && grep -qx "selection 0 $length" <<<"$state"; then
+      say "$what: name box focused, '$(sed -n 's/^text //p' <<<"$state")' selected"
+      return 0
+    fi
+    ((SECONDS < deadline)) ||
+      fail "$what: the name box is not focused with its text selected ($(tr '\n' ' ' <<<"$state"))"
+    sleep 0.3
+  done
+}
+
 # Rectangles: "L T R B".
 rect_of_owned() { probe owned | awk -v t="$1" '$1 == "owned" && index($0, t) { print $2, $3, $4, $5; exit }'; }
 main_rect() { probe owned | awk '$1 == "main" { print $2, $3, $4, $5 }'; }
@@ -259,7 +281,7 @@ python3 "$here/glyph_check.py" "$work/open-dialog.png" "$cl" "$ct" \
 # --- a path too long for the file buffer -------------------------------------
 say "typing a path of ${#windows_long_path} bytes"
 click_into "$open_dialog"
-keys End shift+Home BackSpace
+expect_name_selected "the open dialog"
 type_text "$windows_long_path"
 sleep 0.5
 keys Return
@@ -295,7 +317,8 @@ open_dialog=$(wait_window 'nifty' 30) ||
 say "pasting the name $log_name"
 probe set-clipboard "$log_name" || fail "the name could not be put on the clipboard"
 click_into "$open_dialog"
-keys End shift+Home BackSpace ctrl+v
+expect_name_selected "the open dialog after the notice"
+keys ctrl+v
 sleep 0.5
 shot open-dialog-name
 keys Return
@@ -306,8 +329,12 @@ sleep 0.5
 expect_beside "the save dialog" "$save_title"
 shot save-dialog
 
-# --- accept the default output name; the conversion runs ----------------------
+# --- a name typed over the offered one; the conversion runs ------------------
 click_into "$save_dialog"
+expect_name_selected "the save dialog"
+type_text "typed.ren"
+sleep 0.3
+shot save-dialog-name
 keys Return
 wait_gone "$save_dialog" 15 || fail "the save dialog did not close"
 next_dialog=$(wait_window 'nifty' 120) ||
@@ -315,10 +342,12 @@ next_dialog=$(wait_window 'nifty' 120) ||
 expect_title "$next_dialog" "$log_title"
 sleep 1
 shot after-conversion
-[[ -f "$work/kanbel.ren" ]] || fail "no kanbel.ren was written"
-cmp "$work/kanbel.ren" "$expected" ||
-  fail "kanbel.ren differs from $expected"
-say "kanbel.ren: $(stat -c %s "$work/kanbel.ren") bytes identical to $expected"
+written=$(cd "$work" && ls -- *.ren 2>/dev/null | tr '\n' ' ')
+[[ "$written" == "typed.ren " ]] ||
+  fail "the output files are [$written], expected only typed.ren"
+cmp "$work/typed.ren" "$expected" ||
+  fail "typed.ren differs from $expected"
+say "typed.ren: $(stat -c %s "$work/typed.ren") bytes identical to $expected"
 
 # --- smaller, larger, maximized, restored -------------------------------------
 read -r ol ot or ob <<<"$(state_of outer)"
@@ -364,7 +393,7 @@ for _ in $(seq 1 50); do
 done
 grep -q held "$work/hold.out" || fail "the log could not be held open"
 click_into "$next_dialog"
-keys End shift+Home BackSpace
+expect_name_selected "the next open dialog"
 type_text "1997held.LOG"
 keys Return
 deadline=$((SECONDS + 30))

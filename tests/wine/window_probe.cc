@@ -13,6 +13,11 @@
 //   window_probe set-clipboard T   puts the text T on the clipboard
 //   window_probe hold FILE SECS    holds FILE open without sharing
 //   window_probe acp               the ANSI code page of this system
+//   window_probe close             closes the main window as its close
+//                                  button does
+//   window_probe name-box          the control that has the focus in the
+//                                  dialog that the main window owns: its
+//                                  class, text length, selection and text
 #include <windows.h>
 
 #include <cstdio>
@@ -79,6 +84,61 @@ int owned(HWND window) {
   return 0;
 }
 
+// The visible dialog (class #32770) that the main window owns, or null.
+HWND ownedDialog(HWND window) {
+  struct Context {
+    HWND owner;
+    HWND found;
+  } context{window, nullptr};
+  EnumWindows(
+      [](HWND candidate, LPARAM data) -> BOOL {
+        auto* c = reinterpret_cast<Context*>(data);
+        wchar_t name[64] = L"";
+        if (IsWindowVisible(candidate) &&
+            GetWindow(candidate, GW_OWNER) == c->owner &&
+            GetClassNameW(candidate, name, 64) > 0 &&
+            std::wcscmp(name, L"#32770") == 0) {
+          c->found = candidate;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&context));
+  return context.found;
+}
+
+// What a typed key would go to in the dialog. The edit control's text and
+// selection come by messages, which reach into the other process.
+int nameBox(HWND window) {
+  HWND dialog = ownedDialog(window);
+  if (dialog == nullptr) {
+    std::printf("focus none\n");
+    return 1;
+  }
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) ||
+      thread.hwndFocus == nullptr) {
+    std::printf("focus none\n");
+    return 1;
+  }
+  HWND focus = thread.hwndFocus;
+  wchar_t name[64] = L"";
+  GetClassNameW(focus, name, 64);
+  const auto length =
+      static_cast<int>(SendMessageW(focus, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(focus, WM_GETTEXT, text.size(),
+               reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(length));
+  const auto selection =
+      static_cast<DWORD>(SendMessageW(focus, EM_GETSEL, 0, 0));
+  std::printf("focus %s\nlength %d\nselection %u %u\ntext %s\n",
+              utf8(name).c_str(), length, LOWORD(selection), HIWORD(selection),
+              utf8(text).c_str());
+  return 0;
+}
+
 int clipboard() {
   for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) {
     Sleep(100);
@@ -136,6 +196,10 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"state") return state(window);
   if (command == L"owned") return owned(window);
+  if (command == L"name-box") return nameBox(window);
+  if (command == L"close") {
+    return PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
+  }
   if (command == L"resize" && argc == 4) {
     return SetWindowPos(window, nullptr, 0, 0, _wtoi(argv[2]), _wtoi(argv[3]),
                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)
