@@ -34,6 +34,9 @@ constexpr uint16_t kNotOpen = 57;
 constexpr uint16_t kRecordTooLong = 59;
 constexpr uint16_t kDeviceFault = 60;
 constexpr uint16_t kDiskIoError = 61;
+// The log is not the file it was, or not of the size it had, when its
+// reading ended.
+constexpr uint16_t kLogChanged = 62;
 constexpr uint16_t kFileNotFound = 63;
 constexpr uint16_t kFileExists = 64;
 constexpr uint16_t kCannotCreate = 65;

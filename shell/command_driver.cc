@@ -286,9 +286,11 @@ int CommandDriver::run(const CommandOptions& options) {
   }
 
   // The output is closed whatever happened, with its end-of-file mark, and
-  // holds every record written so far.
+  // holds every whole record written so far: a run that ended early is cut
+  // back to the end of its last whole record.
   files.setObserver(nullptr);
   printer.setObserver(nullptr);
+  if (exitCode != kExitDone) files.keepWholeRecords();
   try {
     files.closeFiles();
   } catch (const RuntimeError& error) {

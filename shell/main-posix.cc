@@ -2,6 +2,7 @@
 // and output: both terminals (of a kind that can be drawn on) give the
 // terminal window; anything else (a pipe, a file) gives line mode, so that a
 // run can be scripted.
+#include <signal.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -34,6 +35,9 @@ std::string executablePath(const char* argv0) {
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
+  // A file-size limit is a write error like a full disk: the output is cut
+  // back and closed in order instead of the process being killed mid-write.
+  ::signal(SIGXFSZ, SIG_IGN);
   tess::platform::ProcessInfo process;
   process.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
 

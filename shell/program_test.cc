@@ -515,7 +515,7 @@ TEST_F(ProgramTest, OutputErrorsAboutTheChosenFileAskAgain) {
   std::unique_ptr<platform::File> held;
   const std::vector<Case> cases = {
       {"the log being converted", "/logs/19961231.log", nullptr,
-       "ファイルはすでに開かれています"},
+       "出力のファイルは変換するログと同じです。"},
       {"read-only file", "/out/ro.ren",
        [](FakeFileSystem& f) {
          f.setFile("/out/ro.ren", "KEEP");
@@ -556,6 +556,23 @@ TEST_F(ProgramTest, OutputErrorsAboutTheChosenFileAskAgain) {
     if (c.prepare) c.prepare(files);
     const auto before = files.allFiles();
     const std::string log = *files.fileBytes("/logs/19961231.log");
+    // From a script the refused answer ends the session: the answer meant
+    // for the next question is never taken for this one.
+    {
+      FakeFrontEnd script;
+      script.endSessionOnRefusal();
+      script.answerDialog("/logs/19961231.log");
+      script.answerDialog(c.answer);
+      script.answerDialog("/out/good.ren");
+      Program program(files, script, {"/usr/bin/tessarine", 1});
+      EXPECT_EQ(program.run(), 1);
+      EXPECT_EQ(script.unusedAnswers(), 1u);
+      ASSERT_EQ(script.refusals().size(), 1u);
+      EXPECT_EQ(script.refusals()[0].second, sjis(c.reason));
+      EXPECT_FALSE(files.hasFile("/out/good.ren"));
+      EXPECT_EQ(files.allFiles(), before);
+      EXPECT_EQ(files.openHandles().size(), held ? 1u : 0u);
+    }
     FakeFrontEnd front;
     front.answerDialog("/logs/19961231.log");
     front.answerDialog(c.answer);

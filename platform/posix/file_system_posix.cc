@@ -246,12 +246,15 @@ class PosixFile : public File {
     return 0;
   }
 
-  int truncate() override {
+  int truncate(uint64_t bytes) override {
+    if (bytes > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
+      return errorAtReadWrite(EINVAL);
+    }
     for (;;) {
-      if (::ftruncate(fd_, 0) == 0) break;
+      if (::ftruncate(fd_, static_cast<off_t>(bytes)) == 0) break;
       if (errno != EINTR) return errorAtReadWrite(errno);
     }
-    return seek(0);
+    return seek(bytes);
   }
 
   std::string identity() override {

@@ -221,7 +221,7 @@ int replaceWithNew(FileSystem& fs, const std::string& full) {
   auto file = fs.openForReplacing(full, Share::DenyWrite, &error);
   EXPECT_EQ(file == nullptr, error != 0);
   if (!file) return error;
-  EXPECT_EQ(file->truncate(), 0);
+  EXPECT_EQ(file->truncate(0), 0);
   EXPECT_EQ(file->write("new", 3), 0);
   EXPECT_EQ(file->close(), 0);
   return 0;
@@ -368,7 +368,7 @@ TEST_F(PosixFileSystemTest, SecondOpenerBetweenCreateAndClaimWins) {
         secondFile =
             second->openForReplacing(at, Share::DenyWrite, &secondError);
         if (!secondFile) return;
-        EXPECT_EQ(secondFile->truncate(), 0);
+        EXPECT_EQ(secondFile->truncate(0), 0);
         EXPECT_EQ(secondFile->write("second", 6), 0);
         if (secondDone) secondFile.reset();
       });

@@ -61,6 +61,7 @@ class FakeFileSystem::FakeFile : public platform::File {
   int read(void* buffer, size_t n, size_t* got) override {
     *got = 0;
     ++fs_->readCalls_;
+    if (fs_->beforeRead_) fs_->beforeRead_(fs_->readCalls_);
     if (closed_ || !readsWith(access_)) return kDenied;
     if (int e = std::exchange(fs_->failNextRead_, 0)) return e;
     const std::string& b = node_->bytes;
@@ -100,12 +101,12 @@ class FakeFileSystem::FakeFile : public platform::File {
     return 0;
   }
 
-  int truncate() override {
+  int truncate(uint64_t bytes) override {
     ++fs_->truncateCalls_;
     if (closed_ || !writesWith(access_)) return kDenied;
-    node_->bytes.clear();
+    node_->bytes.resize(bytes, '\0');
     ++node_->version;
-    position_ = 0;
+    position_ = bytes;
     return 0;
   }
 

@@ -102,6 +102,12 @@ class FakeFileSystem : public platform::FileSystem {
     beforeClaim_ = std::move(hook);
   }
 
+  // Runs at the start of every read with the number of reads so far, this
+  // one included (a log may be cut or rewritten there, between two blocks).
+  void beforeRead(std::function<void(uint64_t readCalls)> hook) {
+    beforeRead_ = std::move(hook);
+  }
+
   // --- Observation -------------------------------------------------------
   const std::vector<OpenRecord>& opens() const { return opens_; }
   std::vector<OpenHandle> openHandles() const;
@@ -173,6 +179,7 @@ class FakeFileSystem : public platform::FileSystem {
   bool enforceSharing_ = true;
   bool workFromAnyThread_ = false;
   std::function<void(const std::string&)> beforeClaim_;
+  std::function<void(uint64_t)> beforeRead_;
   bool inHook_ = false;
   int removals_ = 0;
 
