@@ -34,8 +34,8 @@ constexpr bool isSpecialFile(FileKind kind) {
          kind == FileKind::Socket || kind == FileKind::Other;
 }
 
-// The error of openForReplacing for such a path (device error).
-constexpr int kNotRegularFileError = 53;
+// The error of openForReplacing for such a path (not an ordinary file).
+constexpr int kNotRegularFileError = 58;
 
 class File {
  public:

@@ -404,17 +404,17 @@ TEST(FileTableReplacing, RewritesInPlaceOnlyWhatMayBeWritten) {
        [](FakeFileSystem& fs, FileTable&) {
          fs.setSpecial("/k.ren", platform::FileKind::Fifo);
        },
-       53},
+       58},
       {"device",
        [](FakeFileSystem& fs, FileTable&) {
          fs.setSpecial("/k.ren", platform::FileKind::Device);
        },
-       53},
+       58},
       {"socket",
        [](FakeFileSystem& fs, FileTable&) {
          fs.setSpecial("/k.ren", platform::FileKind::Socket);
        },
-       53},
+       58},
       {"folder",
        [](FakeFileSystem& fs, FileTable&) { fs.addDirectory("/k.ren"); }, 75},
       {"open on another channel",

@@ -197,7 +197,8 @@ TEST(WindowCommandLineTest, ErrorsAndUsageGoToTheBox) {
   EXPECT_EQ(runWindowCommandLine({"C:\\NONE\\*.LOG"}, fs, ui), 1);
   ASSERT_EQ(ui.messageBoxes().size(), 1u);
   EXPECT_EQ(ui.messageBoxes()[0].text,
-            "tessarine: C:\\NONE\\*.LOG: file not found (error 63)");
+            "tessarine: C:\\NONE\\*.LOG: bad file name or folder not found "
+            "(error 55)");
   FakeFrontEnd usage;
   EXPECT_EQ(runWindowCommandLine({"-x"}, fs, usage), 2);
   ASSERT_EQ(usage.messageBoxes().size(), 1u);

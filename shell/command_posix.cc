@@ -11,10 +11,12 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <climits>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/ui_charset.h"
 #include "platform/posix/ui_signals.h"
 #include "shell/command_driver.h"
 
@@ -37,9 +39,11 @@ class PosixCommandHost : public CommandHost {
  public:
   PosixCommandHost() : terminal_(::isatty(STDERR_FILENO) == 1) {}
 
+  // Names reach the terminal as text only: control characters (C0, DEL,
+  // C1) and bytes that are no characters of the locale show as "?".
   void message(std::string_view line) override {
     clearStatus();
-    std::string text(line);
+    std::string text = platform::fitToCells(line, INT_MAX, false);
     text += '\n';
     writeAll(STDERR_FILENO, text);
   }
@@ -59,9 +63,8 @@ class PosixCommandHost : public CommandHost {
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1) {
       width = size.ws_col;
     }
-    if (line.size() >= width) line = line.substr(0, width - 1);
     std::string text = "\r";
-    text += line;
+    text += platform::fitToCells(line, static_cast<int>(width) - 1, false);
     text += "\x1b[K";
     writeAll(STDERR_FILENO, text);
     shown_ = true;

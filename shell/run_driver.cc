@@ -199,14 +199,29 @@ bool RunDriver::setUp() {
     // A FIFO, a device or a socket is no log: it would read as one without
     // messages, or never end.
     const platform::FileKind kind = files_.fileKind(logPath_);
-    if (!platform::isSpecialFile(kind)) break;
-    printLine(notOrdinaryNotice(logPath_, kind));
-    printLine("");
-    if (!dialogs_.askAgainAfter(logPath_, notOrdinaryReason(kind))) {
-      return false;
+    ByteString reason;
+    if (platform::isSpecialFile(kind)) {
+      printLine(notOrdinaryNotice(logPath_, kind));
+      reason = notOrdinaryReason(kind);
+    } else {
+      // A log that cannot be read (its permission, a folder on the way, a
+      // loop of links) is a choice to make again, like a wrong output.
+      try {
+        files_.openFile(logPath_, FileMode::Input, ShareMode::DenyNone,
+                        kLogChannel);
+        break;
+      } catch (const RuntimeError& e) {
+        if (!isAboutTheChosenFile(e.number()) &&
+            e.number() != err::kPermissionDenied) {
+          throw;
+        }
+        reason = ByteString(errorMeaning(e.number()));
+        printLine(concatenate(concatenate(logPath_, ": "), reason));
+      }
     }
+    printLine("");
+    if (!dialogs_.askAgainAfter(logPath_, reason)) return false;
   }
-  files_.openFile(logPath_, FileMode::Input, ShareMode::DenyNone, kLogChannel);
   printLine(convertingLine(logPath_));
   logName_ = foundName(kLogSlot, logPath_, logName_);
   logDir_ = leftBytes(logPath_, byteLength(logPath_) - byteLength(logName_));
