@@ -92,6 +92,10 @@ TEST(FileTableRecordsTest, AFailedWriteAtTheCloseLeavesTheLastWholeRecord) {
     fs.workFromAnyThread(background);
     FileTable files(fs);
     files.openFile("/out", FileMode::Output, ShareMode::Default, 3);
+    // Two whole buffers are written, then the disk is full: the last
+    // bytes and the mark, written at the close, fail (in the order of the
+    // writes, wherever they run).
+    fs.failWritesAfter(2 * 65536);
     // The end of a is written with the first bytes of b, before the close.
     const std::string a = record(70000, 'a');
     files.writeBytes(3, a);
@@ -100,7 +104,6 @@ TEST(FileTableRecordsTest, AFailedWriteAtTheCloseLeavesTheLastWholeRecord) {
     files.markRecordEnd(3);
     files.writeBytes(3, record(30, 'c'));
     files.markRecordEnd(3);
-    fs.failNextWrite(67);  // the last bytes and the mark, written at close
     EXPECT_EQ(errorOf([&] { files.closeFiles(); }), 67);
     EXPECT_EQ(fs.fileBytes("/out"), a + "\x1A");
   }

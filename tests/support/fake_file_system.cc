@@ -104,6 +104,10 @@ class FakeFileSystem::FakeFile : public platform::File {
   int truncate(uint64_t bytes) override {
     ++fs_->truncateCalls_;
     if (closed_ || !writesWith(access_)) return kDenied;
+    // A disk that fills up gets the room of the bytes cut back.
+    if (fs_->writeBudget_ && bytes < node_->bytes.size()) {
+      *fs_->writeBudget_ += node_->bytes.size() - bytes;
+    }
     node_->bytes.resize(bytes, '\0');
     ++node_->version;
     position_ = bytes;

@@ -83,7 +83,8 @@ class FakeFileSystem : public platform::FileSystem {
   void limitReads(size_t bytes) { readLimit_ = bytes; }
   void failNextWrite(int error) { failNextWrite_ = error; }
   // Writes fail with error once this many more bytes have been written in
-  // total (the failing write stores nothing): a disk that fills up.
+  // total (the failing write stores nothing): a disk that fills up. Bytes
+  // cut from a file give their room back.
   void failWritesAfter(uint64_t bytes, int error = 67);
   void failNextClose(int error) { failNextClose_ = error; }
   void failNextRemove(int error) { failNextRemove_ = error; }
