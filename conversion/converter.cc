@@ -53,6 +53,8 @@ void Converter::convertLog(const ByteString& logPath) {
   resetRecord();
   skipToHeader();
   if (files_.atEndOfFile(kLogChannel)) {
+    // A log cut or replaced while it was read has not been read whole.
+    files_.checkInputUnchanged(kLogChannel);
     if (boxes_ != nullptr) {
       boxes_->showMessageBox(
           0,
@@ -79,6 +81,7 @@ void Converter::convertLog(const ByteString& logPath) {
     throw;
   }
   showHeldCount();
+  files_.checkInputUnchanged(kLogChannel);
   files_.closeFiles();
 }
 
@@ -106,6 +109,7 @@ void Converter::writeRecords() {
     }
     writeLine("#E");
     writeLine("");
+    files_.markRecordEnd(kOutputChannel);
   } while (!files_.atEndOfFile(kLogChannel));
 }
 

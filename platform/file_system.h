@@ -44,8 +44,8 @@ inline constexpr size_t kPlatformMaxPathBytes = 32767;
 inline constexpr size_t kPlatformMaxPathBytes = PATH_MAX - 1;
 #endif
 
-// The error of openForReplacing for such a path (device error).
-constexpr int kNotRegularFileError = 53;
+// The error of openForReplacing for such a path (not an ordinary file).
+constexpr int kNotRegularFileError = 58;
 
 class File {
  public:
@@ -57,8 +57,8 @@ class File {
   virtual int write(const void* buffer, size_t n) = 0;
   virtual int seek(uint64_t offset) = 0;
   virtual int size(uint64_t* bytes) = 0;
-  // Empties the file; the next write goes to offset 0.
-  virtual int truncate() = 0;
+  // Cuts the file to its first bytes bytes; the next write goes there.
+  virtual int truncate(uint64_t bytes) = 0;
   // What identifies the file itself, by whatever path it was opened: equal
   // for two handles on one file (through a link too), empty when unknown.
   virtual std::string identity() = 0;

@@ -94,6 +94,22 @@ class FrontEnd {
   // The error report's and the break's wait: until a key is pressed or the
   // window is closed. Line mode does not wait.
   virtual void waitForKey() = 0;
+  // Whether waitForKey waits (the report asks for a key only then).
+  virtual bool waitsForKey() const { return true; }
+  // The program refused a dialog's answer (Shift-JIS, as the dialog gave
+  // it) for reason (Shift-JIS) and has said so in the window: true when the
+  // dialog may ask again, false when the session must end there (answers
+  // read from a script would land on the wrong questions from then on).
+  virtual bool answerRefused(const std::string& answer,
+                             const std::string& reason) {
+    (void)answer;
+    (void)reason;
+    return true;
+  }
+  // True when the session ended short of what it was asked: an answer of a
+  // script was refused, or its input ended while a run was half chosen. The
+  // program then ends with exit code 1.
+  virtual bool sessionFailed() const { return false; }
   // Closes the window at the end of the run (restores the terminal).
   virtual void closeWindow() = 0;
   // The signal that closed the window (SIGTERM, SIGHUP), 0 when none did;

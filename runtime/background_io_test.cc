@@ -43,7 +43,7 @@ class RecordingFile : public platform::File {
     *bytes = 0;
     return 0;
   }
-  int truncate() override { return 0; }
+  int truncate(uint64_t) override { return 0; }
   std::string identity() override { return {}; }
   int close() override { return 0; }
 

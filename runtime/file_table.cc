@@ -24,28 +24,6 @@ void check(int error) {
 
 }  // namespace
 
-int FileTable::Channel::flush() {
-  if (end == 0) return 0;
-  size_t n = std::exchange(end, 0);
-  if (io == nullptr) return file->write(buffer.get(), n);
-  // The worker still holds the other buffer until its write is done.
-  if (const int failed = finishTransfer()) return failed;
-  transfer.file = file.get();
-  transfer.write = true;
-  transfer.data = buffer.get();
-  transfer.size = n;
-  io->start(transfer);
-  std::swap(buffer, spare);
-  return 0;
-}
-
-int FileTable::Channel::finishTransfer() {
-  if (io == nullptr || !transfer.started) return 0;
-  io->wait(transfer);
-  transfer.started = false;
-  return transfer.error;
-}
-
 void FileTable::Channel::readAhead() {
   transfer.file = file.get();
   transfer.write = false;
@@ -54,28 +32,6 @@ void FileTable::Channel::readAhead() {
   transfer.index = spareIndex.get();
   transfer.lineTest = lineTest;
   io->start(transfer);
-}
-
-void FileTable::Channel::putAndWriteOut(std::string_view bytes) {
-  position += bytes.size();
-  size = std::max(size, position);
-  // The output reaches the file in whole buffers, however the bytes were
-  // handed over: what is written before a failing write does not depend on
-  // how the print statements split their bytes.
-  const size_t room = kBufferBytes - end;
-  std::memcpy(buffer.get() + end, bytes.data(), room);
-  end = kBufferBytes;
-  bytes.remove_prefix(room);
-  check(flush());
-  const size_t whole = bytes.size() - bytes.size() % kBufferBytes;
-  if (whole > 0) {
-    // The caller's bytes are written at once, after the buffer before them.
-    check(finishTransfer());
-    check(file->write(bytes.data(), whole));
-    bytes.remove_prefix(whole);
-  }
-  std::memcpy(buffer.get(), bytes.data(), bytes.size());
-  end = bytes.size();
 }
 
 bool FileTable::Channel::refill() {
@@ -230,6 +186,12 @@ void FileTable::openFile(const ByteString& name, FileMode mode, ShareMode share,
     std::unique_ptr<platform::File> file =
         fs_.open(full, access, osShare, create, &error);
     if (!file) check(error != 0 ? error : err::kSystemError);
+    // A file open on a channel (the log chosen as the output to add to,
+    // under any of its names) is never written.
+    if (mode != FileMode::Input && isOpenOnAChannel(*file, full)) {
+      file->close();
+      raiseError(err::kAlreadyOpen);
+    }
     install(std::move(file), std::move(full), mode, channel);
   } catch (RuntimeError& e) {
     e.setLine(where.line());
@@ -255,20 +217,14 @@ void FileTable::openReplacing(const ByteString& name, ShareMode share,
     try {
       // A file that is open on a channel (by this name or another one, as
       // the log chosen as the output) is never emptied.
-      const std::string id = file->identity();
-      for (const auto& ch : channels_) {
-        if (ch && (fs_.samePath(ch->path, full) ||
-                   (!id.empty() && ch->file->identity() == id))) {
-          raiseError(err::kAlreadyOpen);
-        }
-      }
+      if (isOpenOnAChannel(*file, full)) raiseError(err::kAlreadyOpen);
       // A file that is empty already is not emptied again: some file
       // systems take the emptying of a file as its replacement and write
       // the new contents out to the disk at its close, before the close
       // returns.
       uint64_t size = 0;
       check(file->size(&size));
-      if (size > 0) check(file->truncate());
+      if (size > 0) check(file->truncate(0));
     } catch (...) {
       file->close();
       throw;
@@ -280,6 +236,18 @@ void FileTable::openReplacing(const ByteString& name, ShareMode share,
   } catch (const std::bad_alloc&) {
     throw RuntimeError(err::kOutOfMemory, where.line());
   }
+}
+
+bool FileTable::isOpenOnAChannel(platform::File& file,
+                                 const std::string& full) {
+  const std::string id = file.identity();
+  for (const auto& ch : channels_) {
+    if (ch && (fs_.samePath(ch->path, full) ||
+               (!id.empty() && ch->file->identity() == id))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 void FileTable::install(std::unique_ptr<platform::File> file, std::string full,
@@ -303,20 +271,15 @@ void FileTable::install(std::unique_ptr<platform::File> file, std::string full,
     }
     check(ch->file->size(&ch->size));
     if (mode == FileMode::Append) {
-      ch->position = ch->size;
-      if (ch->size > 0) {
-        // A final end-of-file mark is overwritten by the first write.
-        check(ch->file->seek(ch->size - 1));
-        unsigned char last = 0;
-        size_t got = 0;
-        check(ch->file->read(&last, 1, &got));
-        if (got == 1 && last == EndOfFileMark) {
-          ch->size -= 1;
-          ch->position = ch->size;
-        }
-        check(ch->file->seek(ch->position));
-      }
+      // The records go where the end-of-file mark is, and whatever an
+      // editor saved after it goes: the file ends with one mark again.
+      uint64_t start = 0;
+      check(appendStart(*ch->file, ch->size, &start));
+      if (start + 1 < ch->size) check(ch->file->truncate(start));
+      ch->size = ch->position = start;
+      check(ch->file->seek(start));
     }
+    ch->recordEnd = ch->writtenRecordEnd = ch->position;
   } catch (const std::bad_alloc&) {
     ch->file->close();
     raiseError(err::kOutOfMemory);
@@ -344,9 +307,9 @@ void FileTable::readLine(int64_t channel, ByteString& line,
     const uint64_t markOffset = ch.size - 1;
     for (;;) {
       if (ch.begin == ch.end && !ch.refill()) {
-        // The physical end. A file cut short since the open ends here, so
-        // that reading cannot go on forever below the size taken at open.
-        ch.size = std::min(ch.size, ch.position);
+        // The physical end before the size taken at open: the file was cut
+        // short while it was read.
+        if (ch.position < ch.size) raiseError(err::kLogChanged);
         break;
       }
       const char* data = ch.buffer.get() + ch.begin;
@@ -433,6 +396,31 @@ bool FileTable::atEndOfFile(int64_t channel) {
   return ch.position + 1 >= ch.size;
 }
 
+void FileTable::checkInputUnchanged(int64_t channel,
+                                    std::source_location where) {
+  try {
+    if (observer_ != nullptr) observer_->statementStart(where.line());
+    const Channel& ch = openChannel(channel);
+    if (ch.mode != FileMode::Input) raiseError(err::kBadFileMode);
+    uint64_t now = 0;
+    bool same = ch.file->size(&now) == 0 && now == ch.size;
+    if (same) {
+      // The path may name another file now (one written anew and renamed
+      // over the log): the file it names is opened and compared.
+      int error = 0;
+      std::unique_ptr<platform::File> named =
+          fs_.open(ch.path, platform::Access::Read, platform::Share::DenyNone,
+                   false, &error);
+      same = named != nullptr && named->identity() == ch.file->identity();
+      if (named) named->close();
+    }
+    if (!same) raiseError(err::kLogChanged);
+  } catch (RuntimeError& e) {
+    e.setLine(where.line());
+    throw;
+  }
+}
+
 bool FileTable::hasUnreadBytes(int64_t channel) {
   const Channel& ch = openChannel(channel);
   return ch.position < ch.size;
@@ -440,55 +428,12 @@ bool FileTable::hasUnreadBytes(int64_t channel) {
 
 void FileTable::checkOutputChannel(int64_t channel) { openChannel(channel); }
 
-void FileTable::writeBytes(int64_t channel, std::string_view bytes) {
-  Channel& ch = openChannel(channel);
-  if (ch.mode == FileMode::Input) raiseError(err::kBadFileMode);
-  ch.put(bytes);
-}
-
 int FileTable::column(int64_t channel) const {
   return openChannel(channel).column;
 }
 
 void FileTable::setColumn(int64_t channel, int column) {
   openChannel(channel).column = column;
-}
-
-void FileTable::closeChannel(Channel& ch) {
-  // The channel is released whatever happens; the first failure is raised
-  // afterwards.
-  std::unique_ptr<Channel> owned;
-  for (auto& slot : channels_) {
-    if (slot.get() == &ch) owned = std::move(slot);
-  }
-  int error = 0;
-  if (ch.mode == FileMode::Input) {
-    ch.finishTransfer();  // a block read ahead is not needed any more
-  } else {
-    // A write still running in the background: its failure is the one
-    // reported, and the bytes printed after it are dropped, as they would
-    // not have been printed had the failure been seen at once.
-    error = ch.finishTransfer();
-    if (error != 0) ch.end = 0;
-    // What is left is written here: handing it to the worker and waiting
-    // for it would only add the hand-over.
-    ch.io = nullptr;
-    const char mark = static_cast<char>(EndOfFileMark);
-    if (ch.end == kBufferBytes) {
-      const int flushed = ch.flush();
-      if (error == 0) error = flushed;
-    }
-    ch.buffer[ch.end++] = mark;
-    ++ch.position;
-    ch.size = std::max(ch.size, ch.position);
-    int flushed = ch.flush();
-    if (error == 0) error = flushed;
-    flushed = ch.finishTransfer();
-    if (error == 0) error = flushed;
-  }
-  int closed = ch.file->close();
-  if (error == 0) error = closed;
-  check(error);
 }
 
 void FileTable::closeFiles(std::initializer_list<int64_t> channels,
@@ -517,18 +462,6 @@ void FileTable::closeFiles(std::initializer_list<int64_t> channels,
     e.setLine(where.line());
     throw;
   }
-}
-
-void FileTable::flushAll() {
-  int error = 0;
-  for (auto& ch : channels_) {
-    if (!ch || ch->mode == FileMode::Input) continue;
-    int e = ch->flush();
-    if (error == 0) error = e;
-    e = ch->finishTransfer();
-    if (error == 0) error = e;
-  }
-  check(error);
 }
 
 void FileTable::deleteFile(const ByteString& name, std::source_location where) {

@@ -48,6 +48,9 @@ class FileTable {
   // test they were read with.
   void setLineTest(LineTest test);
 
+  // Output and Append opens refuse a file that is open on a channel, by any
+  // name (52). Append adds at the file's end-of-file mark when only CR, LF,
+  // NUL bytes and marks follow it, and drops those.
   void openFile(const ByteString& name, FileMode mode, ShareMode share,
                 int64_t channel,
                 std::source_location where = std::source_location::current());
@@ -83,8 +86,25 @@ class FileTable {
   void copyBufferedLines(
       int64_t from, int64_t to, size_t count,
       std::source_location where = std::source_location::current());
-  // True when at most one unread byte remains (the described rule).
+  // True when at most one unread byte remains.
   bool atEndOfFile(int64_t channel);
+  // Error 62 unless the input channel's path still names the file that was
+  // opened and the file still has the size it had then: a log that another
+  // program cut, extended or replaced while it was read gives no result.
+  void checkInputUnchanged(
+      int64_t channel,
+      std::source_location where = std::source_location::current());
+  // The bytes written to the output channel so far end a whole record: an
+  // output that ends early is cut back to the last such point.
+  void markRecordEnd(int64_t channel) {
+    if (Channel* ch = openOrNull(channel)) ch->recordEnd = ch->position;
+  }
+  // For a run that ends early (an error, a break, a signal): every output
+  // channel is cut back to the end of its last whole record (or to its
+  // length before it was opened when none is whole), with the records
+  // before it in the file, so that closing ends it with its mark there.
+  // Returns the first failure (0: none); the channels stay open.
+  int keepWholeRecords();
   // True when any unread byte remains (position < size).
   bool hasUnreadBytes(int64_t channel);
   // selectOutputFile's checks: 50 outside 1..255, 57 when not open.
@@ -125,6 +145,16 @@ class FileTable {
     // buffered bytes already count).
     uint64_t position = 0;
     int column = 0;
+
+    // Output and Append: where the last whole record ends (markRecordEnd;
+    // the length at open until then), where the last whole record ends of
+    // the bytes known to be in the file, and of the bytes of the transfer
+    // running in the background; and whether a write failed, after which
+    // the file's bytes past writtenRecordEnd are not known.
+    uint64_t recordEnd = 0;
+    uint64_t writtenRecordEnd = 0;
+    uint64_t transferRecordEnd = 0;
+    bool writeFailed = false;
 
     // Input: buffer[begin, end) holds the file's bytes from position on.
     // Output and Append: buffer[0, end) holds bytes not yet written.
@@ -169,6 +199,10 @@ class FileTable {
     // before it is done; that write's failure is reported here, in place
     // of this one, whose bytes are dropped.
     int flush();
+    // Takes the result of a write made here: a failure marks the file's
+    // bytes as unknown past writtenRecordEnd, a success moves that to
+    // recordEnd. Returns error.
+    int wrote(int error);
     // Waits for the transfer running in the background, if any, and takes
     // its failure (0: none).
     int finishTransfer();
@@ -204,11 +238,19 @@ class FileTable {
   // sharing.
   platform::Share checkOpening(const ByteString& name, FileMode mode,
                                ShareMode share, int64_t channel);
+  // Where records added to a file of size bytes start: at the first
+  // end-of-file mark of the run of marks, CR, LF and NUL bytes that ends the
+  // file, or at its end when that run holds no mark.
+  static int appendStart(platform::File& file, uint64_t size, uint64_t* start);
   // Enters an opened file as the channel (Append: at its end, before a final
   // end-of-file mark).
   void install(std::unique_ptr<platform::File> file, std::string full,
                FileMode mode, int64_t channel);
   void closeChannel(Channel& ch);
+  // True when file (opened at full) is open on a channel, by any name.
+  bool isOpenOnAChannel(platform::File& file, const std::string& full);
+  // keepWholeRecords for one output channel.
+  int keepWholeRecords(Channel& ch);
 
   // The print path writes the bytes of a file print statement straight
   // into the channel's buffer, with one look-up of the channel.

@@ -31,18 +31,29 @@ constexpr uint16_t kDeviceError = 53;
 constexpr uint16_t kInputPastEnd = 54;
 constexpr uint16_t kBadFileName = 55;
 constexpr uint16_t kNotOpen = 57;
+// Not an ordinary file: a device, a FIFO or a socket.
+constexpr uint16_t kNotOrdinaryFile = 58;
 constexpr uint16_t kRecordTooLong = 59;
 constexpr uint16_t kDeviceFault = 60;
 constexpr uint16_t kDiskIoError = 61;
+// The log is not the file it was, or not of the size it had, when its
+// reading ended.
+constexpr uint16_t kLogChanged = 62;
 constexpr uint16_t kFileNotFound = 63;
 constexpr uint16_t kFileExists = 64;
 constexpr uint16_t kCannotCreate = 65;
 constexpr uint16_t kTooManyFiles = 66;
 constexpr uint16_t kDiskFull = 67;
+// Symbolic links that lead round in a loop.
+constexpr uint16_t kLinkLoop = 68;
+// A folder on the way to the file may not be entered.
+constexpr uint16_t kFolderNotEnterable = 69;
 constexpr uint16_t kPermissionDenied = 70;
 constexpr uint16_t kDiskNotReadable = 71;
 constexpr uint16_t kDriveNotReady = 72;
 constexpr uint16_t kWriteProtected = 73;
+// The path names a folder where a file is wanted.
+constexpr uint16_t kIsAFolder = 74;
 constexpr uint16_t kAccessDenied = 75;
 constexpr uint16_t kPathNotFound = 76;
 constexpr uint16_t kStringStorageFull = 82;

@@ -152,11 +152,40 @@ int CommandDriver::run(const CommandOptions& options) {
     const PathKind kind = fs_.fullPath(log, &fullLogs[i])
                               ? host_.fileKind(fs_, fullLogs[i], &logSizes[i])
                               : PathKind::Missing;
-    if (kind == PathKind::Ordinary) continue;
+    if (kind == PathKind::Folder) {
+      sayError(log, err::kIsAFolder);
+      usable = false;
+      continue;
+    }
+    if (kind == PathKind::Other) {
+      sayError(log, err::kNotOrdinaryFile);
+      usable = false;
+      continue;
+    }
+    // Each log is opened for reading once here: a log that cannot be read
+    // (its permission, a folder on the way, a loop of links, a missing
+    // file) says why before anything is written.
+    int error = 0;
+    std::unique_ptr<File> file = kind == PathKind::Ordinary
+                                     ? fs_.open(fullLogs[i], Access::Read,
+                                                Share::DenyNone, false, &error)
+                                     : nullptr;
+    if (file) {
+      file->close();
+      continue;
+    }
     usable = false;
-    if (kind == PathKind::Missing) sayError(log, err::kFileNotFound);
-    if (kind == PathKind::Folder) say(log, texts(Text::LogIsFolder));
-    if (kind == PathKind::Other) say(log, texts(Text::NotOrdinaryFile));
+    if (kind == PathKind::Missing) {
+      // What is missing: the file, a folder, or the way to it.
+      if (fs_.fullPath(log, &fullLogs[i])) {
+        fs_.open(fullLogs[i], Access::Read, Share::DenyNone, false, &error);
+      }
+      if (error == 0 || error == err::kBadFileName) {
+        error = error == 0 ? err::kFileNotFound : error;
+      }
+    }
+    sayError(log,
+             static_cast<uint16_t>(error != 0 ? error : err::kFileNotFound));
   }
   if (!usable) return kExitError;
 
@@ -165,7 +194,7 @@ int CommandDriver::run(const CommandOptions& options) {
   if (outputResolved) {
     uint64_t ignored = 0;
     if (host_.fileKind(fs_, fullOutput, &ignored) == PathKind::Folder) {
-      say(output, texts(Text::OutputIsFolder));
+      sayError(output, err::kIsAFolder);
       return kExitError;
     }
     for (size_t i = 0; i < count; ++i) {
@@ -291,9 +320,11 @@ int CommandDriver::run(const CommandOptions& options) {
   }
 
   // The output is closed whatever happened, with its end-of-file mark, and
-  // holds every record written so far.
+  // holds every whole record written so far: a run that ended early is cut
+  // back to the end of its last whole record.
   files.setObserver(nullptr);
   printer.setObserver(nullptr);
+  if (exitCode != kExitDone) files.keepWholeRecords();
   try {
     files.closeFiles();
   } catch (const RuntimeError& error) {

@@ -227,7 +227,7 @@ TEST(CommandDriverTest, UnusableOutputNamesAndFoldersWriteNothing) {
         1);
     ASSERT_EQ(host.lines.size(), 1u);
     EXPECT_EQ(host.lines[0],
-              "tessarine: adir.ren: is a folder, not an output file");
+              "tessarine: adir.ren: is a folder (error 74)");
   }
   EXPECT_FALSE(fs.fileBytes("/out.ren").has_value());
   EXPECT_FALSE(fs.fileBytes("/.ren").has_value());
@@ -279,11 +279,12 @@ TEST(WindowCommandLineTest, ErrorsAndUsageGoToTheBox) {
   FakeFrontEnd ui;
   EXPECT_EQ(runWindowCommandLine({"C:\\NONE\\*.LOG"}, fs, ui), 1);
   ASSERT_EQ(ui.messageBoxes().size(), 1u);
-  // ファイルが見つかりません (エラー 63)
+  // ファイル名かフォルダが正しくありません (エラー 55): the folder is missing
   EXPECT_EQ(ui.messageBoxes()[0].text,
             "tessarine: C:\\NONE\\*.LOG: \x83\x74\x83\x40\x83\x43\x83\x8B"
-            "\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1"
-            " (\x83\x47\x83\x89\x81\x5B 63)");
+            "\x96\xBC\x82\xA9\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xAA"
+            "\x90\xB3\x82\xB5\x82\xAD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"
+            " (\x83\x47\x83\x89\x81\x5B 55)");
   FakeFrontEnd usage;
   EXPECT_EQ(runWindowCommandLine({"-x"}, fs, usage), 2);
   ASSERT_EQ(usage.messageBoxes().size(), 1u);

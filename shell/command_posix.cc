@@ -13,10 +13,12 @@
 #include <unistd.h>
 
 #include <cwchar>
+#include <climits>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/ui_charset.h"
 #include "platform/posix/ui_signals.h"
 #include "shell/command_driver.h"
 
@@ -70,9 +72,11 @@ class PosixCommandHost : public CommandHost {
  public:
   PosixCommandHost() : terminal_(::isatty(STDERR_FILENO) == 1) {}
 
+  // Names reach the terminal as text only: control characters (C0, DEL,
+  // C1) and bytes that are no characters of the locale show as "?".
   void message(std::string_view line) override {
     clearStatus();
-    std::string text(line);
+    std::string text = platform::fitToCells(line, INT_MAX, false);
     text += '\n';
     writeAll(STDERR_FILENO, text);
   }
@@ -101,7 +105,7 @@ class PosixCommandHost : public CommandHost {
     }
     line = line.substr(0, fittingBytes(line, width - 1));
     std::string text = "\r";
-    text += line;
+    text += platform::fitToCells(line, static_cast<int>(width) - 1, false);
     text += "\x1b[K";
     writeAll(STDERR_FILENO, text);
     shown_ = true;

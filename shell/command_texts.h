@@ -24,9 +24,6 @@ enum class Text {
   UnknownOption,          // %1 the option as given
   OutputEndsInSeparator,  // %1 the name
   OutputNameBlank,        // %1 the name
-  LogIsFolder,            //
-  NotOrdinaryFile,        //
-  OutputIsFolder,         //
   OutputIsLog,            //
   ErrorWithNumber,        // %1 the reason, %2 the number
   NoMessages,             //

@@ -68,6 +68,13 @@ class Dialogs : public MessageBoxService {
                      const ByteString& text, int64_t buttons,
                      int64_t icon) override;
 
+  // The driver refused an answer of a dialog for reason and has said so:
+  // true when the dialog may ask again, false when the session ends there
+  // (answers read from a script).
+  bool askAgainAfter(const ByteString& answer, const ByteString& reason) {
+    return ui_.answerRefused(answer.str(), reason.str());
+  }
+
   void changeDirectory(
       const ByteString& path,
       std::source_location where = std::source_location::current());

@@ -2,10 +2,13 @@
 // and output: both terminals (of a kind that can be drawn on) give the
 // terminal window; anything else (a pipe, a file) gives line mode, so that a
 // run can be scripted.
+#include <signal.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -30,10 +33,37 @@ std::string executablePath(const char* argv0) {
   return argv0 ? std::string(argv0) : std::string("tessarine");
 }
 
+// The user's locale; when it names UTF-8 but is not installed here (a
+// ja_JP.UTF-8 asked for on a machine that only has C.UTF-8), the characters
+// are still handled as UTF-8, so that Japanese names and texts are not shown
+// as "?" on a UTF-8 terminal.
+void setUserLocale() {
+  if (std::setlocale(LC_ALL, "") != nullptr) return;
+  const char* asked = nullptr;
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') {
+      asked = value;
+      break;
+    }
+  }
+  if (asked == nullptr) return;
+  std::string lower(asked);
+  for (char& c : lower)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower.find("utf-8") != std::string::npos ||
+      lower.find("utf8") != std::string::npos) {
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
+  setUserLocale();
+  // A file-size limit is a write error like a full disk: the output is cut
+  // back and closed in order instead of the process being killed mid-write.
+  ::signal(SIGXFSZ, SIG_IGN);
   tess::platform::ProcessInfo process;
   process.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
 

@@ -8,6 +8,11 @@ bool isAboutTheChosenFile(uint16_t number) {
   switch (number) {
     case err::kAlreadyOpen:
     case err::kDeviceError:
+    case err::kNotOrdinaryFile:
+    case err::kLinkLoop:
+    case err::kFolderNotEnterable:
+    case err::kWriteProtected:
+    case err::kIsAFolder:
     case err::kBadFileName:
     case err::kFileNotFound:
     case err::kPermissionDenied:
@@ -31,7 +36,7 @@ void openNewOutput(FileTable& files, const ByteString& path, int64_t channel,
   } catch (const RuntimeError& e) {
     if (!isAboutTheChosenFile(e.number())) throw;
     RejectedOutput rejected{e.number()};
-    if (e.number() == err::kDeviceError) {
+    if (e.number() == err::kNotOrdinaryFile) {
       const platform::FileKind kind = files.fileKind(path);
       if (platform::isSpecialFile(kind)) rejected.kind = kind;
     }

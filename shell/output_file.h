@@ -19,8 +19,10 @@ namespace tess {
 // not found (a link into a missing folder), 70 permission denied, 75 no
 // write permission or held by another program, 76 path not found.
 //
+// Also 58 not an ordinary file, 68 a loop of symbolic links, 69 a folder on
+// the way that may not be entered, 73 a read-only file system, 74 a folder.
 // When the path names something that is not a regular file (a device, a
-// FIFO, a socket), number is 53 and kind says what it is; kind is Regular
+// FIFO, a socket), number is 58 and kind says what it is; kind is Regular
 // for every other rejection.
 struct RejectedOutput {
   uint16_t number;

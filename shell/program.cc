@@ -126,7 +126,8 @@ int Program::run() {
         state.window.writeText("\r\n");
         state.window.writeText(meaning);
       }
-      state.window.writeText(kPressAnyKey);
+      // Only a front end that waits asks for a key.
+      if (ui_.waitsForKey()) state.window.writeText(kPressAnyKey);
       ui_.waitForKey();
       state.window.writeText("\r\n");
     } catch (const RuntimeError&) {
@@ -149,13 +150,16 @@ int Program::run() {
     // A break or a window closed during the run: the session was cut.
     exitCode = 1;
     try {
-      state.files.flushAll();
+      // The outputs end after their last whole record.
+      if (const int failed = state.files.keepWholeRecords()) {
+        raiseError(static_cast<uint16_t>(failed));
+      }
       if (end.reason == ProgramEnd::Reason::BreakRequested) {
         std::string text = kInterrupted;
         text += " ";
         text += kModule;
         text += "[" + std::to_string(end.line) + kLineSuffix;
-        text += kPressAnyKey;
+        if (ui_.waitsForKey()) text += kPressAnyKey;
         state.window.writeText(text);
         ui_.waitForKey();
         state.window.writeText("\r\n");
@@ -170,14 +174,12 @@ int Program::run() {
   } catch (const RuntimeError& error) {
     state.stopStatements();
     exitCode = 1;
-    // Every record written so far reaches its file before the report; a
-    // failure there is the error to report, at the line where the run
-    // stopped.
+    // Every whole record written so far reaches its file before the
+    // report, and the outputs end after the last one; a failure there is the
+    // error to report, at the line where the run stopped.
     uint16_t number = error.number();
-    try {
-      state.files.flushAll();
-    } catch (const RuntimeError& flushError) {
-      number = flushError.number();
+    if (const int failed = state.files.keepWholeRecords()) {
+      number = static_cast<uint16_t>(failed);
     }
     report(error.line(), number);
   }
@@ -193,6 +195,9 @@ int Program::run() {
   } catch (const RuntimeError&) {
     if (exitCode == 0) exitCode = 1;
   }
+  // A script whose answer was refused, or whose input ended with a run half
+  // chosen, did not get what it asked for.
+  if (exitCode == 0 && ui_.sessionFailed()) exitCode = 1;
   // Ended by a signal (the output still closed): 128 + its number.
   if (const int signo = ui_.endSignal()) exitCode = 128 + signo;
   return exitCode;

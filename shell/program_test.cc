@@ -288,7 +288,8 @@ TEST_F(ProgramTest, ConferenceLinesAndTheCounterRow) {
 }
 
 TEST_F(ProgramTest, UnhandledErrorIsReportedAndEndsWithExitCodeOne) {
-  ui.answerDialog("/logs/missing.log");
+  fs.failOpensOf("/logs/19961231.log", 27);
+  ui.answerDialog("/logs/19961231.log");
   EXPECT_EQ(run(), 1);
   EXPECT_EQ(ui.waitForKeyCalls(), 1);
   EXPECT_EQ(ui.closeWindowCalls(), 1);
@@ -296,12 +297,49 @@ TEST_F(ProgramTest, UnhandledErrorIsReportedAndEndsWithExitCodeOne) {
   ASSERT_GE(rows.size(), 3u);
   const std::string report = trimmed(rows[rows.size() - 3]);
   EXPECT_EQ(report.rfind("Tessarine.cc [", 0), 0u) << report;
-  const std::string tail = sjis("行]:エラー[63]");
+  const std::string tail = sjis("行]:エラー[27]");
   ASSERT_GT(report.size(), tail.size());
   EXPECT_EQ(report.substr(report.size() - tail.size()), tail);
   // The line below says what the number means.
-  EXPECT_EQ(trimmed(rows[rows.size() - 2]), sjis("ファイルが見つかりません"));
+  EXPECT_EQ(trimmed(rows[rows.size() - 2]), sjis("システムエラーです"));
   EXPECT_EQ(trimmed(rows.back()), sjis("任意のキーを押してください"));
+}
+
+TEST_F(ProgramTest, ALogThatCannotBeReadIsAskedForAgainOrEndsAScript) {
+  struct Case {
+    const char* what;
+    int error;  // of every open of the log (0: the log is missing)
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"missing", 0, "ファイルが見つかりません"},
+      {"may not be read", 70, "アクセスが許可されていません"},
+      {"a loop of links", 68, "シンボリックリンクがループしています"},
+      {"a folder on the way", 69, "途中のフォルダーに入る権限がありません"},
+  };
+  for (const Case& c : cases) {
+    for (bool script : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (script ? " (script)" : ""));
+      FakeFileSystem files;
+      files.setFile("/logs/19961231.log", logWith(2));
+      if (c.error != 0) {
+        files.setFile("/logs/bad.log", logWith(1));
+        files.failOpensOf("/logs/bad.log", c.error);
+      }
+      FakeFrontEnd front;
+      if (script) front.endSessionOnRefusal();
+      front.answerDialog("/logs/bad.log");
+      front.answerDialog("/logs/19961231.log");
+      front.answerDialog("/logs/out.ren");
+      Program program(files, front, {"/usr/bin/tessarine", 1});
+      EXPECT_EQ(program.run(), script ? 1 : 0);
+      ASSERT_EQ(front.refusals().size(), 1u);
+      EXPECT_EQ(front.refusals()[0].first, "/logs/bad.log");
+      EXPECT_EQ(front.refusals()[0].second, sjis(c.reason));
+      EXPECT_EQ(front.waitForKeyCalls(), 0);
+      EXPECT_EQ(files.hasFile("/logs/out.ren"), !script);
+    }
+  }
 }
 
 TEST_F(ProgramTest, WriteFailureDuringConversionIsReportedAndOutputClosed) {
@@ -517,7 +555,7 @@ TEST_F(ProgramTest, OutputErrorsAboutTheChosenFileAskAgain) {
   std::unique_ptr<platform::File> held;
   const std::vector<Case> cases = {
       {"the log being converted", "/logs/19961231.log", nullptr,
-       "ファイルはすでに開かれています"},
+       "出力のファイルは変換するログと同じです。"},
       {"read-only file", "/out/ro.ren",
        [](FakeFileSystem& f) {
          f.setFile("/out/ro.ren", "KEEP");
@@ -558,6 +596,23 @@ TEST_F(ProgramTest, OutputErrorsAboutTheChosenFileAskAgain) {
     if (c.prepare) c.prepare(files);
     const auto before = files.allFiles();
     const std::string log = *files.fileBytes("/logs/19961231.log");
+    // From a script the refused answer ends the session: the answer meant
+    // for the next question is never taken for this one.
+    {
+      FakeFrontEnd script;
+      script.endSessionOnRefusal();
+      script.answerDialog("/logs/19961231.log");
+      script.answerDialog(c.answer);
+      script.answerDialog("/out/good.ren");
+      Program program(files, script, {"/usr/bin/tessarine", 1});
+      EXPECT_EQ(program.run(), 1);
+      EXPECT_EQ(script.unusedAnswers(), 1u);
+      ASSERT_EQ(script.refusals().size(), 1u);
+      EXPECT_EQ(script.refusals()[0].second, sjis(c.reason));
+      EXPECT_FALSE(files.hasFile("/out/good.ren"));
+      EXPECT_EQ(files.allFiles(), before);
+      EXPECT_EQ(files.openHandles().size(), held ? 1u : 0u);
+    }
     FakeFrontEnd front;
     front.answerDialog("/logs/19961231.log");
     front.answerDialog(c.answer);

@@ -83,6 +83,12 @@ constexpr const char* kNameTooLong =
     "\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\x82\xAA\x92\xB7\x82\xB7\x82\xAC"
     "\x82\xDC\x82\xB7\x81\x42";
 
+// 出力のファイルは変換するログと同じです。
+constexpr const char* kOutputIsTheLog =
+    "\x8F\x6F\x97\xCD\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCD"
+    "\x95\xCF\x8A\xB7\x82\xB7\x82\xE9\x83\x8D\x83\x4F\x82\xC6\x93\xAF"
+    "\x82\xB6\x82\xC5\x82\xB7\x81\x42";
+
 //  は
 constexpr const char* kIsA = " \x82\xCD";
 // 名前付きパイプ
@@ -99,11 +105,10 @@ constexpr const char* kNotOrdinary =
     "\x92\xCA\x8F\xED\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC5\x82\xCD"
     "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";
 
-// "<path> は名前付きパイプで、通常のファイルではありません。" and the like:
-// what a path that is not a regular file names.
-ByteString notOrdinaryNotice(const ByteString& path, platform::FileKind kind) {
-  std::string text(path.view());
-  text += kIsA;
+// "名前付きパイプで、通常のファイルではありません。" and the like: why a path
+// that is not a regular file is refused.
+ByteString notOrdinaryReason(platform::FileKind kind) {
+  std::string text;
   switch (kind) {
     case platform::FileKind::Fifo:
       text += kFifo;
@@ -122,6 +127,11 @@ ByteString notOrdinaryNotice(const ByteString& path, platform::FileKind kind) {
   }
   text += kNotOrdinary;
   return ByteString(std::move(text));
+}
+
+// "<path> は名前付きパイプで、通常のファイルではありません。" and the like.
+ByteString notOrdinaryNotice(const ByteString& path, platform::FileKind kind) {
+  return concatenate(concatenate(path, kIsA), notOrdinaryReason(kind));
 }
 
 }  // namespace
@@ -186,11 +196,29 @@ bool RunDriver::setUp() {
     // A FIFO, a device or a socket is no log: it would read as one without
     // messages, or never end.
     const platform::FileKind kind = files_.fileKind(logPath_);
-    if (!platform::isSpecialFile(kind)) break;
-    printLine(notOrdinaryNotice(logPath_, kind));
+    ByteString reason;
+    if (platform::isSpecialFile(kind)) {
+      printLine(notOrdinaryNotice(logPath_, kind));
+      reason = notOrdinaryReason(kind);
+    } else {
+      // A log that cannot be read (its permission, a folder on the way, a
+      // loop of links) is a choice to make again, like a wrong output.
+      try {
+        files_.openFile(logPath_, FileMode::Input, ShareMode::DenyNone,
+                        kLogChannel);
+        break;
+      } catch (const RuntimeError& e) {
+        if (!isAboutTheChosenFile(e.number()) &&
+            e.number() != err::kPermissionDenied) {
+          throw;
+        }
+        reason = ByteString(errorMeaning(e.number()));
+        printLine(concatenate(concatenate(logPath_, ": "), reason));
+      }
+    }
     printLine("");
+    if (!dialogs_.askAgainAfter(logPath_, reason)) return false;
   }
-  files_.openFile(logPath_, FileMode::Input, ShareMode::DenyNone, kLogChannel);
   printLine(convertingLine(logPath_));
   logName_ = foundName(kLogSlot, logPath_, logName_);
   logDir_ = leftBytes(logPath_, byteLength(logPath_) - byteLength(logName_));
@@ -225,14 +253,21 @@ bool RunDriver::chooseOutput() {
       // could not be opened, nor offered by the next run's dialog.
       if (static_cast<size_t>(byteLength(outputChoice_)) >
           dialogs_.maxPathBytes()) {
-        rejectName(kNameTooLong);
+        if (!rejectName(kNameTooLong)) return false;
         continue;
       }
     }
     if (outputChoice_ == outputPath_) {
-      // The file of the previous run: the records are added to it.
-      openAppendedOutput(files_, outputPath_, kOutputChannel);
-      return true;
+      // The file of the previous run: the records are added to it, unless
+      // it is the log of this run.
+      try {
+        openAppendedOutput(files_, outputPath_, kOutputChannel);
+        return true;
+      } catch (const RuntimeError& e) {
+        if (e.number() != err::kAlreadyOpen) throw;
+        if (!rejectName(kOutputIsTheLog)) return false;
+        continue;
+      }
     }
     outputPath_ = outputChoice_;
     try {
@@ -242,19 +277,24 @@ bool RunDriver::chooseOutput() {
       openNewOutput(files_, outputPath_, kOutputChannel);
       return true;
     } catch (const RejectedOutput& rejected) {
-      rejectName(rejected.notRegularFile()
-                     ? notOrdinaryNotice(outputChoice_, rejected.kind)
-                     : ByteString(errorMeaning(rejected.number)));
+      const ByteString reason =
+          rejected.notRegularFile()
+              ? notOrdinaryNotice(outputChoice_, rejected.kind)
+          : rejected.number == err::kAlreadyOpen
+              ? ByteString(kOutputIsTheLog)
+              : ByteString(errorMeaning(rejected.number));
+      if (!rejectName(reason)) return false;
     }
   }
 }
 
-void RunDriver::rejectName(const ByteString& reason) {
+bool RunDriver::rejectName(const ByteString& reason) {
   printLine("");
   outputPath_.clear();
   printLine(kBadName1);
   printLine(kBadName2);
   printLine(reason);
+  return dialogs_.askAgainAfter(outputChoice_, reason);
 }
 
 ByteString RunDriver::foundName(int64_t slot, const ByteString& path,

@@ -40,8 +40,9 @@ class RunDriver {
   void printBanner();
   bool chooseOutput();
   // A name the user must change: the two "wrong name" lines and the
-  // reason; the next dialog is the first run's.
-  void rejectName(const ByteString& reason);
+  // reason; the next dialog is the first run's. False when the session
+  // ends there instead (answers from a script).
+  bool rejectName(const ByteString& reason);
   // The file-name part of path as the directory search reports it, or
   // previous when the search finds nothing.
   ByteString foundName(int64_t slot, const ByteString& path,

@@ -104,7 +104,7 @@ run -o kept.ren a.log missing.log folder.log c.log
 [[ $rc -eq 1 ]] || fail "missing log: exit code $rc"
 grep -qxF 'tessarine: missing.log: file not found (error 63)' err.txt ||
   fail "missing log: [$(cat err.txt)]"
-grep -qxF 'tessarine: folder.log: is a folder, not a log' err.txt ||
+grep -qxF 'tessarine: folder.log: is a folder (error 74)' err.txt ||
   fail "folder: [$(cat err.txt)]"
 cmp -s kept.ren cli.ren || fail "missing log: the output was touched"
 run -o fifo.ren a.log /dev/null
@@ -152,7 +152,7 @@ out/|2|the output name ends in a folder separator; give a file name
 ../|2|the output name ends in a folder separator; give a file name
  |2|the output's file name is blank
 sub/ |2|the output's file name is blank
-adir.ren|1|is a folder, not an output file
+adir.ren|1|is a folder (error 74)
 EOF
 [[ $(find . .. -maxdepth 1 -name '*.ren' -type f | sort | tr '\n' ' ') == \
    "../y.ren ../z.ren ./x.ren " ]] ||
@@ -183,6 +183,103 @@ ja_run -x a.log 2> err-ja.txt
 ja_run -v -o ja.ren a.log c.log 2> err-ja.txt
 grep -qE '^tessarine: ログ 2 件、発言 5 件、[0-9]+ バイトを ja.ren に書き込みました \([0-9.]+ 秒\)$' \
   err-ja.txt || fail "Japanese summary: [$(cat err-ja.txt)]"
+
+# --- Every log is opened before anything is written; reasons name what ----
+# happened (an ordinary user meets permissions; the suite runs as root).
+mkdir -p perm/shut
+make_log perm/noread.log 1
+make_log perm/shut/in.log 1
+chmod 0755 perm "$work"
+chmod 0 perm/noread.log
+chmod 0700 perm/shut
+ln -s loop2.log perm/loop1.log
+ln -s loop1.log perm/loop2.log
+cp cli.ren perm/kept.ren
+chmod 0666 perm/kept.ren
+chmod 0777 perm
+as_user() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+while IFS='|' read -r log message; do
+  cp cli.ren perm/kept.ren
+  as_user "$program" -o perm/kept.ren a.log "$log" > out.txt 2> err.txt
+  rc=$?
+  [[ $rc -eq 1 ]] || fail "$log: exit code $rc"
+  [[ $(cat err.txt) == "tessarine: $log: $message" ]] || fail "$log: [$(cat err.txt)]"
+  cmp -s perm/kept.ren cli.ren || fail "$log: the output was written"
+done << 'CASES'
+perm/noread.log|permission denied (error 70)
+perm/shut/in.log|a folder on the way may not be entered (error 69)
+perm/loop1.log|too many symbolic links (a loop) (error 68)
+folder.log|is a folder (error 74)
+/dev/null|not an ordinary file (a device, FIFO or socket) (error 58)
+CASES
+# What OUT names: a folder, a FIFO, a device.
+mkfifo out.fifo
+ln -s /dev/null devlink.ren
+while IFS='|' read -r out message; do
+  run -o "$out" a.log
+  [[ $rc -eq 1 ]] || fail "OUT $out: exit code $rc"
+  [[ $(cat err.txt) == "tessarine: $out: $message" ]] || fail "OUT $out: [$(cat err.txt)]"
+done << 'CASES'
+folder.log|is a folder (error 74)
+out.fifo|not an ordinary file (a device, FIFO or socket) (error 58)
+devlink.ren|not an ordinary file (a device, FIFO or socket) (error 58)
+CASES
+rm -f out.fifo devlink.ren
+
+# --- Names reach standard error as text: controls are shown as "?" --------
+make_log $'esc\e]0;T\a.log' 1
+make_log $'nl\nx.log' 1
+run -v -o $'o\e[31m.ren' $'esc\e]0;T\a.log' $'nl\nx.log' missing$'\x9b'.log
+grep -q $'[\x01-\x09\x0b-\x1f\x7f]' err.txt && fail "a control reached standard error: $(cat -A err.txt)"
+LC_ALL=C.UTF-8 iconv -f UTF-8 -t UTF-8 err.txt > /dev/null 2>&1 ||
+  fail "bytes that are no text reached standard error: $(cat -A err.txt)"
+grep -qxF 'tessarine: missing?.log: file not found (error 63)' err.txt ||
+  fail "controls: [$(cat -A err.txt)]"
+run -v -o $'o\e[31m.ren' $'esc\e]0;T\a.log' $'nl\nx.log'
+[[ $(wc -l < err.txt) -eq 3 ]] || fail "a newline in a name split a line: $(cat -A err.txt)"
+grep -qxF 'tessarine: esc?]0;T?.log: 1 messages' err.txt || fail "-v: [$(cat -A err.txt)]"
+
+# --- A file-size limit and a full disk: the output ends after a whole ------
+# record with one 0x1A; an appended archive keeps what it held.
+ends_after_record() {  # file: "#E", CR LF, an empty line, then the mark
+  [[ $(tail -c 7 "$1" | od -An -tx1 | tr -d ' \n') == 23450d0a0d0a1a ]] ||
+    fail "$1 does not end after a whole record: $(tail -c 16 "$1" | od -An -c)"
+}
+make_log fs.log 30000
+(ulimit -f 1000; "$program" -o limit.ren fs.log) > out.txt 2> err.txt
+rc=$?
+[[ $rc -eq 1 ]] || fail "ulimit -f: exit code $rc"
+grep -qF 'limit.ren: disk full (error 67)' err.txt || fail "ulimit -f: [$(cat err.txt)]"
+expect_closed limit.ren
+ends_after_record limit.ren
+[[ $(stat -c %s limit.ren) -le 1024000 ]] || fail "ulimit -f: the output is too long"
+mkdir -p small
+if mount -t tmpfs -o size=1m tessarine-small small; then
+  cp cli.ren small/archive.ren
+  before=$(stat -c %s small/archive.ren)
+  run -a -o small/archive.ren fs.log
+  [[ $rc -eq 1 ]] || fail "full disk: exit code $rc"
+  grep -qF 'disk full (error 67)' err.txt || fail "full disk: [$(cat err.txt)]"
+  expect_closed small/archive.ren
+  ends_after_record small/archive.ren
+  cmp -s <(head -c $((before - 1)) cli.ren) <(head -c $((before - 1)) small/archive.ren) ||
+    fail "full disk: the archive lost what it held"
+  rm small/archive.ren
+  run -o small/new.ren fs.log
+  [[ $rc -eq 1 ]] || fail "full disk, new output: exit code $rc"
+  expect_closed small/new.ren
+  ends_after_record small/new.ren
+  umount small
+else
+  fail "the small tmpfs could not be mounted"
+fi
+
+# --- Appending before an end mark that an editor followed with CR LF -------
+"$program" -q -o edited.ren a.log
+printf '\r\n' >> edited.ren
+run -a -o edited.ren c.log
+expect_closed edited.ren
+[[ $(records edited.ren) -eq 5 ]] || fail "edited archive: $(records edited.ren) records"
 
 # --- Signals: the output closed with its mark, exit 128 + signal ----------
 make_log big.log 400000
@@ -224,11 +321,35 @@ signal_run() {  # signal, output
 signal_run TERM term.ren
 [[ $rc -eq 143 ]] || fail "SIGTERM: exit code $rc"
 expect_closed term.ren
+ends_after_record term.ren
 n=$(records term.ren)
 [[ $n -gt 3 && $n -lt 400003 ]] || fail "SIGTERM: $n records"
 signal_run INT int.ren
 [[ $rc -eq 130 ]] || fail "SIGINT: exit code $rc"
 expect_closed int.ren
+
+# --- A log cut short while it is read gives an error, not a short result ---
+cp big.log cut.log
+"$program" -o cut.ren a.log cut.log 2> cut.err &
+pid=$!
+held=""
+for _ in $(seq 1000); do
+  if [[ $(stat -c %s cut.ren 2> /dev/null || echo 0) -gt 0 ]]; then
+    kill -STOP "$pid" && held=1
+    break
+  fi
+  sleep 0.01
+done
+[[ -n "$held" ]] || fail "cut log: the conversion was not caught running"
+truncate -s $((big_size / 2)) cut.log
+kill -CONT "$pid"
+wait "$pid"
+rc=$?
+[[ $rc -eq 1 ]] || fail "cut log: exit code $rc"
+grep -qxF 'tessarine: cut.log: the log changed while it was read (error 62)' cut.err ||
+  fail "cut log: [$(cat cut.err)]"
+expect_closed cut.ren
+ends_after_record cut.ren
 
 # --- Progress and summary only on a terminal -------------------------------
 run -o quiet.ren a.log c.log

@@ -80,25 +80,72 @@ expect_closed "$work/kanbel.ren"
 printf '%s\n%s\n' "$log" "$out" | "$program" > /dev/null
 [[ $(records "$out") -eq 2 ]] || fail "new program did not overwrite"
 
-# --- A cancelled save dialog leaves the output at stake alone ---------------
-# kanbel.ren is what an empty answer would have written.
+# --- A script that ends at a save dialog leaves the output at stake alone --
+# kanbel.ren is what an empty answer would have written; the run was half
+# chosen, so the script did not get what it asked for.
 cp "$work/kanbel.ren" before.ren
-printf '%s\n' "$log" | "$program" > run4.txt
+printf '%s\n' "$log" | "$program" > run4.txt 2> run4.err
 rc=$?
-[[ $rc -eq 0 ]] || fail "cancelled save exit code $rc"
+[[ $rc -eq 1 ]] || fail "script ended at the save dialog: exit code $rc"
 [[ $(tail -n 1 run4.txt) == "$new_prompt" ]] ||
-  fail "cancelled save: last line [$(tail -n 1 run4.txt)]"
-cmp -s before.ren "$work/kanbel.ren" || fail "cancelled save changed kanbel.ren"
+  fail "ended at the save dialog: last line [$(tail -n 1 run4.txt)]"
+[[ $(cat run4.err) == "tessarine: 保存するファイルを指定する前に入力が終わりました" ]] ||
+  fail "ended at the save dialog: standard error [$(cat run4.err)]"
+cmp -s before.ren "$work/kanbel.ren" || fail "ended at the save dialog: kanbel.ren changed"
 
-# --- Names the dialogs refuse are asked for again --------------------------
-printf '%s\n%s\n%s\n%s\n' missing.log "$log" "$work/nodir/x.ren" "x.ren" |
-  "$program" > run5.txt
-[[ $? -eq 0 ]] || fail "refused names exit code"
-grep -qxF "  ファイルが見つかりません: $work/missing.log" run5.txt ||
-  fail "no notice for a missing log"
-grep -qxF "  フォルダーが見つかりません: $work/nodir" run5.txt ||
-  fail "no notice for a missing folder"
-expect_closed "$work/x.ren"
+# --- A refused answer ends a script: its answers never shift ---------------
+# The answers alternate log and output; one answer is refused. Every refusal
+# (a missing log or folder, a folder, a pattern, a FIFO, the output as the
+# log, a line too long) ends the program at once with exit code 1 and one
+# line on standard error; the files named later are never touched.
+mkdir -p desync/sub
+for day in 20 22 23; do make_log "desync/199708$day.LOG" 2; done
+mkfifo desync/fifo.LOG
+sums() { (cd desync && sha256sum 19970820.LOG 19970822.LOG 19970823.LOG); }
+long=$(head -c 20000000 /dev/zero | tr '\0' a)
+while IFS='|' read -r what first reason; do
+  rm -f desync/199708.ren
+  before=$(sums)
+  [[ $first == LONG ]] && first=$long
+  (cd desync && printf '%s\n' 19970820.LOG 199708.ren "$first" 199708.ren \
+    19970822.LOG 199708.ren 19970823.LOG 199708.ren |
+    "$program" > ../desync.txt 2> ../desync.err)
+  rc=$?
+  [[ $rc -eq 1 ]] || fail "refused $what: exit code $rc"
+  [[ $(wc -l < desync.err) -eq 1 ]] || fail "refused $what: [$(cat desync.err)]"
+  grep -qF "$reason" desync.err || fail "refused $what: [$(cat desync.err)]"
+  [[ $(sums) == "$before" ]] || fail "refused $what: a log was changed"
+  expect_closed desync/199708.ren
+  [[ $(records desync/199708.ren) -eq 2 ]] ||
+    fail "refused $what: $(records desync/199708.ren) records"
+done << 'CASES'
+missing log|19970821.LOG|tessarine: 19970821.LOG: ファイルが見つかりません
+missing folder|nodir/19970821.LOG|フォルダーが見つかりません
+folder|sub|tessarine: sub: フォルダーです
+pattern|1997*.LOG|ワイルドカードではファイルを選べません
+empty answer to the pattern||ワイルドカードではファイルを選べません
+FIFO|fifo.LOG|名前付きパイプで、通常のファイルではありません
+the output as the log|199708.ren|出力のファイルは変換するログと同じです
+line too long|LONG|入力行が65536バイトを超えています
+CASES
+rm -f desync/fifo.LOG
+
+# --- Relative answers are taken from the folder the program started in -----
+mkdir -p rel/sub rel/out
+make_log rel/sub/a.LOG 2
+make_log rel/b.LOG 3
+(cd rel && printf '%s\n' sub/a.LOG out/a.ren b.LOG out/b.ren sub/a.LOG \
+  sub/same.ren b.LOG same.ren | "$program" > ../rel.txt 2> ../rel.err)
+[[ $? -eq 0 ]] || fail "relative answers: exit code, [$(cat rel.err)]"
+[[ $(records rel/out/a.ren) -eq 2 && $(records rel/out/b.ren) -eq 3 ]] ||
+  fail "relative answers: b.LOG was not taken from the start folder"
+[[ $(records rel/sub/same.ren) -eq 2 && $(records rel/same.ren) -eq 3 ]] ||
+  fail "relative answers: same.ren was not written in the start folder"
+# The offered name is shown as it is to be typed: an empty answer takes it.
+grep -qF '(前と同じなら追加) [out/a.ren]: ' rel.txt ||
+  fail "relative answers: the offered name is not relative"
+(cd rel && printf '%s\n' sub/a.LOG sub/x.ren b.LOG '' | "$program" > /dev/null)
+[[ $(records rel/sub/x.ren) -eq 5 ]] || fail "the offered name did not append"
 
 # --- Japanese names, and escape sequences in names -------------------------
 mkdir -p jp
@@ -217,7 +264,7 @@ printf '%s\n' "$deep/deep.log" "$deep/deep.ren" "$deep/deep.log" "$deep/deep.ren
 rc=$?
 [[ $rc -eq 0 ]] || fail "deep folder: exit code $rc [$(cat deep.err)]"
 grep -q 'バイトを超えています' deep.txt && fail "deep folder: the path was refused"
-grep -qF '(前と同じなら追加) [deep.ren]: ' deep.txt ||
+grep -qF "(前と同じなら追加) [${deep#"$work"/}/deep.ren]: " deep.txt ||
   fail "deep folder: the next run did not offer the output"
 expect_closed "$deep/deep.ren"
 [[ $(records "$deep/deep.ren") -eq 4 ]] ||

@@ -38,11 +38,14 @@ namespace {
 //                                           when the folder is missing)
 //   ENOTDIR                  55        63   path not found
 //   ENAMETOOLONG             55        63
-//   ELOOP                    55        63
+//   ELOOP                    68        68   symbolic links in a loop
 //   EINVAL                   55         5   bad name / bad argument
-//   EACCES, EPERM            75        75   access denied
+//   EACCES, EPERM            75        75   access denied (at open: 69 when
+//                                           a folder on the way may not be
+//                                           entered, 70 for a file that may
+//                                           not be read)
 //   EBUSY, ETXTBSY           75        75
-//   EISDIR                   75        75
+//   EISDIR                   74        74   a folder, not a file
 //   EAGAIN, EWOULDBLOCK      75        75   lock conflict
 //   EROFS                    73        73   write protected
 //   EMFILE, ENFILE           66        66   too many files
@@ -62,9 +65,9 @@ struct ErrnoMapping {
 
 constexpr ErrnoMapping kErrnoTable[] = {
     {ENOENT, 63, 63},      {ENOTDIR, 55, 63}, {ENAMETOOLONG, 55, 63},
-    {ELOOP, 55, 63},       {EINVAL, 55, 5},   {EACCES, 75, 75},
+    {ELOOP, 68, 68},       {EINVAL, 55, 5},   {EACCES, 75, 75},
     {EPERM, 75, 75},       {EBUSY, 75, 75},   {ETXTBSY, 75, 75},
-    {EISDIR, 75, 75},      {EAGAIN, 75, 75},
+    {EISDIR, 74, 74},      {EAGAIN, 75, 75},
 #if EWOULDBLOCK != EAGAIN
     {EWOULDBLOCK, 75, 75},
 #endif
@@ -246,12 +249,15 @@ class PosixFile : public File {
     return 0;
   }
 
-  int truncate() override {
+  int truncate(uint64_t bytes) override {
+    if (bytes > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
+      return errorAtReadWrite(EINVAL);
+    }
     for (;;) {
-      if (::ftruncate(fd_, 0) == 0) break;
+      if (::ftruncate(fd_, static_cast<off_t>(bytes)) == 0) break;
       if (errno != EINTR) return errorAtReadWrite(errno);
     }
-    return seek(0);
+    return seek(bytes);
   }
 
   std::string identity() override {
@@ -317,6 +323,17 @@ FileKind kindOfMode(mode_t mode) {
   if (S_ISCHR(mode) || S_ISBLK(mode)) return FileKind::Device;
   if (S_ISSOCK(mode)) return FileKind::Socket;
   return FileKind::Other;
+}
+
+// The error of an open that failed with code: a refused access says whether
+// a folder on the way may not be entered (the file cannot even be looked
+// at) or the file may not be read; writing stays "access denied" (75).
+int deniedReason(int code, const std::string& full, Access access) {
+  if (code != EACCES) return errorAtOpen(code);
+  struct stat st;
+  if (::stat(full.c_str(), &st) != 0 && errno == EACCES) return 69;
+  if (access == Access::Read) return 70;
+  return errorAtOpen(code);
 }
 
 // The error of an open refused for what the path names.
@@ -404,7 +421,7 @@ class PosixFileSystem : public FileSystem {
           S_ISDIR(st.st_mode)) {
         code = EISDIR;
       }
-      *error = errorAtOpen(code);
+      *error = deniedReason(code, full, access);
       return nullptr;
     }
     auto file = std::make_unique<PosixFile>(fd);
@@ -453,7 +470,7 @@ class PosixFileSystem : public FileSystem {
     if (fd < 0) {
       int code = errno;
       if (code == ENOENT && !folderExists(full)) code = ENOTDIR;
-      return refuse(errorAtOpen(code));
+      return refuse(deniedReason(code, full, Access::Write));
     }
     auto file = std::make_unique<PosixFile>(fd);
     struct stat opened;

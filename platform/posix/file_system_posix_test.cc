@@ -1,6 +1,7 @@
 #include "platform/posix/file_system_posix.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/socket.h>
@@ -125,15 +126,70 @@ TEST_F(PosixFileSystemTest, OpenErrorsMapToRunTimeNumbers) {
   EXPECT_EQ(
       openError(path(std::string(300, 'n')), Access::Read, Share::DenyNone),
       55);
-  EXPECT_EQ(openError(dir, Access::Read, Share::DenyNone), 75);
-  EXPECT_EQ(openError(dir, Access::Write, Share::DenyWrite, true), 75);
-  if (geteuid() != 0) {  // permissions do not stop the superuser
-    chmod(path("file").c_str(), 0);
-    EXPECT_EQ(openError(path("file"), Access::Read, Share::DenyNone), 75);
-    chmod(dir.c_str(), 0500);
-    EXPECT_EQ(openError(path("new"), Access::Write, Share::DenyWrite, true),
-              75);
+  EXPECT_EQ(openError(dir, Access::Read, Share::DenyNone), 74);
+  EXPECT_EQ(openError(dir, Access::Write, Share::DenyWrite, true), 74);
+  // Links that lead round in a loop.
+  ASSERT_EQ(symlink(path("loop2").c_str(), path("loop1").c_str()), 0);
+  ASSERT_EQ(symlink(path("loop1").c_str(), path("loop2").c_str()), 0);
+  EXPECT_EQ(openError(path("loop1"), Access::Read, Share::DenyNone), 68);
+  EXPECT_EQ(openError(path("loop1"), Access::ReadWrite, Share::DenyWrite), 68);
+}
+
+// What permissions refuse, as an ordinary user sees it: the superuser runs
+// the opens in a child that has given up its privileges.
+TEST_F(PosixFileSystemTest, PermissionsSayWhatWasRefused) {
+  write("file", "x");
+  std::filesystem::create_directory(path("shut"));
+  write("shut/inner", "x");
+  ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+  ASSERT_EQ(chmod(path("file").c_str(), 0), 0);
+  ASSERT_EQ(chmod(path("shut").c_str(), 0700), 0);
+  struct Case {
+    std::string full;
+    Access access;
+    int error;
+  };
+  const Case cases[] = {
+      {path("file"), Access::Read, 70},         // may not be read
+      {path("file"), Access::Write, 75},        // may not be written
+      {path("shut/inner"), Access::Read, 69},   // a folder on the way
+      {path("shut/inner"), Access::Write, 69},  // the same for writing
+  };
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(fds[0]);
+    const uid_t nobody = 65534;
+    if (getuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0 ||
+         setresuid(nobody, nobody, nobody) != 0)) {
+      _exit(2);
+    }
+    for (const Case& c : cases) {
+      int error = 0;
+      auto file = fs->open(
+          c.full, c.access,
+          c.access == Access::Read ? Share::DenyNone : Share::DenyWrite, false,
+          &error);
+      if (::write(fds[1], &error, sizeof error) != sizeof error) _exit(3);
+    }
+    _exit(0);
   }
+  close(fds[1]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.full);
+    int error = -1;
+    ASSERT_EQ(::read(fds[0], &error, sizeof error),
+              static_cast<ssize_t>(sizeof error));
+    EXPECT_EQ(error, c.error);
+  }
+  close(fds[0]);
+  chmod(path("shut").c_str(), 0755);
 }
 
 TEST_F(PosixFileSystemTest, FullDiskIsError67) {
@@ -221,7 +277,7 @@ int replaceWithNew(FileSystem& fs, const std::string& full) {
   auto file = fs.openForReplacing(full, Share::DenyWrite, &error);
   EXPECT_EQ(file == nullptr, error != 0);
   if (!file) return error;
-  EXPECT_EQ(file->truncate(), 0);
+  EXPECT_EQ(file->truncate(0), 0);
   EXPECT_EQ(file->write("new", 3), 0);
   EXPECT_EQ(file->close(), 0);
   return 0;
@@ -280,16 +336,16 @@ TEST_F(PosixFileSystemTest, ReplacingNeverTouchesWhatIsNotARegularFile) {
     int error;
   };
   std::vector<Case> cases = {
-      {path("fifo"), FileKind::Fifo, 53},
-      {path("sock"), FileKind::Socket, 53},
-      {path("folder"), FileKind::Directory, 75},
-      {"/dev/null", FileKind::Device, 53},
+      {path("fifo"), FileKind::Fifo, 58},
+      {path("sock"), FileKind::Socket, 58},
+      {path("folder"), FileKind::Directory, 74},
+      {"/dev/null", FileKind::Device, 58},
   };
   // A device node of our own, where we may make one (the superuser).
   if (geteuid() == 0) {
     ASSERT_EQ(mknod(path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0)
         << std::strerror(errno);
-    cases.push_back({path("null"), FileKind::Device, 53});
+    cases.push_back({path("null"), FileKind::Device, 58});
   }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.full);
@@ -368,7 +424,7 @@ TEST_F(PosixFileSystemTest, SecondOpenerBetweenCreateAndClaimWins) {
         secondFile =
             second->openForReplacing(at, Share::DenyWrite, &secondError);
         if (!secondFile) return;
-        EXPECT_EQ(secondFile->truncate(), 0);
+        EXPECT_EQ(secondFile->truncate(0), 0);
         EXPECT_EQ(secondFile->write("second", 6), 0);
         if (secondDone) secondFile.reset();
       });

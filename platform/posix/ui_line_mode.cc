@@ -6,6 +6,7 @@
 #include <iostream>
 #include <istream>
 #include <ostream>
+#include <utility>
 
 #include "platform/posix/ui_dialog_rules.h"
 #include "platform/posix/ui_texts.h"
@@ -50,19 +51,42 @@ constexpr size_t kPendingLimit = 64 * 1024;
 }  // namespace
 
 std::optional<std::string> FdLineInput::readLine() {
+  tooLong_ = false;
   while (true) {
     size_t lineEnd = buffer_.find('\n');
     if (lineEnd != std::string::npos) {
       std::string line = buffer_.substr(0, lineEnd);
       buffer_.erase(0, lineEnd + 1);
+      if (std::exchange(dropping_, false)) {
+        tooLong_ = true;
+        return std::string();
+      }
       dropCarriageReturn(&line);
+      if (line.size() > kMaxLineBytes) {
+        tooLong_ = true;
+        return std::string();
+      }
       return line;
     }
+    // A line that cannot be taken is not kept: its bytes are dropped as
+    // they come, up to its end.
+    if (buffer_.size() > kMaxLineBytes + 1) {
+      buffer_.clear();
+      dropping_ = true;
+    }
     if (ended_) {
-      if (buffer_.empty()) return std::nullopt;
+      if (buffer_.empty() && !dropping_) return std::nullopt;
       std::string line = std::move(buffer_);
       buffer_.clear();
+      if (std::exchange(dropping_, false)) {
+        tooLong_ = true;
+        return std::string();
+      }
       dropCarriageReturn(&line);
+      if (line.size() > kMaxLineBytes) {
+        tooLong_ = true;
+        return std::string();
+      }
       return line;
     }
     if (signals_.quitRequested()) return std::nullopt;
@@ -99,12 +123,13 @@ LineModeFrontEnd::LineModeFrontEnd(FileSystem& fs, LineInput& in,
       out_(out),
       err_(err),
       signals_(signals),
-      charset_(std::move(codeset)) {}
+      charset_(std::move(codeset)),
+      startFolder_(fs.currentDirectory()) {}
 
 LineModeFrontEnd::~LineModeFrontEnd() { flush(); }
 
 bool LineModeFrontEnd::openWindow(const std::string& title, WindowHost* host) {
-  (void)title;
+  if (!title.empty()) program_ = title;
   host_ = host;
   return true;
 }
@@ -158,61 +183,150 @@ std::optional<std::string> LineModeFrontEnd::ask(const std::string& prompt) {
   if (!line && in_.interrupted()) pendingBreak_ = true;
   // The answer is echoed so that the output reads like the session did;
   // a terminal has shown it already.
-  if (echo_ && line) {
+  if (script_ && line) {
     // As the program takes it: an old Shift-JIS name shows as its
     // characters, bytes that are no text as "?".
     std::optional<std::string> sjis = typed_.toSjis(*line);
     emit(sjis ? charset_.display(*sjis)
               : fitToCells(*line, static_cast<int>(line->size()), false));
   }
-  if (echo_ || !line) pending_ += '\n';
+  if (script_ || !line) pending_ += '\n';
   return line;
+}
+
+bool LineModeFrontEnd::answerRefused(const std::string& answer,
+                                     const std::string& reason) {
+  return endsScript(answer.empty() ? answer : charset_.display(answer), reason);
+}
+
+bool LineModeFrontEnd::endsScript(const std::string& shownAnswer,
+                                  const std::string& reason) {
+  if (!script_) return true;
+  // The transcript first, then the one line that tells why the script
+  // ended.
+  flush();
+  std::string line = program_ + ": ";
+  if (!shownAnswer.empty()) line += shownAnswer + ": ";
+  line += trimTrailing(charset_.display(reason));
+  err_ << safeText(line) << '\n';
+  err_.flush();
+  failed_ = true;
+  return false;
+}
+
+bool LineModeFrontEnd::refuse(const std::string& noticeSjis,
+                              const std::string& answer,
+                              const std::string& reasonSjis) {
+  notice(noticeSjis);
+  return answerRefused(answer, reasonSjis);
+}
+
+std::string LineModeFrontEnd::fromStartFolder(const std::string& full) const {
+  std::string base = startFolder_;
+  if (base.empty() ||
+      !fs_.isSeparator(static_cast<unsigned char>(base.back()))) {
+    base += fs_.preferredSeparator();
+  }
+  if (full.size() > base.size() && full.compare(0, base.size(), base) == 0) {
+    return full.substr(base.size());
+  }
+  return full;
+}
+
+void LineModeFrontEnd::listMatches(const std::string& pattern) {
+  const std::string folder = parentFolder(fs_, pattern);
+  size_t shown = 0;
+  for (const ListEntry& entry :
+       listFolder(fs_, folder, lastComponent(fs_, pattern))) {
+    if (entry.folder) continue;
+    notice(fromStartFolder(joinPath(fs_, folder, entry.name)));
+    ++shown;
+  }
+  if (shown == 0) notice(texts::kNoFiles);
 }
 
 std::optional<std::string> LineModeFrontEnd::fileDialog(
     const FileDialogRequest& request) {
-  const std::string folder = startFolder(fs_, request);
+  // The dialog's folder gives the offered name its place; typed names are
+  // taken from the start folder, as a command-line tool takes them, and the
+  // offered one is shown as it would have to be typed.
+  const std::string offered =
+      joinPath(fs_, startFolder(fs_, request), request.fileName);
   const std::string prompt = charset_.display(request.title) + " [" +
-                             charset_.display(request.fileName) + "]: ";
+                             charset_.display(fromStartFolder(offered)) + "]: ";
   while (true) {
     std::optional<std::string> line = ask(prompt);
-    if (!line) return std::nullopt;
+    if (!line) {
+      // A script that ends between the log and its output leaves a run
+      // half chosen.
+      if (script_ && request.save && !in_.interrupted() &&
+          !signals_.quitRequested()) {
+        answerRefused("", texts::kInputEndedAtSave);
+      }
+      return std::nullopt;
+    }
+    if (in_.lastLineTooLong()) {
+      if (!refuse(texts::kAnswerTooLong, "", texts::kAnswerTooLong)) {
+        return std::nullopt;
+      }
+      continue;
+    }
     // The typed name is in the locale's charset; the program's names are
     // Shift-JIS.
     std::optional<std::string> typed =
-        line->empty() ? request.fileName : typed_.toSjis(*line);
+        line->empty() ? offered : typed_.toSjis(*line);
     if (!typed) {
-      emit("  " + charset_.display(texts::kUnusableName) + *line);
+      // Shown as the echo shows it: bytes that are no text as "?".
+      const std::string shown =
+          fitToCells(*line, static_cast<int>(line->size()), false);
+      emit("  " + charset_.display(texts::kUnusableName) + shown);
       pending_ += '\n';
+      if (!endsScript(shown, texts::kUnusableReason)) return std::nullopt;
       continue;
     }
     const std::string& name = *typed;
-    NameCheck check = checkDialogName(fs_, request, folder, name);
+    NameCheck check = checkDialogName(fs_, request, startFolder_, name);
+    bool again = true;
     switch (check.verdict) {
       case NameVerdict::Accept:
         break;
       case NameVerdict::Empty:
-        notice(texts::kNeedName);
-        continue;
+        again = refuse(texts::kNeedName, name, texts::kNeedName);
+        break;
       case NameVerdict::Wildcards:
-        notice(texts::kWildcardName);
-        continue;
+        // A pattern chooses nothing: at a terminal its files are listed
+        // under the prompt, for the next answer.
+        if (!script_) listMatches(check.fullPath);
+        again = refuse(texts::kWildcardName, name, texts::kWildcardName);
+        break;
       case NameVerdict::Folder:
-        notice(check.fullPath + texts::kIsFolder);
-        continue;
+        again = refuse(check.fullPath + texts::kIsFolder, name,
+                       texts::kIsFolderReason);
+        break;
       case NameVerdict::FileMissing:
-        notice(texts::kFileMissing + check.fullPath);
-        continue;
+        again = refuse(texts::kFileMissing + check.fullPath, name,
+                       texts::kFileMissingReason);
+        break;
       case NameVerdict::FolderMissing:
-        notice(texts::kFolderMissing + parentFolder(fs_, check.fullPath));
-        continue;
+        again =
+            refuse(texts::kFolderMissing + parentFolder(fs_, check.fullPath),
+                   name, texts::kFolderMissingReason);
+        break;
       case NameVerdict::Unusable:
-        notice(texts::kUnusableName + name);
-        continue;
-      case NameVerdict::TooLong:
-        notice(texts::kTooLongBefore + std::to_string(request.maxPathBytes) +
-               texts::kTooLongAfter);
-        continue;
+        again =
+            refuse(texts::kUnusableName + name, name, texts::kUnusableReason);
+        break;
+      case NameVerdict::TooLong: {
+        const std::string tooLong = texts::kTooLongBefore +
+                                    std::to_string(request.maxPathBytes) +
+                                    texts::kTooLongAfter;
+        again = refuse(tooLong, name, tooLong);
+        break;
+      }
+    }
+    if (check.verdict != NameVerdict::Accept) {
+      if (!again) return std::nullopt;
+      continue;
     }
     if (request.overwritePrompt && fs_.exists(check.fullPath)) {
       std::optional<std::string> answer =
@@ -272,7 +386,7 @@ class StdioLineMode : private StdioParts, public LineModeFrontEnd {
  public:
   explicit StdioLineMode(FileSystem& fs)
       : LineModeFrontEnd(fs, input, std::cout, std::cerr, signals) {
-    setEcho(!isatty(STDIN_FILENO));
+    setScript(!isatty(STDIN_FILENO));
   }
 };
 

@@ -28,6 +28,13 @@ class LineInput {
   virtual std::optional<std::string> readLine() = 0;
   // True once a break request (SIGINT) ended a wait for a line.
   virtual bool interrupted() const { return false; }
+  // True when the last line was longer than kMaxLineBytes: it was read
+  // past and dropped, and readLine gave an empty line in its place.
+  virtual bool lastLineTooLong() const { return false; }
+
+  // The longest answer line taken (64 KiB): no name is nearly as long, and a
+  // longer line is never held whole.
+  static constexpr size_t kMaxLineBytes = 64 * 1024;
 };
 
 // Lines from a file descriptor. A read interrupted by SIGTERM or SIGHUP
@@ -38,6 +45,7 @@ class FdLineInput : public LineInput {
   FdLineInput(int fd, SignalSource& signals) : fd_(fd), signals_(signals) {}
   std::optional<std::string> readLine() override;
   bool interrupted() const override { return interrupted_; }
+  bool lastLineTooLong() const override { return tooLong_; }
 
  private:
   int fd_;
@@ -45,6 +53,8 @@ class FdLineInput : public LineInput {
   std::string buffer_;
   bool ended_ = false;
   bool interrupted_ = false;
+  bool dropping_ = false;  // inside a line that is too long
+  bool tooLong_ = false;
 };
 
 // Lines from a stream (tests).
@@ -74,13 +84,18 @@ class LineModeFrontEnd : public FrontEnd {
                  unsigned style) override;
   // The report is complete: what it wrote goes out (nothing waits).
   void waitForKey() override { flush(); }
+  bool waitsForKey() const override { return false; }
+  bool answerRefused(const std::string& answer,
+                     const std::string& reason) override;
+  bool sessionFailed() const override { return failed_; }
   void closeWindow() override;
   void failureBox(const std::string& caption, const std::string& text,
                   unsigned style) override;
   int endSignal() const override { return signals_.quitSignal(); }
-  // Echo each answer after its prompt (not when the input is a terminal,
-  // which has shown the typed line already).
-  void setEcho(bool echo) { echo_ = echo; }
+  // Answers from a script (the input is not a terminal): each answer is
+  // echoed after its prompt (a terminal has shown the typed line already),
+  // and a refused answer ends the session instead of being asked for again.
+  void setScript(bool script) { script_ = script; }
 
  private:
   // Locale text with every control character shown as "?", so that no
@@ -91,6 +106,17 @@ class LineModeFrontEnd : public FrontEnd {
   // Shift-JIS text, converted and with control characters shown as "?".
   void notice(const std::string& sjis);
   std::optional<std::string> ask(const std::string& prompt);
+  // answerRefused with the answer as it is shown (locale text).
+  bool endsScript(const std::string& shownAnswer, const std::string& reason);
+  // A refused answer: the notice in the transcript; true when the dialog
+  // asks again (see answerRefused).
+  bool refuse(const std::string& noticeSjis, const std::string& answer,
+              const std::string& reasonSjis);
+  // The matching names of a pattern (Shift-JIS full path), under the prompt.
+  void listMatches(const std::string& pattern);
+  // A full path as the user gives names: relative to the start folder when
+  // it lies below it.
+  std::string fromStartFolder(const std::string& full) const;
 
   FileSystem& fs_;
   LineInput& in_;
@@ -100,8 +126,13 @@ class LineModeFrontEnd : public FrontEnd {
   SjisConverter charset_;
   PathEncoding typed_;
   WindowHost* host_ = nullptr;
+  // The folder the program was started in: typed names are taken from
+  // there, whatever folder a dialog shows.
+  std::string startFolder_;
+  std::string program_ = "tessarine";
   std::string pending_;
-  bool echo_ = true;
+  bool script_ = true;
+  bool failed_ = false;
   bool helped_ = false;
   bool pendingBreak_ = false;
 };

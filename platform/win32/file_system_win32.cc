@@ -132,9 +132,9 @@ class Win32File final : public File {
     return 0;
   }
 
-  int truncate() override {
+  int truncate(uint64_t bytes) override {
     if (handle_ == INVALID_HANDLE_VALUE) return 5;
-    if (int e = seek(0)) return e;
+    if (int e = seek(bytes)) return e;
     if (!SetEndOfFile(handle_)) return lastReadWriteError();
     return 0;
   }

@@ -361,7 +361,7 @@ TEST_F(Win32FileSystemTest, ReplacingRewritesInPlaceOnlyWhatMayBeWritten) {
   // Held: another writer is refused before anything is emptied.
   EXPECT_FALSE(fs_->openForReplacing(file, Share::DenyWrite, &error));
   EXPECT_EQ(error, 75);
-  ASSERT_EQ(replaced->truncate(), 0);
+  ASSERT_EQ(replaced->truncate(0), 0);
   ASSERT_EQ(replaced->write("new", 3), 0);
   ASSERT_EQ(replaced->close(), 0);
   EXPECT_EQ(readFile(file), "new");

@@ -62,6 +62,7 @@ class FakeFileSystem::FakeFile : public platform::File {
   int read(void* buffer, size_t n, size_t* got) override {
     *got = 0;
     ++fs_->readCalls_;
+    if (fs_->beforeRead_) fs_->beforeRead_(fs_->readCalls_);
     if (closed_ || !readsWith(access_)) return kDenied;
     if (int e = std::exchange(fs_->failNextRead_, 0)) return e;
     const std::string& b = node_->bytes;
@@ -101,12 +102,16 @@ class FakeFileSystem::FakeFile : public platform::File {
     return 0;
   }
 
-  int truncate() override {
+  int truncate(uint64_t bytes) override {
     ++fs_->truncateCalls_;
     if (closed_ || !writesWith(access_)) return kDenied;
-    node_->bytes.clear();
+    // A disk that fills up gets the room of the bytes cut back.
+    if (fs_->writeBudget_ && bytes < node_->bytes.size()) {
+      *fs_->writeBudget_ += node_->bytes.size() - bytes;
+    }
+    node_->bytes.resize(bytes, '\0');
     ++node_->version;
-    position_ = 0;
+    position_ = bytes;
     return 0;
   }
 

@@ -83,7 +83,8 @@ class FakeFileSystem : public platform::FileSystem {
   void limitReads(size_t bytes) { readLimit_ = bytes; }
   void failNextWrite(int error) { failNextWrite_ = error; }
   // Writes fail with error once this many more bytes have been written in
-  // total (the failing write stores nothing): a disk that fills up.
+  // total (the failing write stores nothing): a disk that fills up. Bytes
+  // cut from a file give their room back.
   void failWritesAfter(uint64_t bytes, int error = 67);
   void failNextClose(int error) { failNextClose_ = error; }
   void failNextRemove(int error) { failNextRemove_ = error; }
@@ -100,6 +101,12 @@ class FakeFileSystem : public platform::FileSystem {
   // there). It is not run again by an opening it makes itself.
   void beforeClaim(std::function<void(const std::string& full)> hook) {
     beforeClaim_ = std::move(hook);
+  }
+
+  // Runs at the start of every read with the number of reads so far, this
+  // one included (a log may be cut or rewritten there, between two blocks).
+  void beforeRead(std::function<void(uint64_t readCalls)> hook) {
+    beforeRead_ = std::move(hook);
   }
 
   // --- Observation -------------------------------------------------------
@@ -175,6 +182,7 @@ class FakeFileSystem : public platform::FileSystem {
   bool enforceSharing_ = true;
   bool workFromAnyThread_ = false;
   std::function<void(const std::string&)> beforeClaim_;
+  std::function<void(uint64_t)> beforeRead_;
   bool inHook_ = false;
   int removals_ = 0;
 

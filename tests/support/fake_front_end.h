@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/front_end.h"
@@ -42,6 +43,8 @@ class FakeFrontEnd : public platform::FrontEnd {
   void failOpenWindow() { openWindowFails_ = true; }
   // The window is closed by this signal (0: by none).
   void setEndSignal(int signo) { endSignal_ = signo; }
+  // As answers read from a script: a refused answer ends the session.
+  void endSessionOnRefusal() { endOnRefusal_ = true; }
 
   // --- Observation ----------------------------------------------------------
   const std::vector<platform::FileDialogRequest>& dialogs() const {
@@ -62,6 +65,10 @@ class FakeFrontEnd : public platform::FrontEnd {
   // The window's text as the clipboard copy gives it ("" without a window).
   std::string screenText() const;
   size_t unusedAnswers() const { return answers_.size(); }
+  // The answers the program refused, with their reasons.
+  const std::vector<std::pair<std::string, std::string>>& refusals() const {
+    return refusals_;
+  }
 
   // --- platform::FrontEnd --------------------------------------------------
   bool openWindow(const std::string& title,
@@ -75,11 +82,21 @@ class FakeFrontEnd : public platform::FrontEnd {
   void waitForKey() override { ++waits_; }
   void closeWindow() override { ++closes_; }
   int endSignal() const override { return endSignal_; }
+  bool answerRefused(const std::string& answer,
+                     const std::string& reason) override {
+    refusals_.emplace_back(answer, reason);
+    return !endOnRefusal_;
+  }
+  bool sessionFailed() const override {
+    return endOnRefusal_ && !refusals_.empty();
+  }
   void failureBox(const std::string& caption, const std::string& text,
                   unsigned style) override;
 
  private:
   int endSignal_ = 0;
+  bool endOnRefusal_ = false;
+  std::vector<std::pair<std::string, std::string>> refusals_;
   std::vector<std::optional<std::string>> answers_;
   std::function<void(const platform::FileDialogRequest&)> onDialog_;
   int boxAnswer_ = platform::kIdOk;
