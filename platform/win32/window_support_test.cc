@@ -149,9 +149,10 @@ TEST(ChooseFile, TooLongPathIsRefusedAndAskedAgain) {
   ASSERT_TRUE(chosen);
   EXPECT_EQ(*chosen, "C:\\LOGS\\1997.LOG");
   ASSERT_EQ(dialog.notices.size(), 1u);
-  EXPECT_EQ(dialog.notices[0], pathTooLongNotice(127));
-  EXPECT_NE(dialog.notices[0].find("127"), std::string::npos);
-  EXPECT_EQ(dialog.bufferSizes, (std::vector<DWORD>{128, 128}));
+  // The request's default limit is the wide calls' own.
+  EXPECT_EQ(dialog.notices[0], pathTooLongNotice(32767));
+  EXPECT_NE(dialog.notices[0].find("32767"), std::string::npos);
+  EXPECT_EQ(dialog.bufferSizes, (std::vector<DWORD>{32768, 32768}));
 }
 
 // A name is never changed into another: a character that Shift-JIS cannot
