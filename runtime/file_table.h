@@ -17,6 +17,8 @@
 #include "runtime/background_io.h"
 #include "runtime/block_index.h"
 #include "runtime/byte_string.h"
+#include "runtime/log_decoder.h"
+#include "runtime/log_reading.h"
 #include "runtime/statements.h"
 
 namespace tess {
@@ -47,6 +49,17 @@ class FileTable {
   // (none by default), for bufferedPassingLines. Blocks read before keep the
   // test they were read with.
   void setLineTest(LineTest test);
+  // How input channels opened from now on read their lines: decided from
+  // each log's first block (the default) or as asked.
+  void setLogChoice(LogChoice choice) { logChoice_ = choice; }
+  // How the input channel reads its lines: decided from its first block,
+  // which is read for it if no line has been read yet. A failing read
+  // leaves the reading undecided; its error is raised by the next readLine,
+  // where reading the block would have raised it.
+  LogReading inputReading(int64_t channel);
+  // The characters of the input channel that were not Shift-JIS and were
+  // replaced by the mark 〓 so far.
+  uint64_t replacedCharacters(int64_t channel) const;
 
   void openFile(const ByteString& name, FileMode mode, ShareMode share,
                 int64_t channel,
@@ -141,6 +154,16 @@ class FileTable {
     std::unique_ptr<BlockIndex> index;
     LineTest lineTest;
 
+    // Input: how the lines are read, decided from the first block. A log
+    // that is not Shift-JIS has its lines' bytes gathered in raw and
+    // written in Shift-JIS by the decoder.
+    LogChoice choice;
+    bool decided = false;
+    uint16_t pendingError = 0;  // of the decision's read, not yet raised
+    LogReading reading;
+    std::unique_ptr<LogDecoder> decoder;
+    std::string raw;
+
     // With background transfers (io set): the second buffer, which the
     // worker reads the next block into (Input) or writes out from (Output
     // and Append), and that transfer.
@@ -182,6 +205,12 @@ class FileTable {
     // Appends the next span bytes of the input to out, dropping NUL bytes,
     // and consumes them.
     void takeWithoutNul(std::string& out, size_t span);
+    // Decides the reading from the first block (reading it first when it
+    // is not in the buffer yet).
+    void decide();
+    // readLine for a log that is not read as it is: LF ends, or another
+    // encoding.
+    void readConvertedLine(std::string& out);
   };
 
   // The channel's record, or null when it is not open (or out of range).
@@ -218,6 +247,7 @@ class FileTable {
   platform::FileSystem& fs_;
   StatementObserver* observer_;
   LineTest lineTest_;
+  LogChoice logChoice_;
   // The worker of the channels' background transfers; made with the first
   // channel that uses it. Declared before the channels, so that it outlives
   // them.
