@@ -9,6 +9,7 @@
 
 #include "conversion/converter.h"
 #include "conversion/headless.h"
+#include "conversion/log_reading_texts.h"
 #include "platform/wildcard.h"
 #include "runtime/error_messages.h"
 #include "runtime/file_table.h"
@@ -223,10 +224,16 @@ int CommandDriver::run(const CommandOptions& options) {
     lastDraw = -1;
   };
   WarningBoxes boxes([&] {
+    // What the log looked like, when that may be why.
+    const std::string look = converterSeen != nullptr
+                                 ? lookNoticeText(converterSeen->logReading())
+                                 : std::string();
     warn(program_ + ": " + options.logs[current] +
-         ": warning: no messages in this log");
+         ": warning: no messages in this log" +
+         (look.empty() ? std::string() : "; " + look));
   });
   FileTable files(fs_, &fileStatements);
+  files.setLogChoice(options.logChoice);
   table = &files;
   DiscardingWindow window;
   ScreenWindow* screen = host_.screen();
@@ -254,16 +261,25 @@ int CommandDriver::run(const CommandOptions& options) {
                            Converter::kOutputChannel);
       }
       step = Step::Convert;
-      host_.runStarted(options.logs[current], output);
+      host_.runStarted(options.logs[current], output,
+                       files.inputReading(Converter::kLogChannel));
       converter.convertLog(log);
       step = Step::Close;
       files.closeFiles();
       bytesBefore += logSizes[current];
       totals_.logs += 1;
       totals_.messages += converter.messageCount();
+      totals_.replaced += converter.replacedCharacters();
       if (options.verbose) {
-        warn(program_ + ": " + options.logs[current] + ": " +
-             std::to_string(converter.messageCount()) + " messages");
+        std::string line = program_ + ": " + options.logs[current] + ": " +
+                           std::to_string(converter.messageCount()) +
+                           " messages";
+        for (const std::string& notice :
+             {readingNoticeText(converter.logReading()),
+              replacedNoticeText(converter.replacedCharacters())}) {
+          if (!notice.empty()) line += "; " + notice;
+        }
+        warn(line);
       }
     }
   } catch (const RejectedOutput& rejected) {
@@ -308,7 +324,10 @@ int CommandDriver::run(const CommandOptions& options) {
                   (totals_.logs == 1 ? " log, " : " logs, ") +
                   std::to_string(totals_.messages) + " messages, " +
                   std::to_string(totals_.bytesWritten) + " bytes written to " +
-                  output + " in " + formatSeconds(totals_.seconds) + " s");
+                  output + " in " + formatSeconds(totals_.seconds) + " s" +
+                  (totals_.replaced > 0
+                       ? "; " + replacedNoticeText(totals_.replaced)
+                       : std::string()));
   }
   return exitCode;
 }

@@ -30,6 +30,35 @@ bool applyFlag(char option, CommandOptions& options) {
   }
 }
 
+// The values of --log-encoding and --line-ends; false for another value.
+bool parseEncoding(const std::string& value, LogEncoding* encoding) {
+  static constexpr struct {
+    const char* name;
+    LogEncoding encoding;
+  } kNames[] = {{"auto", LogEncoding::Auto},
+                {"sjis", LogEncoding::ShiftJis},
+                {"utf-8", LogEncoding::Utf8},
+                {"euc-jp", LogEncoding::EucJp},
+                {"iso-2022-jp", LogEncoding::Iso2022Jp}};
+  for (const auto& name : kNames) {
+    if (value == name.name) {
+      *encoding = name.encoding;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool parseLineEnds(const std::string& value, LineEnds* ends) {
+  if (value == "auto" || value == "cr" || value == "lf") {
+    *ends = value == "auto" ? LineEnds::Auto
+            : value == "cr" ? LineEnds::Cr
+                            : LineEnds::Lf;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 CommandParse parseCommandLine(const std::vector<std::string>& args) {
@@ -49,6 +78,27 @@ CommandParse parseCommandLine(const std::vector<std::string>& args) {
     if (arg[1] == '-') {
       const size_t equals = arg.find('=');
       const std::string name = arg.substr(2, equals - 2);
+      if (name == "log-encoding" || name == "line-ends") {
+        std::string value;
+        if (equals != std::string::npos) {
+          value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+          value = args[++i];
+        }
+        const bool known =
+            name == "log-encoding"
+                ? parseEncoding(value, &options.logChoice.encoding)
+                : parseLineEnds(value, &options.logChoice.lineEnds);
+        if (!known) {
+          parse.error =
+              "option --" + name +
+              (name == "log-encoding" ? " takes auto, sjis, utf-8, euc-jp or "
+                                        "iso-2022-jp"
+                                      : " takes auto, cr or lf");
+          return parse;
+        }
+        continue;
+      }
       if (name == "output") {
         if (equals != std::string::npos) {
           options.output = arg.substr(equals + 1);
@@ -121,6 +171,13 @@ std::string helpText(const std::string& program, HelpLayout layout) {
       {"-v, --verbose",
        "a line per log and the summary, also when not on"
        " a terminal"},
+      {"    --log-encoding E",
+       "how the logs' text is written: auto (default: decided from each"
+       " log), sjis, utf-8, euc-jp or iso-2022-jp; other than Shift-JIS it"
+       " is converted to Shift-JIS as it is read"},
+      {"    --line-ends L",
+       "what ends the logs' lines: auto (default: LF when a log's first 64"
+       " KiB have LF and no CR), cr (CR or CR LF) or lf"},
       {"-h, --help", "this text"},
       {"    --version", "the program's version"},
   };
@@ -138,6 +195,11 @@ std::string helpText(const std::string& program, HelpLayout layout) {
     }
     // Two columns; a text longer than the line goes on below.
     std::string names = std::string("  ") + option.names;
+    if (names.size() >= 20) {
+      // Names too long for their column stand on a line of their own.
+      text += names + "\n";
+      names.clear();
+    }
     names.resize(20, ' ');
     std::string rest = option.text;
     while (rest.size() > 58) {

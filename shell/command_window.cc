@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string_view>
 
+#include "conversion/log_reading_texts.h"
 #include "runtime/file_table.h"
 #include "runtime/print.h"
 #include "runtime/runtime_error.h"
@@ -55,9 +56,12 @@ class WindowCommandHost : public CommandHost {
     return stop_;
   }
   ScreenWindow* screen() override { return &window_; }
-  void runStarted(const std::string& log, const std::string& output) override {
+  void runStarted(const std::string& log, const std::string& output,
+                  const LogReading& reading) override {
     printRunBanner(printer_);
     printLine(convertingLine(ByteString(std::string_view(log))));
+    const ByteString notice = readingNotice(reading);
+    if (!notice.empty()) printLine(notice);
     printLine("");
     printLine(savingLine(ByteString(std::string_view(output))));
   }

@@ -1,5 +1,6 @@
 #include "shell/run_driver.h"
 
+#include "conversion/log_reading_texts.h"
 #include "runtime/error_messages.h"
 #include "runtime/runtime_error.h"
 #include "shell/output_file.h"
@@ -195,6 +196,9 @@ bool RunDriver::setUp() {
   }
   files_.openFile(logPath_, FileMode::Input, ShareMode::DenyNone, kLogChannel);
   printLine(convertingLine(logPath_));
+  // A log read in another way says so under its line.
+  const ByteString notice = readingNotice(files_.inputReading(kLogChannel));
+  if (!notice.empty()) printLine(notice);
   logName_ = foundName(kLogSlot, logPath_, logName_);
   logDir_ = leftBytes(logPath_, byteLength(logPath_) - byteLength(logName_));
 
