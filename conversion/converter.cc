@@ -188,7 +188,10 @@ bool Converter::copyUnchangedLines() {
   // would stop before writing it. The buffer holds at most one block, so
   // the statement start of the copy comes at least once per block.
   const size_t taken = files_.bufferedPassingLines(kLogChannel, 2);
-  if (taken == 0) return false;
+  if (taken == 0) {
+    // A log read another way: its lines go in Shift-JIS, one at a time.
+    return files_.copyConvertedLines(kLogChannel, kOutputChannel, 2) > 0;
+  }
   files_.copyBufferedLines(kLogChannel, kOutputChannel, taken);
   return true;
 }

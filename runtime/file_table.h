@@ -96,6 +96,15 @@ class FileTable {
   void copyBufferedLines(
       int64_t from, int64_t to, size_t count,
       std::source_location where = std::source_location::current());
+  // For an input read another way (LF ends or another encoding): one print
+  // statement to the output `to` of the lines at the unread position that,
+  // once in Shift-JIS, pass the line test, each whole in the buffered block,
+  // without NUL and with at least leaveBehind unread bytes after it; each
+  // is written in Shift-JIS with CR LF and consumed. Returns how many;
+  // 0 (and no statement) for a plain input or when the first does not pass.
+  size_t copyConvertedLines(
+      int64_t from, int64_t to, size_t leaveBehind,
+      std::source_location where = std::source_location::current());
   // True when at most one unread byte remains (the described rule).
   bool atEndOfFile(int64_t channel);
   // True when any unread byte remains (position < size).
@@ -163,6 +172,7 @@ class FileTable {
     LogReading reading;
     std::unique_ptr<LogDecoder> decoder;
     std::string raw;
+    std::string copied;  // copyConvertedLines' lines
 
     // With background transfers (io set): the second buffer, which the
     // worker reads the next block into (Input) or writes out from (Output
@@ -211,6 +221,8 @@ class FileTable {
     // readLine for a log that is not read as it is: LF ends, or another
     // encoding.
     void readConvertedLine(std::string& out);
+    // After a CR that ended a line: takes an LF right after it.
+    void takeLineFeed();
   };
 
   // The channel's record, or null when it is not open (or out of range).

@@ -2,6 +2,7 @@
 // another encoding than Shift-JIS, read line by line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -180,6 +181,61 @@ TEST_P(FileTableReadingTest, OnlyPlainLogsAreCopiedAsTheyWereRead) {
     EXPECT_EQ(files.bufferedPassingLines(1, 2) > 0, plain) << visible(log);
     files.closeFiles();
   }
+}
+
+TEST_P(FileTableReadingTest, ConvertedLinesAreCopiedWhileTheyPass) {
+  // Lines that start with "#" do not pass; every other line does.
+  const LineTest noHash{
+      [](std::string_view line) { return line.empty() || line[0] != '#'; },
+      nullptr,
+      {}};
+  files.setLineTest(noHash);
+  const std::string a = "\xE3\x81\x82";  // あ in UTF-8
+  const struct {
+    const char* what;
+    std::string log;
+    std::string copied;  // what the output gets
+    std::string next;    // the line readLine gives after the copy
+  } cases[] = {
+      {"UTF-8 with LF ends, up to a line that does not pass",
+       a + a + a + a + "\nx" + a + "\ny\n#z\nw\nv\n", "x\x82\xA0\r\ny\r\n",
+       "#z"},
+      {"the last two bytes are left behind", a + a + a + a + "\nx\ny\nz\n",
+       "x\r\ny\r\n", "z"},
+      {"a line with NUL goes the long way", a + a + a + a + "\nx\n\0y\nz\nw\n"s,
+       "x\r\n", "y"},
+      {"Shift-JIS with LF ends", "\x82\xA0\nx\ny\n#\nz\n", "x\r\ny\r\n", "#"},
+      {"UTF-8 with CR ends; a lone CR ends a line too",
+       a + a + a + a + "\r\nx\ry\r\n#\r\nz\r\n", "x\r\ny\r\n", "#"},
+      // The escape sequence of a line that is left stays for readLine.
+      {"ISO-2022-JP", "\x1B$B$\"\x1B(B\r\na\r\n#\x1B$B$\"\r\n$$\x1B(B\r\nz\r\n",
+       "a\r\n", "#\x82\xA0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs.setFile("/t.log", c.log);
+    fs.setFile("/t.ren", "");
+    files.openFile("/t.log", FileMode::Input, ShareMode::Default, 1);
+    files.openFile("/t.ren", FileMode::Append, ShareMode::Default, 3);
+    ByteString line;
+    files.readLine(1, line);
+    const size_t lines = files.copyConvertedLines(1, 3, 2);
+    EXPECT_EQ(lines, static_cast<size_t>(
+                         std::count(c.copied.begin(), c.copied.end(), '\n')));
+    files.readLine(1, line);
+    EXPECT_EQ(line.str(), c.next);
+    files.closeFiles();
+    EXPECT_EQ(fs.fileBytes("/t.ren").value_or(""), c.copied + "\x1A");
+  }
+  // A plain log is left to the copy of its buffered lines.
+  fs.setFile("/t.log", "a\r\nb\r\nc\r\nd\r\n");
+  fs.setFile("/t.ren", "");
+  files.openFile("/t.log", FileMode::Input, ShareMode::Default, 1);
+  files.openFile("/t.ren", FileMode::Append, ShareMode::Default, 3);
+  ByteString line;
+  files.readLine(1, line);
+  EXPECT_EQ(files.copyConvertedLines(1, 3, 2), 0u);
+  files.closeFiles();
 }
 
 TEST_P(FileTableReadingTest, ReadingIsDecidedBeforeTheFirstLine) {

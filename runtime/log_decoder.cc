@@ -54,13 +54,39 @@ void LogDecoder::decode(std::string_view bytes, std::string& out) {
 }
 
 void LogDecoder::decodeUtf8(std::string_view bytes, std::string& out) {
-  size_t i = 0;
-  if (atStart_ && bytes.substr(0, 3) == "\xEF\xBB\xBF") i = 3;
-  while (i < bytes.size()) {
-    const unsigned char b = at(bytes, i);
+  if (atStart_ && bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  // No character takes more than two bytes of Shift-JIS per byte read.
+  const size_t start = out.size();
+  out.resize(start + 2 * bytes.size());
+  char* o = out.data() + start;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const unsigned char* const end = p + bytes.size();
+  auto put = [&o](uint16_t code) {
+    if (code >= 0x100) *o++ = static_cast<char>(code >> 8);
+    *o++ = static_cast<char>(code & 0xFF);
+  };
+  auto putOrMissing = [&](char32_t c) {
+    const uint16_t code = shiftJisOf(c);
+    if (code == 0) {
+      put(kMissingCharacter);
+      ++replaced_;
+    } else {
+      put(code);
+    }
+  };
+  while (p < end) {
+    const unsigned b = *p;
     if (b < 0x80) {
-      out += static_cast<char>(b);
-      ++i;
+      *o++ = static_cast<char>(b);
+      ++p;
+      continue;
+    }
+    // Most characters of a Japanese log: three bytes from U+1000 on
+    // (E1..EC, EE, EF: no surrogates and no overlong forms to refuse).
+    if (end - p >= 3 && b >= 0xE1 && b <= 0xEF && b != 0xED &&
+        (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+      putOrMissing((b & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu));
+      p += 3;
       continue;
     }
     size_t length = 0;
@@ -82,24 +108,20 @@ void LogDecoder::decodeUtf8(std::string_view bytes, std::string& out) {
     }
     // The longest start of a valid sequence is one missing character.
     size_t k = 1;
-    for (; k < length && i + k < bytes.size(); ++k) {
-      const unsigned next = at(bytes, i + k);
+    for (; k < length && p + k < end; ++k) {
+      const unsigned next = p[k];
       if (!inRange(next, k == 1 ? low : 0x80, k == 1 ? high : 0xBF)) break;
       c = c << 6 | (next & 0x3Fu);
     }
+    p += k;
     if (length == 0 || k < length) {
-      putMissing(out);
-      i += k;
-      continue;
-    }
-    i += length;
-    const uint16_t code = shiftJisOf(c);
-    if (code == 0) {
-      putMissing(out);
+      put(kMissingCharacter);
+      ++replaced_;
     } else {
-      putCode(code, out);
+      putOrMissing(c);
     }
   }
+  out.resize(static_cast<size_t>(o - out.data()));
 }
 
 void LogDecoder::decodeEucJp(std::string_view bytes, std::string& out) {

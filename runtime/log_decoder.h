@@ -15,7 +15,8 @@ namespace tess {
 
 class LogDecoder {
  public:
-  explicit LogDecoder(LogEncoding encoding) : encoding_(encoding) {}
+  explicit LogDecoder(LogEncoding encoding = LogEncoding::ShiftJis)
+      : encoding_(encoding) {}
 
   // Appends the Shift-JIS text of one line (or any run of the log's bytes,
   // in the order of the log) to out. ISO-2022-JP's shift state carries

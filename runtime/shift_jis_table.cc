@@ -78,12 +78,8 @@ constexpr Table makeTable() {
   return table;
 }
 
-constexpr Table kTable = makeTable();
-
 }  // namespace
 
-uint16_t shiftJisOf(char32_t unicode) {
-  return unicode < kTable.size() ? kTable[unicode] : 0;
-}
+constexpr Table kShiftJisOfUnicode = makeTable();
 
 }  // namespace tess

@@ -2,6 +2,7 @@
 // was re-encoded from Shift-JIS is written back with.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace tess {
@@ -15,7 +16,11 @@ namespace tess {
 // U+00AC/U+FFE2 to 0x8191, 0x8192 and 0x81CA, U+00A5 and U+203E to the
 // bytes 0x5C and 0x7E. A character with two codes gets the one Windows
 // writes (a JIS row before the NEC row 13, that before the IBM rows).
-uint16_t shiftJisOf(char32_t unicode);
+// Inline: a log's every character is looked up.
+extern const std::array<uint16_t, 0x10000> kShiftJisOfUnicode;
+inline uint16_t shiftJisOf(char32_t unicode) {
+  return unicode < kShiftJisOfUnicode.size() ? kShiftJisOfUnicode[unicode] : 0;
+}
 
 // The Shift-JIS code of the mark for a character that cannot be held (〓).
 constexpr uint16_t kMissingCharacter = 0x81AC;
