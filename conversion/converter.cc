@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "conversion/log_reading_texts.h"
+
 namespace tess {
 
 namespace {
@@ -50,20 +52,27 @@ void Converter::convertLog(const ByteString& logPath) {
   messageCount_ = 0;
   countHeld_ = false;
   countRow_ = -1;
+  logReading_ = LogReading{};
+  replaced_ = 0;
   resetRecord();
   skipToHeader();
   if (files_.atEndOfFile(kLogChannel)) {
     // A log cut or replaced while it was read has not been read whole.
     files_.checkInputUnchanged(kLogChannel);
+    takeLogReading();
     if (boxes_ != nullptr) {
-      boxes_->showMessageBox(
-          0,
-          "\x83\x67\x83\x89\x83\x75\x83\x8b\x94\xad\x90\xb6" /* トラブル発生 */,
+      ByteString text =
           concatenate(logPath,
                       "\x82\xc9\x94\xad\x8c\xbe\x82\xcd\x82\xa0\x82\xe8\x82\xdc"
                       "\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd"
-                      /* に発言はありませんでした */),
-          0, 3);
+                      /* に発言はありませんでした */);
+      // What the log looked like, when that may be why.
+      const ByteString look = lookNotice(logReading_);
+      if (!look.empty()) text = concatenate(concatenate(text, "\n"), look);
+      boxes_->showMessageBox(
+          0,
+          "\x83\x67\x83\x89\x83\x75\x83\x8b\x94\xad\x90\xb6" /* トラブル発生 */,
+          text, 0, 3);
     }
     return;
   }
@@ -82,7 +91,22 @@ void Converter::convertLog(const ByteString& logPath) {
   }
   showHeldCount();
   files_.checkInputUnchanged(kLogChannel);
+  takeLogReading();
+  if (replaced_ > 0 && screen_ != nullptr) {
+    // The run's last line says how many characters were replaced, under
+    // the count.
+    printer_.selectOutputWindow(0);
+    printer_.printString("", PrintSeparator::EndOfStatement);
+    printer_.selectOutputWindow(0);
+    printer_.printString(replacedNotice(replaced_),
+                         PrintSeparator::EndOfStatement);
+  }
   files_.closeFiles();
+}
+
+void Converter::takeLogReading() {
+  logReading_ = files_.inputReading(kLogChannel);
+  replaced_ = files_.replacedCharacters(kLogChannel);
 }
 
 void Converter::writeRecords() {
@@ -168,7 +192,10 @@ bool Converter::copyUnchangedLines() {
   // would stop before writing it. The buffer holds at most one block, so
   // the statement start of the copy comes at least once per block.
   const size_t taken = files_.bufferedPassingLines(kLogChannel, 2);
-  if (taken == 0) return false;
+  if (taken == 0) {
+    // A log read another way: its lines go in Shift-JIS, one at a time.
+    return files_.copyConvertedLines(kLogChannel, kOutputChannel, 2) > 0;
+  }
   files_.copyBufferedLines(kLogChannel, kOutputChannel, taken);
   return true;
 }

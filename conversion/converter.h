@@ -116,6 +116,11 @@ class Converter {
 
   const MessageRecord& record() const { return record_; }
   int messageCount() const { return messageCount_; }
+  // How the last log was read, and how many of its characters were not
+  // Shift-JIS and were replaced (set when its pass ends, with or without
+  // messages).
+  const LogReading& logReading() const { return logReading_; }
+  uint64_t replacedCharacters() const { return replaced_; }
   ReaderState readerState() const { return readerState_; }
   const ByteString& currentLine() const { return currentLine_; }
   const ConferenceTable& boardLineByMes() const { return boardLineByMes_; }
@@ -166,6 +171,8 @@ class Converter {
   // Draws a count that showCount held back.
   void showHeldCount();
   void drawCount(int count);
+  // Takes how the log was read from its channel.
+  void takeLogReading();
   void writeLine(const ByteString& line,
                  std::source_location where = std::source_location::current());
   // One print statement to the output whose items are the given parts,
@@ -189,6 +196,8 @@ class Converter {
   MessageBoxService* boxes_;
   MessageRecord record_;
   int messageCount_ = 0;
+  LogReading logReading_;
+  uint64_t replaced_ = 0;
   CountClock* countClock_ = nullptr;
   bool countHeld_ = false;    // heldCount_ is newer than the drawn count
   int heldCount_ = 0;         // the last count that showCount held back

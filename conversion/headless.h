@@ -43,6 +43,10 @@ class HeadlessConversion {
   void convert(const ByteString& logPath, const ByteString& outputPath,
                OutputMode mode);
 
+  // How the logs converted from now on are read (decided from each log by
+  // default).
+  void setLogChoice(LogChoice choice) { files_.setLogChoice(choice); }
+
   const Converter& converter() const { return converter_; }
 
  private:

@@ -261,6 +261,7 @@ void FileTable::install(std::unique_ptr<platform::File> file, std::string full,
     if (mode == FileMode::Input) {
       ch->index = std::make_unique<BlockIndex>();
       ch->lineTest = lineTest_;
+      ch->choice = logChoice_;
     }
     if (fs_.filesWorkFromAnyThread()) {
       ch->spare.reset(new char[kBufferBytes]);
@@ -303,6 +304,14 @@ void FileTable::readLine(int64_t channel, ByteString& line,
 
     std::string& out = line.mutableBytes();
     out.clear();  // keeps the capacity for the next line
+    if (!ch.decided) {
+      if (ch.pendingError != 0) raiseError(std::exchange(ch.pendingError, 0));
+      ch.decide();
+    }
+    if (!ch.reading.plain()) {
+      ch.readConvertedLine(out);
+      return;
+    }
     // The mark 0x1A ends a line only as the file's very last byte.
     const uint64_t markOffset = ch.size - 1;
     for (;;) {
@@ -363,6 +372,8 @@ size_t FileTable::bufferedPassingLines(int64_t channel, size_t leaveBehind) {
   const size_t buffered = bufferedInput(channel).size();
   if (buffered <= leaveBehind) return 0;
   const Channel& ch = *openOrNull(channel);
+  // Lines read another way are not written as they were read.
+  if (!ch.decided || !ch.reading.plain()) return 0;
   return ch.index->passingLinesEnd(ch.begin,
                                    ch.begin + buffered - leaveBehind) -
          ch.begin;

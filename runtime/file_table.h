@@ -17,6 +17,8 @@
 #include "runtime/background_io.h"
 #include "runtime/block_index.h"
 #include "runtime/byte_string.h"
+#include "runtime/log_decoder.h"
+#include "runtime/log_reading.h"
 #include "runtime/statements.h"
 
 namespace tess {
@@ -47,6 +49,17 @@ class FileTable {
   // (none by default), for bufferedPassingLines. Blocks read before keep the
   // test they were read with.
   void setLineTest(LineTest test);
+  // How input channels opened from now on read their lines: decided from
+  // each log's first block (the default) or as asked.
+  void setLogChoice(LogChoice choice) { logChoice_ = choice; }
+  // How the input channel reads its lines: decided from its first block,
+  // which is read for it if no line has been read yet. A failing read
+  // leaves the reading undecided; its error is raised by the next readLine,
+  // where reading the block would have raised it.
+  LogReading inputReading(int64_t channel);
+  // The characters of the input channel that were not Shift-JIS and were
+  // replaced by the mark 〓 so far.
+  uint64_t replacedCharacters(int64_t channel) const;
 
   // Output and Append opens refuse a file that is open on a channel, by any
   // name (52). Append adds at the file's end-of-file mark when only CR, LF,
@@ -85,6 +98,15 @@ class FileTable {
   // afterwards. Announces one statement start at where.
   void copyBufferedLines(
       int64_t from, int64_t to, size_t count,
+      std::source_location where = std::source_location::current());
+  // For an input read another way (LF ends or another encoding): one print
+  // statement to the output `to` of the lines at the unread position that,
+  // once in Shift-JIS, pass the line test, each whole in the buffered block,
+  // without NUL and with at least leaveBehind unread bytes after it; each
+  // is written in Shift-JIS with CR LF and consumed. Returns how many;
+  // 0 (and no statement) for a plain input or when the first does not pass.
+  size_t copyConvertedLines(
+      int64_t from, int64_t to, size_t leaveBehind,
       std::source_location where = std::source_location::current());
   // True when at most one unread byte remains.
   bool atEndOfFile(int64_t channel);
@@ -171,6 +193,17 @@ class FileTable {
     std::unique_ptr<BlockIndex> index;
     LineTest lineTest;
 
+    // Input: how the lines are read, decided from the first block. A log
+    // that is not Shift-JIS has its lines' bytes gathered in raw and
+    // written in Shift-JIS by the decoder.
+    LogChoice choice;
+    bool decided = false;
+    uint16_t pendingError = 0;  // of the decision's read, not yet raised
+    LogReading reading;
+    std::unique_ptr<LogDecoder> decoder;
+    std::string raw;
+    std::string copied;  // copyConvertedLines' lines
+
     // With background transfers (io set): the second buffer, which the
     // worker reads the next block into (Input) or writes out from (Output
     // and Append), and that transfer.
@@ -216,6 +249,14 @@ class FileTable {
     // Appends the next span bytes of the input to out, dropping NUL bytes,
     // and consumes them.
     void takeWithoutNul(std::string& out, size_t span);
+    // Decides the reading from the first block (reading it first when it
+    // is not in the buffer yet).
+    void decide();
+    // readLine for a log that is not read as it is: LF ends, or another
+    // encoding.
+    void readConvertedLine(std::string& out);
+    // After a CR that ended a line: takes an LF right after it.
+    void takeLineFeed();
   };
 
   // The channel's record, or null when it is not open (or out of range).
@@ -260,6 +301,7 @@ class FileTable {
   platform::FileSystem& fs_;
   StatementObserver* observer_;
   LineTest lineTest_;
+  LogChoice logChoice_;
   // The worker of the channels' background transfers; made with the first
   // channel that uses it. Declared before the channels, so that it outlives
   // them.

@@ -10,6 +10,7 @@
 
 #include "conversion/converter.h"
 #include "conversion/headless.h"
+#include "conversion/log_reading_texts.h"
 #include "platform/wildcard.h"
 #include "runtime/file_table.h"
 #include "runtime/print.h"
@@ -256,10 +257,15 @@ int CommandDriver::run(const CommandOptions& options) {
     lastDraw = -1;
   };
   WarningBoxes boxes([&] {
+    // What the log looked like, when that may be why.
+    const std::string look = converterSeen != nullptr
+                                 ? lookNoticeText(converterSeen->logReading())
+                                 : std::string();
     warn(program_ + ": " + options.logs[current] + ": " +
-         texts(Text::NoMessages));
+         texts(Text::NoMessages) + (look.empty() ? std::string() : "; " + look));
   });
   FileTable files(fs_, &fileStatements);
+  files.setLogChoice(options.logChoice);
   table = &files;
   DiscardingWindow window;
   ScreenWindow* screen = host_.screen();
@@ -287,17 +293,25 @@ int CommandDriver::run(const CommandOptions& options) {
                            Converter::kOutputChannel);
       }
       step = Step::Convert;
-      host_.runStarted(options.logs[current], output);
+      host_.runStarted(options.logs[current], output,
+                       files.inputReading(Converter::kLogChannel));
       converter.convertLog(log);
       step = Step::Close;
       files.closeFiles();
       bytesBefore += logSizes[current];
       totals_.logs += 1;
       totals_.messages += converter.messageCount();
+      totals_.replaced += converter.replacedCharacters();
       if (options.verbose) {
-        warn(program_ + ": " + options.logs[current] + ": " +
-             texts(Text::LogMessages,
-                   {std::to_string(converter.messageCount())}));
+        std::string line = program_ + ": " + options.logs[current] + ": " +
+                           texts(Text::LogMessages,
+                                 {std::to_string(converter.messageCount())});
+        for (const std::string& notice :
+             {readingNoticeText(converter.logReading()),
+              replacedNoticeText(converter.replacedCharacters())}) {
+          if (!notice.empty()) line += "; " + notice;
+        }
+        warn(line);
       }
     }
   } catch (const RejectedOutput& rejected) {
@@ -345,7 +359,9 @@ int CommandDriver::run(const CommandOptions& options) {
         texts(totals_.logs == 1 ? Text::SummaryOneLog : Text::SummaryLogs,
               {std::to_string(totals_.logs), std::to_string(totals_.messages),
                std::to_string(totals_.bytesWritten), output,
-               formatSeconds(totals_.seconds)}));
+               formatSeconds(totals_.seconds)}) +
+        (totals_.replaced > 0 ? "; " + replacedNoticeText(totals_.replaced)
+                              : std::string()));
   }
   return exitCode;
 }

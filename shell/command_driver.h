@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "runtime/log_reading.h"
 #include "runtime/screen.h"
 #include "shell/command_line.h"
 #include "shell/command_texts.h"
@@ -49,10 +50,13 @@ class CommandHost {
   // The window on which the conversion shows its count and conference
   // lines; none by default (they are dropped).
   virtual ScreenWindow* screen() { return nullptr; }
-  // Both files of a run are open (the window shows the run's lines).
-  virtual void runStarted(const std::string& log, const std::string& output) {
+  // Both files of a run are open (the window shows the run's lines);
+  // reading: how the log is read.
+  virtual void runStarted(const std::string& log, const std::string& output,
+                          const LogReading& reading) {
     (void)log;
     (void)output;
+    (void)reading;
   }
   // True when the two resolved paths name the same file. The default asks
   // the file system, which compares the paths.
@@ -85,6 +89,7 @@ class CommandDriver {
   struct Totals {
     int logs = 0;  // logs converted completely
     int64_t messages = 0;
+    uint64_t replaced = 0;  // characters not in Shift-JIS, replaced
     uint64_t bytesWritten = 0;
     std::string output;  // the output's name after the name rules
     double seconds = 0;

@@ -31,6 +31,35 @@ bool applyFlag(char option, CommandOptions& options) {
   }
 }
 
+// The values of --log-encoding and --line-ends; false for another value.
+bool parseEncoding(const std::string& value, LogEncoding* encoding) {
+  static constexpr struct {
+    const char* name;
+    LogEncoding encoding;
+  } kNames[] = {{"auto", LogEncoding::Auto},
+                {"sjis", LogEncoding::ShiftJis},
+                {"utf-8", LogEncoding::Utf8},
+                {"euc-jp", LogEncoding::EucJp},
+                {"iso-2022-jp", LogEncoding::Iso2022Jp}};
+  for (const auto& name : kNames) {
+    if (value == name.name) {
+      *encoding = name.encoding;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool parseLineEnds(const std::string& value, LineEnds* ends) {
+  if (value == "auto" || value == "cr" || value == "lf") {
+    *ends = value == "auto" ? LineEnds::Auto
+            : value == "cr" ? LineEnds::Cr
+                            : LineEnds::Lf;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 CommandParse parseCommandLine(const std::vector<std::string>& args) {
@@ -55,6 +84,24 @@ CommandParse parseCommandLine(const std::vector<std::string>& args) {
     if (arg[1] == '-') {
       const size_t equals = arg.find('=');
       const std::string name = arg.substr(2, equals - 2);
+      if (name == "log-encoding" || name == "line-ends") {
+        std::string value;
+        if (equals != std::string::npos) {
+          value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+          value = args[++i];
+        }
+        const bool known =
+            name == "log-encoding"
+                ? parseEncoding(value, &options.logChoice.encoding)
+                : parseLineEnds(value, &options.logChoice.lineEnds);
+        if (!known) {
+          return fail(name == "log-encoding" ? Text::EncodingChoices
+                                             : Text::LineEndChoices,
+                      "--" + name);
+        }
+        continue;
+      }
       if (name == "output") {
         if (equals != std::string::npos) {
           options.output = arg.substr(equals + 1);

@@ -10,6 +10,7 @@
 
 #include "platform/file_system.h"
 #include "shell/command_texts.h"
+#include "runtime/log_reading.h"
 
 namespace tess {
 
@@ -21,6 +22,9 @@ struct CommandOptions {
   bool quiet = false;    // -q: errors and warnings only
   bool verbose = false;  // -v: a line per log and the summary, also when
                          // standard error is not a terminal
+  // --log-encoding and --line-ends: how the logs are read (auto: decided
+  // from each log).
+  LogChoice logChoice;
   bool help = false;
   bool version = false;
 };

@@ -25,6 +25,12 @@ constexpr Row kTexts[] = {
     {Text::OptionNeedsName, "option %1 needs a file name",
      "オプション %1 にはファイル名が必要です"},
     {Text::UnknownOption, "unknown option %1", "知らないオプションです: %1"},
+    {Text::EncodingChoices,
+     "option %1 takes auto, sjis, utf-8, euc-jp or iso-2022-jp",
+     "オプション %1 には auto、sjis、utf-8、euc-jp、iso-2022-jp のどれかを"
+     "指定してください"},
+    {Text::LineEndChoices, "option %1 takes auto, cr or lf",
+     "オプション %1 には auto、cr、lf のどれかを指定してください"},
     {Text::OutputEndsInSeparator,
      "%1: the output name ends in a folder separator; give a file name",
      "%1: 出力の名前がフォルダーの区切りで終わっています。ファイル名を"
@@ -62,6 +68,14 @@ constexpr Row kTexts[] = {
      "  -v, --verbose     a line per log and the summary, also when not on "
      "a\n"
      "                    terminal\n"
+     "      --log-encoding E\n"
+     "                    how the logs' text is written: auto (default:\n"
+     "                    decided from each log), sjis, utf-8, euc-jp or\n"
+     "                    iso-2022-jp; other than Shift-JIS is converted to\n"
+     "                    Shift-JIS as it is read\n"
+     "      --line-ends L what ends the logs' lines: auto (default: LF when a\n"
+     "                    log's first 64 KiB have LF and no CR), cr (CR or\n"
+     "                    CR LF) or lf\n"
      "  -h, --help        this text\n"
      "      --version     the program's version\n"
      "\n"
@@ -78,6 +92,12 @@ constexpr Row kTexts[] = {
      "  -a, --append       出力を新しく書かず、後ろに追加します\n"
      "  -q, --quiet        進行状況の行と集計を出しません\n"
      "  -v, --verbose      ログごとの行と集計を、端末でなくても出します\n"
+     "      --log-encoding E\n"
+     "                     ログの文字コード: auto (省略時。ログごとに判断)、\n"
+     "                     sjis、utf-8、euc-jp、iso-2022-jp。Shift-JIS で\n"
+     "                     なければ読みながら Shift-JIS に変換します\n"
+     "      --line-ends L  ログの改行: auto (省略時。最初の 64 KiB に LF が\n"
+     "                     あって CR がなければ LF)、cr (CR か CR LF)、lf\n"
      "  -h, --help         この説明\n"
      "      --version      プログラムの版\n"
      "\n"
@@ -96,6 +116,9 @@ constexpr Row kTexts[] = {
      "-a, --append: add to OUT instead of writing it anew\n"
      "-q, --quiet: no summary box when all went well\n"
      "-v, --verbose: a line per log in the summary\n"
+     "--log-encoding E: how the logs' text is written: auto (default: "
+     "decided from each log), sjis, utf-8, euc-jp or iso-2022-jp\n"
+     "--line-ends L: what ends the logs' lines: auto (default), cr or lf\n"
      "-h, --help: this text\n"
      "--version: the program's version\n"
      "\n"
@@ -112,6 +135,9 @@ constexpr Row kTexts[] = {
      "-a, --append: 出力を新しく書かず、後ろに追加します\n"
      "-q, --quiet: うまくいったときは終わりの集計を出しません\n"
      "-v, --verbose: 集計にログごとの行も出します\n"
+     "--log-encoding E: ログの文字コード: auto (省略時。ログごとに判断)、"
+     "sjis、utf-8、euc-jp、iso-2022-jp\n"
+     "--line-ends L: ログの改行: auto (省略時)、cr、lf\n"
      "-h, --help: この説明\n"
      "--version: プログラムの版\n"
      "\n"

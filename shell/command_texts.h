@@ -22,6 +22,8 @@ enum class Text {
   NoLogGiven,             //
   OptionNeedsName,        // %1 the option as given
   UnknownOption,          // %1 the option as given
+  EncodingChoices,        // %1 the option as given
+  LineEndChoices,         // %1 the option as given
   OutputEndsInSeparator,  // %1 the name
   OutputNameBlank,        // %1 the name
   OutputIsLog,            //

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "conversion/log_reading_texts.h"
 #include "runtime/file_table.h"
 #include "runtime/print.h"
 #include "runtime/runtime_error.h"
@@ -74,9 +75,12 @@ class WindowCommandHost : public CommandHost {
   // True when the window was closed or a break asked the command to stop.
   bool stopped() const { return stop_ != 0; }
   ScreenWindow* screen() override { return &window_; }
-  void runStarted(const std::string& log, const std::string& output) override {
+  void runStarted(const std::string& log, const std::string& output,
+                  const LogReading& reading) override {
     printRunBanner(printer_);
     printLine(convertingLine(ByteString(std::string_view(log))));
+    const ByteString notice = readingNotice(reading);
+    if (!notice.empty()) printLine(notice);
     printLine("");
     printLine(savingLine(ByteString(std::string_view(output))));
   }

@@ -1,5 +1,6 @@
 #include "shell/run_driver.h"
 
+#include "conversion/log_reading_texts.h"
 #include "runtime/error_messages.h"
 #include "runtime/runtime_error.h"
 #include "shell/output_file.h"
@@ -220,6 +221,9 @@ bool RunDriver::setUp() {
     if (!dialogs_.askAgainAfter(logPath_, reason)) return false;
   }
   printLine(convertingLine(logPath_));
+  // A log read in another way says so under its line.
+  const ByteString notice = readingNotice(files_.inputReading(kLogChannel));
+  if (!notice.empty()) printLine(notice);
   logName_ = foundName(kLogSlot, logPath_, logName_);
   logDir_ = leftBytes(logPath_, byteLength(logPath_) - byteLength(logName_));
 

@@ -1,7 +1,8 @@
 // Arbitrary bytes as logs: one log, or two logs in a row (into one output by
 // appending, or into two outputs), converted in one program run over the
-// in-memory file system. No log content may raise a run-time error, so any
-// error that escapes is a crash.
+// in-memory file system, read as decided from the log or in any of the
+// encodings and line ends the command line can ask for. No log content may
+// raise a run-time error, so any error that escapes is a crash.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -40,9 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                size - 1);
   const int shape = data[0] % 3;  // 0: one log, 1: append, 2: two outputs
   const size_t half = bytes.size() / 2;
+  tess::LogChoice choice;
+  choice.encoding = static_cast<tess::LogEncoding>(data[0] / 3 % 5);
+  choice.lineEnds = static_cast<tess::LineEnds>(data[0] / 15 % 3);
 
   tess::testing::FakeFileSystem fs;
   HeadlessConversion run(fs);
+  run.setLogChoice(choice);
   try {
     if (shape == 0) {
       fs.setFile("/a.log", bytes);
