@@ -73,7 +73,9 @@ program_pid() {  # session
 # Waits for the running count on the screen, then stops the program there
 # (SIGSTOP), so that whatever comes next reaches it mid-conversion.
 hold_at_count() {  # session
-  for _ in $(seq 1000); do
+  # Up to about a minute: the log is large enough that its conversion lasts
+  # for seconds even in a release build on a quiet machine.
+  for _ in $(seq 6000); do
     if screen "$1" | grep -qE '^ +[0-9]+$'; then
       pid=$(program_pid "$1")
       [[ -n "$pid" ]] && kill -STOP "$pid" && return 0
@@ -264,7 +266,7 @@ keys grow Escape
 wait_file "$work/grow.rc"
 
 # --- Ctrl-C during a conversion at 60 x 20: the report is in sight ----------
-make_log "$work/1997.log" 400000
+make_log "$work/1997.log" 3000000
 start brk 60 20
 wait_for brk 'niftyログのファイル指定'
 keys brk C-u

@@ -17,9 +17,11 @@
 # pasted) and converted into an output whose name is typed over the offered
 # one, and the output equals the expected file byte for byte; the window
 # shrinks (scroll bars), grows,
-# maximizes and restores (no scroll bars at full size); and the system
-# menu's copy, chosen from the real menu while the window waits after an
-# error report, puts the window's text on the clipboard.
+# maximizes and restores (no scroll bars at full size); a log held open
+# without sharing is refused and asked for again; and the system menu's
+# copy, chosen from the real menu while the window waits after a break
+# (Ctrl-C typed during a large log's conversion), puts the window's text on
+# the clipboard, and the broken-off output ends with its 0x1A.
 # A small Windows program (window_probe.exe, built here) reads the window's
 # size, styles and the clipboard from outside, and holds a file open
 # without sharing. Screenshots are kept in the work folder (BUILD_DIR/gui-test-LOCALE).
@@ -331,16 +333,20 @@ long_out=$(find "$work" -name long.ren)
 rm -f -- "$long_out"
 
 # --- choose the log by its Japanese name -------------------------------------
-# Pasted, as keyboards without Japanese input would have it.
+# Pasted, as keyboards without Japanese input would have it; with its folder,
+# since the dialog now opens in the long path's folder.
 say "pasting the name $log_name"
-probe set-clipboard "$log_name" || fail "the name could not be put on the clipboard"
+probe set-clipboard "Z:${work//\//\\}\\$log_name" ||
+  fail "the name could not be put on the clipboard"
 click_into "$open_dialog"
 expect_name_selected "the open dialog after the notice"
 keys ctrl+v
 sleep 0.5
 shot open-dialog-name
 keys Return
-save_title="保存するKanbelテキストファイル名　（同じなら上書き）"
+# A run (the long path's) came before: the title says that the same output
+# is appended to.
+save_title="保存するKanbelテキストファイル名　(前と同じなら追加)"
 save_dialog=$(wait_window 'Kanbel' 30) || fail "the save dialog did not appear"
 expect_title "$save_dialog" "$save_title"
 sleep 0.5
@@ -399,9 +405,7 @@ probe show restore
 expect_bars "restored" "0 0"
 shot restored
 
-# --- the system menu's copy, while the window waits after a report ----------
-# The log held open without sharing cannot be opened: the run ends with the
-# report of error 75 and waits for a key, with the window enabled.
+# --- a log held open without sharing is refused, and asked for again -----
 wine_run "$work/window_probe.exe" hold "Z:${work//\//\\}\\1997held.LOG" 120 \
   >"$work/hold.out" 2>&1 &
 holder_pid=$!
@@ -414,9 +418,53 @@ click_into "$next_dialog"
 expect_name_selected "the next open dialog"
 type_text "1997held.LOG"
 keys Return
-deadline=$((SECONDS + 30))
-until [[ $(state_of enabled) == 1 ]]; do
-  ((SECONDS < deadline)) || fail "the window did not wait after the report"
+wait_gone "$next_dialog" 30 || fail "the open dialog did not take the held log"
+next_dialog=$(wait_window 'nifty' 30) ||
+  fail "the open dialog did not come back after the held log was refused"
+say "the held log was refused and the open dialog asked again"
+kill "$holder_pid" 2>/dev/null || true
+holder_pid=""
+
+# --- the system menu's copy, while the window waits after a break ----------
+# A large log; its conversion is held (SIGSTOP) once the output has begun,
+# Ctrl-C is typed into the held window, and the program goes on: the break
+# always lands during the conversion. The report waits for a key with the
+# window enabled.
+awk 'BEGIN {
+  handle = sprintf("guest%11s", "")
+  printf "- FOO  MES(03) Free talk -\r\n"
+  for (i = 1; i <= 400000; i++) {
+    m = (i - 1) % 99999 + 1
+    printf "%05d/%05d XYZ%05d  %s Title %d\r\n", m, m, m, handle, i
+    printf "(03)   96/12/31 23:59  \r\n"
+    printf "body of message %d\r\nsecond line\r\n\r\n", i
+  }
+}' >"$work/1997BIG.LOG"
+click_into "$next_dialog"
+expect_name_selected "the open dialog after the refusal"
+type_text "1997BIG.LOG"
+keys Return
+big_save=$(wait_window 'Kanbel' 30) || fail "no save dialog for the large log"
+click_into "$big_save"
+expect_name_selected "the save dialog of the large log"
+type_text "break.ren"
+keys Return
+deadline=$((SECONDS + 60))
+until [[ -s "$work/break.ren" ]]; do
+  ((SECONDS < deadline)) || fail "the large log's output was never begun"
+  program_running || fail "the program ended before the large log's output began"
+  sleep 0.02
+done
+wine_pid=$(pgrep -n -f 'tessarine\.exe' || true)
+[[ -n "$wine_pid" ]] || fail "the program's process was not found"
+kill -STOP "$wine_pid"
+xdotool windowfocus --sync "$main_window" 2>/dev/null || true
+keys ctrl+c
+sleep 0.5
+kill -CONT "$wine_pid"
+deadline=$((SECONDS + 60))
+until [[ $(state_of enabled) == 1 ]] && ! find_window 'Kanbel' | grep -q .; do
+  ((SECONDS < deadline)) || fail "the window did not wait after the break"
   sleep 0.3
 done
 # Alt+Space opens the system menu, Y its copy submenu, T the text copy. The
@@ -435,16 +483,15 @@ for attempt in 1 2 3 4 5; do
   keys t
   sleep 0.7
   probe clipboard >"$work/clipboard.txt" || fail "the clipboard holds no text"
-  if grep -qF "]:エラー[75]" "$work/clipboard.txt"; then
+  if grep -qF "中断しました" "$work/clipboard.txt"; then
     copied=1
     break
   fi
-  say "no report in the copied text yet (attempt $attempt)"
+  say "no break report in the copied text yet (attempt $attempt)"
 done
-((copied)) || fail "the copied text lacks the report (see $work/clipboard.txt)"
-for line in "nifty log →　Kanbelテキスト" \
-  "1997表示ログ.LOG に含まれる発言をKanbel" \
-  "Tessarine.cc [" "任意のキーを押してください"; do
+((copied)) || fail "the copied text lacks the break report (see $work/clipboard.txt)"
+for line in "nifty log →　Kanbelテキスト" "1997BIG.LOG に含まれる発言をKanbel" \
+  "任意のキーを押してください"; do
   grep -qF "$line" "$work/clipboard.txt" ||
     fail "the copied text lacks '$line' (see $work/clipboard.txt)"
 done
@@ -459,5 +506,8 @@ wait "$program_pid" || true
 program_pid=""
 code=$(cat "$work/exit-code")
 [[ "$code" == 1 ]] ||
-  fail "exit code $code after the report (program output: $(cat "$work/program.log"))"
+  fail "exit code $code after the break (program output: $(cat "$work/program.log"))"
+# The broken-off output was closed at the end with its 0x1A.
+last=$(tail -c 1 "$work/break.ren" | od -An -tx1 | tr -d ' ')
+[[ "$last" == 1a ]] || fail "the broken-off output ends in 0x$last, not 0x1a"
 say "passed"
