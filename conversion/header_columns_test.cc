@@ -32,7 +32,11 @@ std::string randomText(std::mt19937& random, size_t maxParts) {
   return text;
 }
 
-// The title clean-up as its steps are written.
+// The title clean-up, with the string operations: while the title starts
+// with "RE" in either case followed by a colon ("RE:") or by "*" or "^" and
+// later a colon ("RE*2:", "RE^:"), everything up to that colon and the blanks
+// after it go; then the title is made half-width and lower case, and two
+// blanks end it.
 ByteString cleanedByTheSteps(ByteString title) {
   for (;;) {
     const ByteString before = title;
@@ -50,7 +54,7 @@ ByteString cleanedByTheSteps(ByteString title) {
   return concatenate(lowerAscii(toHalfWidth(title)), "  ");
 }
 
-TEST(HeaderColumnsTest, HeadlineAndTitleMatchTheWrittenSteps) {
+TEST(HeaderColumnsTest, HeadlineAndTitleMatchTheStringOperations) {
   std::mt19937 random(1997);
   const ByteString blanks(std::string(55, ' '));
   for (int round = 0; round < 3000; ++round) {

@@ -72,7 +72,8 @@ std::vector<std::string> randomLines(size_t count) {
   return lines;
 }
 
-// The control-line escape as its steps are written.
+// The control-line escape: a line of two characters or more whose first is
+// "#" and whose second is a single-byte W, T, F, K, A, B or E, in either case.
 bool escapedByTheSteps(const ByteString& line) {
   if (countChars(line, 0) < 2) return false;
   if (leftChars(line, 1) != "#") return false;
@@ -81,7 +82,8 @@ bool escapedByTheSteps(const ByteString& line) {
   return findBytes(1, "WTFKABE", upperAscii(second)) > 0;
 }
 
-// Whether the line was cut inside a double-byte character, as written.
+// A line is cut inside a double-byte character when its last character is a
+// lone lead byte.
 bool cutByTheSteps(const ByteString& line) {
   if (line.empty()) return false;
   const ByteString last = rightChars(line, 1);
@@ -96,7 +98,7 @@ bool skipsByTheSteps(const ByteString& line) {
           upperAscii(leftBytes(line, 5)) == ByteString(sjis("＞GO ")));
 }
 
-TEST(LineChecksTest, ShortcutsGiveTheResultsOfTheWrittenSteps) {
+TEST(LineChecksTest, ShortcutsGiveTheResultsOfTheCharacterSteps) {
   for (const std::string& text : randomLines(8000)) {
     SCOPED_TRACE(::testing::PrintToString(ByteString(text)));
     const ByteString line(text);
@@ -150,9 +152,11 @@ TEST(LineChecksTest, ShortcutsGiveTheResultsOfTheWrittenSteps) {
   }
 }
 
-// The pass as its steps are written, one line at a time, with the
-// converter's own steps: what convertLog must write for a log that has
-// messages.
+// The pass one line at a time, with the converter's own steps: skip to the
+// first header; for each message write its head, then each body line
+// (escaped, a cut character joined with the next line) until a header, a
+// board line, a skipping line or the end of the log; then "#E" and an empty
+// line. What convertLog must write for a log that has messages.
 std::string convertByTheSteps(ConverterHarness& h, std::string_view log) {
   h.open(log);
   Converter& c = h.converter;
