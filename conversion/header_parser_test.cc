@@ -308,29 +308,33 @@ TEST_F(HeaderParserTest, HeaderOnTheLastLineIsText) {
 }
 
 TEST_F(HeaderParserTest, NoNextPageAndGoLinesStartSkipping) {
-  for (const std::string& line :
-       {sjis("＞◆次頁はありません◆"), sjis("◆次頁はありません◆ 続き"),
-        sjis("＞GO FMKTG"), sjis("＞go x"), sjis("＞Go ")}) {
-    SCOPED_TRACE(testing::utf8(line));
+  // A skipping line leaves the conference; any other line keeps it.
+  struct Case {
+    std::string line;
+    ReaderState state;
+    const char* mes;
+  };
+  const Case cases[] = {
+      {sjis("＞◆次頁はありません◆"), Skipping, ""},
+      {sjis("◆次頁はありません◆ 続き"), Skipping, ""},
+      {sjis("＞GO FMKTG"), Skipping, ""},
+      {sjis("＞go x"), Skipping, ""},
+      {sjis("＞Go "), Skipping, ""},
+      {sjis("＞GO"), Body, "(03)"},
+      {sjis("＞GOX"), Body, "(03)"},
+      {sjis("＞ＧＯ x"), Body, "(03)"},
+      {sjis("次頁はありません"), Body, "(03)"},
+      {" \x81\x84GO ", Body, "(03)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(ByteString(c.line)));
     ConverterHarness fresh;
     fresh.converter.mutableRecord().currentMes = "(03)";
     fresh.open("x\r\n");
-    fresh.converter.setCurrentLine(ByteString(line));
+    fresh.converter.setCurrentLine(ByteString(c.line));
     fresh.converter.parseLogLine();
-    EXPECT_EQ(fresh.converter.readerState(), Skipping);
-    EXPECT_EQ(fresh.converter.record().currentMes, "");
-  }
-  for (const std::string& line :
-       {sjis("＞GO"), sjis("＞GOX"), sjis("＞ＧＯ x"), sjis("次頁はありません"),
-        std::string(" \x81\x84GO ")}) {
-    SCOPED_TRACE(line);
-    ConverterHarness fresh;
-    fresh.converter.mutableRecord().currentMes = "(03)";
-    fresh.open("x\r\n");
-    fresh.converter.setCurrentLine(ByteString(line));
-    fresh.converter.parseLogLine();
-    EXPECT_EQ(fresh.converter.readerState(), Body);
-    EXPECT_EQ(fresh.converter.record().currentMes, "(03)");
+    EXPECT_EQ(fresh.converter.readerState(), c.state);
+    EXPECT_EQ(fresh.converter.record().currentMes, c.mes);
   }
 }
 
