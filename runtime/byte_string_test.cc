@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/runtime_error.h"
+#include "tests/support/raised_error.h"
 #include "tests/support/sjis.h"
 
 namespace tess {
@@ -19,19 +20,10 @@ int64_t joinedLength(int64_t left, int64_t right);
 
 namespace {
 
+using tess::testing::errorOf;
 using tess::testing::sjis;
 
 ByteString S(const std::string& bytes) { return ByteString(bytes); }
-
-template <typename F>
-int errorOf(F&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 TEST(FindBytes, EdgesInOrderOfTests) {
   EXPECT_EQ(findBytes(1, S(""), S("")), 0);

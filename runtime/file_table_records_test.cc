@@ -11,20 +11,13 @@
 #include "runtime/file_table.h"
 #include "runtime/runtime_error.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/raised_error.h"
 
 namespace tess {
 namespace {
 
+using testing::errorOf;
 using testing::FakeFileSystem;
-
-int errorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 // A record of n bytes: "R" then letters, ended by CR LF.
 std::string record(size_t n, char letter) {

@@ -6,20 +6,13 @@
 #include <string>
 
 #include "runtime/runtime_error.h"
+#include "tests/support/raised_error.h"
 #include "tests/support/sjis.h"
 
 namespace tess {
 namespace {
 
-template <typename F>
-int errorOf(F&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using tess::testing::errorOf;
 
 std::string text(float x) { return numberToText(x).str(); }
 double value(const std::string& s) { return textToNumber(ByteString(s)); }

@@ -7,24 +7,16 @@
 #include "runtime/runtime_error.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_front_end.h"
+#include "tests/support/raised_error.h"
 #include "tests/support/sjis.h"
 
 namespace tess {
 namespace {
 
+using testing::errorOf;
 using testing::FakeFileSystem;
 using testing::FakeFrontEnd;
 using testing::sjis;
-
-template <typename F>
-int errorOf(F&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 TEST(FilterConversion, PatternIsBetweenFirstOpenAndLastClose) {
   auto items = convertFilter("a(*.x, *.y)");

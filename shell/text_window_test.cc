@@ -6,25 +6,17 @@
 
 #include "runtime/runtime_error.h"
 #include "tests/support/fake_front_end.h"
+#include "tests/support/raised_error.h"
 
 namespace tess {
 namespace {
 
+using testing::errorOf;
 using testing::FakeFrontEnd;
 
 std::string padded(std::string text) {
   text.resize(TextWindow::kColumns, ' ');
   return text;
-}
-
-template <typename F>
-int errorOf(F&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
 }
 
 TEST(TextWindow, WrapsTheEightyFirstCharacterToTheNextRow) {
