@@ -22,36 +22,72 @@ trap 'tmuxc kill-server 2> /dev/null; rm -rf "$work"' EXIT
 
 screen() { tmuxc capture-pane -p -t "$1"; }
 
-# Waits up to 30 s for text on the screen of a session.
-wait_for() {  # session, text
-  for _ in $(seq 600); do
-    screen "$1" 2> /dev/null | grep -qF -- "$2" && return 0
-    sleep 0.05
+# Every wait ends at a deadline: what it waits for must be there by then.
+deadline=30
+
+# Runs a check until it holds; false when the deadline passes first.
+poll() {  # seconds, command...
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < end)) || return 1
+    sleep 0.02
   done
-  fail "[$2] never appeared; the screen:"
-  screen "$1" >&2
+}
+
+on_screen() { screen "$1" 2> /dev/null | grep -qF -- "$2"; }
+off_screen() { ! on_screen "$@"; }
+
+# The last screen of a session, for a failure's message.
+show_screen() {  # session
+  echo "the screen of $1:" >&2
+  screen "$1" >&2 2> /dev/null || echo "(the session has ended)" >&2
+}
+
+wait_for() {  # session, text
+  poll "$deadline" on_screen "$1" "$2" && return 0
+  fail "[$2] never appeared"
+  show_screen "$1"
   return 1
 }
 
 wait_gone() {  # session, text
-  for _ in $(seq 600); do
-    screen "$1" | grep -qF -- "$2" || return 0
-    sleep 0.05
-  done
+  poll "$deadline" off_screen "$1" "$2" && return 0
   fail "[$2] stayed on the screen"
+  show_screen "$1"
   return 1
 }
 
-wait_file() {  # path
-  for _ in $(seq 600); do
-    [[ -s "$1" ]] && return 0
-    sleep 0.05
-  done
+wait_file() {  # path [session]
+  poll "$deadline" test -s "$1" && return 0
   fail "$1 never appeared"
+  [[ -n "${2:-}" ]] && show_screen "$2"
   return 1
 }
 
-keys() { tmuxc send-keys -t "$@"; sleep 0.15; }
+# Keys reach the program in the order they are sent; what they do is
+# waited for on the screen.
+keys() { tmuxc send-keys -t "$@"; }
+
+# The terminal of a session holds typed bytes the program has not read.
+input_queued() {  # session
+  python3 - "$(tmuxc display-message -p -t "$1" '#{pane_tty}')" << 'PY'
+import fcntl, os, struct, sys, termios
+fd = os.open(sys.argv[1], os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)
+queued = struct.unpack("i", fcntl.ioctl(fd, termios.FIONREAD, b"\0" * 4))[0]
+sys.exit(0 if queued > 0 else 1)
+PY
+}
+
+# The program blocks in a read of the terminal (or a wait for one): the
+# system call it sleeps in is read, poll, select, pselect6 or ppoll.
+reading_keys() {  # pid
+  local state call
+  state=$(awk '{print $3}' "/proc/$1/stat" 2> /dev/null) || return 1
+  [[ $state == S ]] || return 1
+  read -r call _ < "/proc/$1/syscall" 2> /dev/null || return 1
+  [[ $call =~ ^(0|7|23|270|271)$ ]]
+}
 
 . "$(dirname "$0")/program_test_logs.sh"
 
@@ -72,17 +108,17 @@ program_pid() {  # session
 
 # Waits for the running count on the screen, then stops the program there
 # (SIGSTOP), so that whatever comes next reaches it mid-conversion.
+stop_at_count() {  # session
+  screen "$1" | grep -qE '^ +[0-9]+$' || return 1
+  pid=$(program_pid "$1")
+  [[ -n "$pid" ]] && kill -STOP "$pid"
+}
 hold_at_count() {  # session
   # Up to about a minute: the log is large enough that its conversion lasts
   # for seconds even in a release build on a quiet machine.
-  for _ in $(seq 6000); do
-    if screen "$1" | grep -qE '^ +[0-9]+$'; then
-      pid=$(program_pid "$1")
-      [[ -n "$pid" ]] && kill -STOP "$pid" && return 0
-    fi
-    sleep 0.01
-  done
+  poll 60 stop_at_count "$1" && return 0
   fail "$1: the conversion was never caught with its count on the screen"
+  show_screen "$1"
   pid=""
   return 1
 }
@@ -176,7 +212,7 @@ wait_gone main '[ OK ]'
 wait_for main 'niftyログのファイル指定(キャンセルで終了）'
 
 keys main Escape
-wait_file "$work/main.rc"
+wait_file "$work/main.rc" main
 [[ $(rc_of main) == 0 ]] || fail "exit code after Esc: $(rc_of main)"
 expect_closed "$work/kanbel.ren"
 [[ $(records "$work/kanbel.ren") -eq 2 ]] || fail "kanbel.ren records"
@@ -192,9 +228,11 @@ for term in xterm-256color tmux-256color screen xterm vt100 ""; do
   keys "$session" M-a
   keys "$session" -H 1b 5b 39 39 7e  # ESC [ 9 9 ~: no key
   keys "$session" -H 1b 5b 31 3b 35 43  # Ctrl+Right
-  sleep 0.3
-  if [[ -e "$work/$session.rc" ]]; then
-    fail "TERM=$term: a key ended the program (exit $(rc_of "$session"))"
+  # F2's notice comes after every key before it was read: the program
+  # outlived them all.
+  keys "$session" F2
+  if ! wait_for "$session" 'ウィンドウの内容をコピーしました。'; then
+    fail "TERM=$term: the keys ended the program (exit $(rc_of "$session"))"
     continue
   fi
   shot=$(screen "$session")
@@ -203,7 +241,7 @@ for term in xterm-256color tmux-256color screen xterm vt100 ""; do
   grep -qF '名前: 19empty.log' <<< "$shot" ||
     fail "TERM=$term: something was typed into the name field: $shot"
   keys "$session" Escape
-  wait_file "$work/$session.rc"
+  wait_file "$work/$session.rc" "$session"
   [[ $(rc_of "$session") == 0 ]] || fail "TERM=$term: Esc exit code"
 done
 
@@ -220,7 +258,7 @@ keys jp -l 'jp/出力.ren'
 keys jp Enter
 wait_for jp "$work/jp/出力.ren　に保存します。"
 keys jp Escape
-wait_file "$work/jp.rc"
+wait_file "$work/jp.rc" jp
 expect_closed "$work/jp/出力.ren"
 [[ $(records "$work/jp/出力.ren") -eq 3 ]] || fail "jp/出力.ren records"
 
@@ -235,12 +273,12 @@ wait_for same '名前: kanbel.ren'
 keys same C-u
 keys same -l "$work/1996.log"
 keys same Enter
-sleep 0.5
+wait_for same '出力のファイルは変換するログと同じです。'
 wait_for same '保存するKanbelテキストファイル名　（同じなら上書き）'
 grep -qF 'エラー[' <<< "$(screen same)" && fail "output = log ended with a report"
 cmp -s "$work/1996.log" "$work/same.copy" || fail "output = log changed the log"
 keys same Escape
-wait_file "$work/same.rc"
+wait_file "$work/same.rc" same
 
 # --- After the terminal grows, the list shows as many entries as fit ------
 # ../, jp/, sub/ and ten logs; at 14 rows the list shows one entry, the
@@ -263,7 +301,7 @@ for text in ' jp/' ' sub/' ' 1910.log' ' 1914.log' '名前: sub/' '3/13'; do
   grep -qF -- "$text" <<< "$shot" || fail "grown list lacks [$text]: [$shot]"
 done
 keys grow Escape
-wait_file "$work/grow.rc"
+wait_file "$work/grow.rc" grow
 
 # --- Ctrl-C during a conversion at 60 x 20: the report is in sight ----------
 make_log "$work/1997.log" 3000000
@@ -277,17 +315,22 @@ keys brk C-u
 keys brk -l 'break.ren'
 keys brk Enter
 if hold_at_count brk; then
-  # Typed while the program is held: seen at its next look at the keys.
-  tmuxc send-keys -t brk C-c
-  sleep 0.2
+  # Typed while the program is held: waiting in its terminal, seen at the
+  # program's next look at the keys.
+  keys brk C-c
+  poll "$deadline" input_queued brk ||
+    fail "Ctrl-C never reached the terminal's input"
   kill -CONT "$pid"
   wait_for brk '中断しました'
   wait_for brk '任意のキーを押してください'
   wait_for brk '80x24より小さい'
-  sleep 0.3
-  [[ -e "$work/brk.rc" ]] && fail "the break report did not wait for a key"
+  # The report waits for a key: the program sits reading the terminal.
+  poll "$deadline" reading_keys "$pid" || {
+    fail "the break report did not wait for a key"
+    show_screen brk
+  }
   keys brk x
-  wait_file "$work/brk.rc"
+  wait_file "$work/brk.rc" brk
   [[ $(rc_of brk) == 1 ]] || fail "exit code after a break: $(rc_of brk)"
   expect_closed "$work/break.ren"
   [[ $(records "$work/break.ren") -lt 400000 ]] || fail "break: the run ended"
@@ -306,7 +349,7 @@ keys hup Enter
 if hold_at_count hup; then
   tmuxc kill-session -t hup
   kill -CONT "$pid"
-  wait_file "$work/hup.rc"
+  wait_file "$work/hup.rc" hup
   [[ $(rc_of hup) == 129 ]] || fail "exit code after a hang-up: $(rc_of hup)"
   expect_closed "$work/hangup.ren"
   [[ $(records "$work/hangup.ren") -lt 400000 ]] || fail "hang-up: the run ended"
@@ -318,7 +361,7 @@ wait_for term 'niftyログのファイル指定'
 pid=$(program_pid term)
 if [[ -n "$pid" ]]; then
   kill -TERM "$pid"
-  wait_file "$work/term.rc"
+  wait_file "$work/term.rc" term
   [[ $(rc_of term) == 143 ]] || fail "exit code after SIGTERM: $(rc_of term)"
 else
   fail "the program's process was not found"
@@ -332,7 +375,7 @@ wait_for crash 'niftyログのファイル指定'
 pid=$(program_pid crash)
 if [[ -n "$pid" ]]; then
   kill -SEGV "$pid"
-  wait_file "$work/stty.txt"
+  wait_file "$work/stty.txt" crash
   grep -qE '(^| )icanon( |$)' "$work/stty.txt" &&
     grep -qE '(^| )echo( |$)' "$work/stty.txt" ||
     fail "the terminal stayed raw after a crash: $(cat "$work/stty.txt")"
