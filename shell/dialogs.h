@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/front_end.h"
 #include "runtime/byte_string.h"
 #include "runtime/screen.h"
 #include "runtime/statements.h"
 #include "shell/text_window.h"
+#include "ui/front_end.h"
 
 namespace tess {
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/front_end.h"
+#include "ui/front_end.h"
 
 namespace tess::testing {
 
