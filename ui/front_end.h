@@ -55,16 +55,35 @@ struct FileDialogRequest {
   size_t maxPathBytes = kPlatformMaxPathBytes;
 };
 
-// Win32 answer codes of a message box.
-enum MessageBoxAnswer {
-  kIdOk = 1,
-  kIdCancel = 2,
-  kIdAbort = 3,
-  kIdRetry = 4,
-  kIdIgnore = 5,
-  kIdYes = 6,
-  kIdNo = 7
+// A message box's buttons, in the order they are shown.
+enum class BoxButtons {
+  Ok,
+  OkCancel,
+  AbortRetryIgnore,
+  YesNoCancel,
+  YesNo,
+  RetryCancel,
 };
+
+// The icon beside a message box's text.
+enum class BoxIcon {
+  None,
+  Stop,  // an error
+  Question,
+  Exclamation,  // a warning
+  Information,
+};
+
+struct BoxStyle {
+  BoxButtons buttons = BoxButtons::Ok;
+  BoxIcon icon = BoxIcon::None;
+  // A Help button beside the others (the window's start-up failure box).
+  bool help = false;
+  bool operator==(const BoxStyle&) const = default;
+};
+
+// The button that closed a message box.
+enum class BoxAnswer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
 
 struct PumpEvents {
   bool breakRequested = false;  // character code 3, SIGINT in line mode
@@ -87,10 +106,9 @@ class FrontEnd {
   // Modal dialogs: the chosen full path, or nothing on cancel or failure.
   virtual std::optional<std::string> fileDialog(
       const FileDialogRequest& request) = 0;
-  // Modal message box; style is the Win32 style (buttons | icon). Returns a
-  // MessageBoxAnswer.
-  virtual int messageBox(const std::string& caption, const std::string& text,
-                         unsigned style) = 0;
+  // Modal message box: the button the user chose.
+  virtual BoxAnswer messageBox(const std::string& caption,
+                               const std::string& text, BoxStyle style) = 0;
   // The error report's and the break's wait: until a key is pressed or the
   // window is closed. Line mode does not wait.
   virtual void waitForKey() = 0;
@@ -117,7 +135,7 @@ class FrontEnd {
   virtual int endSignal() const { return 0; }
   // A box shown when there is no window (start-up failures).
   virtual void failureBox(const std::string& caption, const std::string& text,
-                          unsigned style) {
+                          BoxStyle style) {
     messageBox(caption, text, style);
   }
 };

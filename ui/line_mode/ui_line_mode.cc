@@ -338,15 +338,16 @@ std::optional<std::string> LineModeFrontEnd::fileDialog(
   }
 }
 
-int LineModeFrontEnd::messageBox(const std::string& caption,
-                                 const std::string& text, unsigned style) {
+BoxAnswer LineModeFrontEnd::messageBox(const std::string& caption,
+                                       const std::string& text,
+                                       BoxStyle style) {
   emit("[" + trimTrailing(charset_.display(caption)) + "] ");
   for (std::string_view line : splitTextLines(text)) {
     emit(trimTrailing(charset_.display(line)));
     pending_ += '\n';
   }
   flush();
-  return boxButtons(style).front().answer;
+  return boxButtons(style.buttons).front().answer;
 }
 
 void LineModeFrontEnd::closeWindow() {
@@ -365,7 +366,7 @@ void LineModeFrontEnd::closeWindow() {
 }
 
 void LineModeFrontEnd::failureBox(const std::string& caption,
-                                  const std::string& text, unsigned style) {
+                                  const std::string& text, BoxStyle style) {
   (void)style;
   flush();
   err_ << safeText(trimTrailing(charset_.display(caption))) << ": "

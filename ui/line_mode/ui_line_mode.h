@@ -80,8 +80,8 @@ class LineModeFrontEnd : public FrontEnd {
   PumpEvents pump() override;
   std::optional<std::string> fileDialog(
       const FileDialogRequest& request) override;
-  int messageBox(const std::string& caption, const std::string& text,
-                 unsigned style) override;
+  BoxAnswer messageBox(const std::string& caption, const std::string& text,
+                       BoxStyle style) override;
   // The report is complete: what it wrote goes out (nothing waits).
   void waitForKey() override { flush(); }
   bool waitsForKey() const override { return false; }
@@ -90,7 +90,7 @@ class LineModeFrontEnd : public FrontEnd {
   bool sessionFailed() const override { return failed_; }
   void closeWindow() override;
   void failureBox(const std::string& caption, const std::string& text,
-                  unsigned style) override;
+                  BoxStyle style) override;
   int endSignal() const override { return signals_.quitSignal(); }
   // Answers from a script (the input is not a terminal): each answer is
   // echoed after its prompt (a terminal has shown the typed line already),

@@ -141,8 +141,8 @@ TEST_F(LineModeTest, ControlBytesNeverReachTheOutput) {
   FileDialogRequest request = saveRequest();
   request.fileName = "a\x1b[31m.ren";
   ASSERT_EQ(ui.fileDialog(request), "/out/\x1b]0;T\a.ren");
-  ui.messageBox("c\x07", "t\x1b", 0);
-  ui.failureBox("c\x1b", "t", 0x10);
+  ui.messageBox("c\x07", "t\x1b", {});
+  ui.failureBox("c\x1b", "t", {BoxButtons::Ok, BoxIcon::Stop});
   ui.closeWindow();
   for (const std::string& text : {out.str(), err.str()}) {
     for (char c : text) {
@@ -373,13 +373,17 @@ TEST_F(LineModeTest, QuitBeforeADialogCancelsWithoutReading) {
 TEST_F(LineModeTest, MessageBoxIsPrintedAndAnsweredWithItsFirstButton) {
   LineModeFrontEnd ui(fs, in, out, err, signals);
   EXPECT_EQ(ui.messageBox(sjis("トラブル発生"),
-                          sjis("/a.logに発言はありませんでした"), 0x40),
-            kIdOk);
+                          sjis("/a.logに発言はありませんでした"),
+                          {BoxButtons::Ok, BoxIcon::Information}),
+            BoxAnswer::Ok);
   EXPECT_EQ(out.str(), "[トラブル発生] /a.logに発言はありませんでした\n");
   out.str("");
-  EXPECT_EQ(ui.messageBox("Q", "line 1\r\nline 2", 0x24), kIdYes);
+  EXPECT_EQ(ui.messageBox("Q", "line 1\r\nline 2",
+                          {BoxButtons::YesNo, BoxIcon::Question}),
+            BoxAnswer::Yes);
   EXPECT_EQ(out.str(), "[Q] line 1\nline 2\n");
-  ui.failureBox("TESSARINE.EXE", sjis("ウィンドウをオープンできません"), 0x10);
+  ui.failureBox("TESSARINE.EXE", sjis("ウィンドウをオープンできません"),
+                {BoxButtons::Ok, BoxIcon::Stop});
   EXPECT_EQ(err.str(), "TESSARINE.EXE: ウィンドウをオープンできません\n");
 }
 

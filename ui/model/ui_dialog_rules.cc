@@ -181,25 +181,44 @@ NameCheck checkDialogName(FileSystem& fs, const FileDialogRequest& request,
   return check;
 }
 
-std::vector<BoxButton> boxButtons(unsigned style) {
+std::vector<BoxButton> boxButtons(BoxButtons buttons) {
   using namespace texts;
-  switch (style & 0xF) {
-    case 1:
-      return {{kButtonOk, kIdOk}, {kButtonCancel, kIdCancel}};
-    case 2:
-      return {{kButtonAbort, kIdAbort},
-              {kButtonRetry, kIdRetry},
-              {kButtonIgnore, kIdIgnore}};
-    case 3:
-      return {
-          {kButtonYes, kIdYes}, {kButtonNo, kIdNo}, {kButtonCancel, kIdCancel}};
-    case 4:
-      return {{kButtonYes, kIdYes}, {kButtonNo, kIdNo}};
-    case 5:
-      return {{kButtonRetry, kIdRetry}, {kButtonCancel, kIdCancel}};
-    default:
-      return {{kButtonOk, kIdOk}};
+  constexpr BoxButton ok{kButtonOk, BoxAnswer::Ok};
+  constexpr BoxButton cancel{kButtonCancel, BoxAnswer::Cancel};
+  constexpr BoxButton abort{kButtonAbort, BoxAnswer::Abort};
+  constexpr BoxButton retry{kButtonRetry, BoxAnswer::Retry};
+  constexpr BoxButton ignore{kButtonIgnore, BoxAnswer::Ignore};
+  constexpr BoxButton yes{kButtonYes, BoxAnswer::Yes};
+  constexpr BoxButton no{kButtonNo, BoxAnswer::No};
+  switch (buttons) {
+    case BoxButtons::Ok:
+      return {ok};
+    case BoxButtons::OkCancel:
+      return {ok, cancel};
+    case BoxButtons::AbortRetryIgnore:
+      return {abort, retry, ignore};
+    case BoxButtons::YesNoCancel:
+      return {yes, no, cancel};
+    case BoxButtons::YesNo:
+      return {yes, no};
+    case BoxButtons::RetryCancel:
+      return {retry, cancel};
   }
+  return {ok};
+}
+
+bool escapeCloses(const std::vector<BoxButton>& buttons) {
+  return buttons.size() == 1 ||
+         std::any_of(buttons.begin(), buttons.end(), [](const BoxButton& b) {
+           return b.answer == BoxAnswer::Cancel;
+         });
+}
+
+BoxAnswer closingAnswer(const std::vector<BoxButton>& buttons) {
+  for (const BoxButton& b : buttons) {
+    if (b.answer == BoxAnswer::Cancel) return BoxAnswer::Cancel;
+  }
+  return buttons.front().answer;
 }
 
 std::vector<std::string_view> splitTextLines(std::string_view text) {

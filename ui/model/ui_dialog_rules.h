@@ -62,13 +62,20 @@ struct NameCheck {
 NameCheck checkDialogName(FileSystem& fs, const FileDialogRequest& request,
                           const std::string& folder, std::string_view name);
 
-// The buttons of a message box style (its low four bits), in order; the
-// first is the default.
+// The buttons of a message box, in order; the first is the default.
 struct BoxButton {
   const char* label;
-  int answer;  // a MessageBoxAnswer
+  BoxAnswer answer;
 };
-std::vector<BoxButton> boxButtons(unsigned style);
+std::vector<BoxButton> boxButtons(BoxButtons buttons);
+
+// Whether Esc may close a box with these buttons: it has a Cancel button
+// or only one.
+bool escapeCloses(const std::vector<BoxButton>& buttons);
+
+// The answer of a box closed without a button chosen (the session ended):
+// its Cancel button, else its first.
+BoxAnswer closingAnswer(const std::vector<BoxButton>& buttons);
 
 // The lines of a box text, split at CR LF, LF or CR.
 std::vector<std::string_view> splitTextLines(std::string_view text);

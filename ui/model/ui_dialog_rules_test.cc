@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <vector>
+
 #include "tests/support/fake_file_system.h"
 
 namespace tess::platform {
@@ -143,14 +146,33 @@ TEST_F(DialogFolderTest, StartFolderFallsBackToTheCurrentDirectory) {
 }
 
 TEST(MessageBoxRulesTest, ButtonsInOrderWithTheDefaultFirst) {
-  EXPECT_EQ(boxButtons(0x40).size(), 1u);
-  EXPECT_EQ(boxButtons(0x40).front().answer, kIdOk);
-  EXPECT_EQ(boxButtons(1).back().answer, kIdCancel);
-  EXPECT_EQ(boxButtons(2).front().answer, kIdAbort);
-  EXPECT_EQ(boxButtons(0x23).front().answer, kIdYes);
-  EXPECT_EQ(boxButtons(3).size(), 3u);
-  EXPECT_EQ(boxButtons(4).back().answer, kIdNo);
-  EXPECT_EQ(boxButtons(5).front().answer, kIdRetry);
+  using enum BoxAnswer;
+  struct Case {
+    BoxButtons buttons;
+    std::vector<BoxAnswer> answers;  // in the order shown
+    bool escapeCloses;
+    BoxAnswer closing;  // when the session ends with the box open
+  };
+  const Case cases[] = {
+      {BoxButtons::Ok, {Ok}, true, Ok},
+      {BoxButtons::OkCancel, {Ok, Cancel}, true, Cancel},
+      {BoxButtons::AbortRetryIgnore, {Abort, Retry, Ignore}, false, Abort},
+      {BoxButtons::YesNoCancel, {Yes, No, Cancel}, true, Cancel},
+      {BoxButtons::YesNo, {Yes, No}, false, Yes},
+      {BoxButtons::RetryCancel, {Retry, Cancel}, true, Cancel},
+  };
+  for (const Case& c : cases) {
+    const std::vector<BoxButton> buttons = boxButtons(c.buttons);
+    std::vector<BoxAnswer> answers;
+    for (const BoxButton& b : buttons) {
+      answers.push_back(b.answer);
+      EXPECT_NE(std::string_view(b.label), "");
+    }
+    EXPECT_EQ(answers, c.answers) << static_cast<int>(c.buttons);
+    EXPECT_EQ(escapeCloses(buttons), c.escapeCloses)
+        << static_cast<int>(c.buttons);
+    EXPECT_EQ(closingAnswer(buttons), c.closing) << static_cast<int>(c.buttons);
+  }
 }
 
 TEST(MessageBoxRulesTest, TextLinesSplitAtEveryLineEnd) {

@@ -96,7 +96,7 @@ int TerminalFrontEnd::endSignal() const {
 }
 
 void TerminalFrontEnd::failureBox(const std::string& caption,
-                                  const std::string& text, unsigned style) {
+                                  const std::string& text, BoxStyle style) {
   if (screen_) {
     messageBox(caption, text, style);
     return;
@@ -525,23 +525,26 @@ std::optional<std::string> TerminalFrontEnd::fileDialog(
   return result;
 }
 
-int TerminalFrontEnd::messageBox(const std::string& caption,
-                                 const std::string& text, unsigned style) {
-  const std::vector<BoxButton> buttons = boxButtons(style);
+BoxAnswer TerminalFrontEnd::messageBox(const std::string& caption,
+                                       const std::string& text,
+                                       BoxStyle style) {
+  const std::vector<BoxButton> buttons = boxButtons(style.buttons);
   if (!screen_) return buttons.front().answer;
   const char* icon = "";
-  switch (style & 0xF0) {
-    case 0x10:
+  switch (style.icon) {
+    case BoxIcon::Stop:
       icon = "(x) ";
       break;
-    case 0x20:
+    case BoxIcon::Question:
       icon = "(?) ";
       break;
-    case 0x30:
+    case BoxIcon::Exclamation:
       icon = "(!) ";
       break;
-    case 0x40:
+    case BoxIcon::Information:
       icon = "(i) ";
+      break;
+    case BoxIcon::None:
       break;
   }
   const std::string title = icon + caption;
@@ -552,7 +555,7 @@ int TerminalFrontEnd::messageBox(const std::string& caption,
   }
 
   size_t chosen = 0;
-  int answer = buttons.front().answer;
+  BoxAnswer answer = buttons.front().answer;
   while (true) {
     // The text wrapped at the widest panel the screen allows; a screen too
     // low for all of it keeps the first rows and marks the cut.
@@ -598,9 +601,7 @@ int TerminalFrontEnd::messageBox(const std::string& caption,
     std::optional<DialogKey> key = nextKey();
     if (!key) {
       // The session ends: the box closes as its Cancel (or only) button.
-      for (const BoxButton& b : buttons) {
-        if (b.answer == kIdCancel) answer = kIdCancel;
-      }
+      answer = closingAnswer(buttons);
       break;
     }
     const size_t n = buttons.size();
@@ -617,12 +618,8 @@ int TerminalFrontEnd::messageBox(const std::string& caption,
     } else if (key->name == KeyName::Copy) {
       copyWindowText();
     } else if (key->name == KeyName::Escape) {
-      bool closes = n == 1;
-      for (const BoxButton& b : buttons) {
-        if (b.answer == kIdCancel) closes = true;
-      }
-      if (closes) {
-        answer = n == 1 ? buttons.front().answer : kIdCancel;
+      if (escapeCloses(buttons)) {
+        answer = closingAnswer(buttons);
         break;
       }
     }

@@ -37,12 +37,12 @@ class TerminalFrontEnd : public FrontEnd {
   PumpEvents pump() override;
   std::optional<std::string> fileDialog(
       const FileDialogRequest& request) override;
-  int messageBox(const std::string& caption, const std::string& text,
-                 unsigned style) override;
+  BoxAnswer messageBox(const std::string& caption, const std::string& text,
+                       BoxStyle style) override;
   void waitForKey() override;
   void closeWindow() override;
   void failureBox(const std::string& caption, const std::string& text,
-                  unsigned style) override;
+                  BoxStyle style) override;
   int endSignal() const override;
 
  private:

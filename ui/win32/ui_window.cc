@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "ui/win32/ui_box_placement.h"
+#include "ui/win32/ui_box_style.h"
 #include "ui/win32/ui_cell_painter.h"
 #include "ui/win32/ui_scroll_view.h"
 #include "ui/win32/ui_text_font.h"
@@ -116,18 +117,20 @@ class WindowsFrontEnd final : public FrontEnd {
     return win32::chooseFile(request, owner, calls);
   }
 
-  int messageBox(const std::string &caption, const std::string &text,
-                 unsigned style) override {
+  BoxAnswer messageBox(const std::string &caption, const std::string &text,
+                       BoxStyle style) override {
     refresh();
     CenteredBoxes centred;
-    return MessageBoxW(liveWindow(), fromCodePage932(text).c_str(),
-                       fromCodePage932(caption).c_str(), style);
+    return win32::boxAnswerOf(MessageBoxW(
+        liveWindow(), fromCodePage932(text).c_str(),
+        fromCodePage932(caption).c_str(), win32::messageBoxFlags(style)));
   }
 
   void failureBox(const std::string &caption, const std::string &text,
-                  unsigned style) override {
+                  BoxStyle style) override {
     MessageBoxW(nullptr, fromCodePage932(text).c_str(),
-                fromCodePage932(caption).c_str(), style);
+                fromCodePage932(caption).c_str(),
+                win32::messageBoxFlags(style));
   }
 
   void waitForKey() override {
