@@ -1,9 +1,7 @@
-// What the terminal's file dialogs and message boxes are, apart from how
-// they are drawn: the keys they understand (escape sequences decoded here,
-// unknown ones swallowed whole), the name field as a line editor, the file
-// dialog's state and how each key changes it, and the wrapping of a box's
-// text. All text is Shift-JIS, one byte per cell (a double-byte character
-// takes two cells), so widths are byte counts.
+// What the terminal's file dialog is, apart from how it is drawn: its
+// state and how each key changes it (the keys in ui_dialog_keys.h, the name
+// field in ui_line_editor.h). All text is Shift-JIS, one byte per cell (a
+// double-byte character takes two cells), so widths are byte counts.
 #pragma once
 
 #include <cstddef>
@@ -14,84 +12,11 @@
 
 #include "platform/file_system.h"
 #include "ui/front_end.h"
+#include "ui/model/ui_dialog_keys.h"
 #include "ui/model/ui_dialog_rules.h"
+#include "ui/model/ui_line_editor.h"
 
 namespace tess::platform {
-
-enum class KeyName {
-  None,  // nothing to act on (an unknown sequence, Alt+key)
-  Text,  // a character to insert (DialogKey::text, Shift-JIS)
-  Up,
-  Down,
-  Left,
-  Right,
-  Home,
-  End,
-  PageUp,
-  PageDown,
-  Enter,
-  Tab,
-  BackTab,
-  Backspace,
-  Delete,
-  Escape,  // a lone Esc
-  CtrlA,
-  CtrlE,
-  CtrlK,
-  CtrlU,
-  CtrlW,
-  Copy,    // F2 or Ctrl-Y
-  Break,   // Ctrl-C
-  Resize,  // the terminal changed its size
-  BadText  // a typed character that Shift-JIS cannot hold
-};
-
-struct DialogKey {
-  KeyName name = KeyName::None;
-  std::string text;  // KeyName::Text: the character in Shift-JIS
-};
-
-// The key of a control character (a byte below 0x20 or 0x7F); None for one
-// that means nothing here.
-KeyName controlKey(unsigned char byte);
-
-// Escape sequences: after ESC, bytes up to the sequence's end belong to it.
-// True when afterEscape (the bytes read after ESC, non-ASCII characters as
-// 0x80) is a whole sequence: CSI ("[" ... final byte 0x40-0x7E), SS3 ("O"
-// and one byte), a string ("]", "P", "_", "^" up to BEL or ESC "\") or
-// Alt with one character.
-bool escapeSequenceComplete(std::string_view afterEscape);
-// The key a whole sequence stands for; None for one that is not known (it
-// is swallowed and ignored).
-KeyName decodeEscapeSequence(std::string_view afterEscape);
-
-// Shift-JIS character steps: the length of the character at index i.
-size_t sjisCharLength(std::string_view text, size_t i);
-
-// Text cut to at most cells cells on character bounds. A cut is marked:
-// with keepEnd the start is dropped and "<" stands before the rest (a long
-// folder path), otherwise the end is dropped and ">" ends it.
-std::string fitSjis(std::string_view text, size_t cells, bool keepEnd = false);
-
-// A one-line editor as in a shell prompt, over Shift-JIS text, with a
-// cursor on character bounds.
-class LineEditor {
- public:
-  void set(std::string text);  // the cursor goes to the end
-  const std::string& text() const { return text_; }
-  size_t cursor() const { return cursor_; }
-  // Handles the editing keys (Text, Left, Right, Home, End, Backspace,
-  // Delete, Ctrl-A/E/U/K/W); false for any other key.
-  bool apply(const DialogKey& key);
-  // The part shown in a field of width cells, scrolled so that the cursor
-  // stays in it, and the cursor's cell within it.
-  std::string visible(size_t width, size_t* cursorCell) const;
-
- private:
-  size_t previous(size_t i) const;
-  std::string text_;
-  size_t cursor_ = 0;
-};
 
 enum class DialogFocus { Type, Name, List };
 
@@ -166,18 +91,5 @@ class FileDialogModel {
   bool confirming_ = false;  // asking whether to replace result_
   std::string result_;
 };
-
-// A box's text wrapped at width cells on character bounds: every line of
-// the text, as many rows as it needs; nothing is dropped.
-std::vector<std::string> wrapBoxText(std::string_view text, size_t width);
-
-// The hint line of a box: no word of buttons when there is only one.
-const char* boxHint(size_t buttons);
-
-// The first window row shown when only areaRows screen rows are left for
-// the window (a small terminal, a panel below): the rows up to the print
-// position stay in sight, the print position's own unless it stands at the
-// start of an empty row.
-int windowViewTop(const CellView& view, int areaRows);
 
 }  // namespace tess::platform

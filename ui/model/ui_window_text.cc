@@ -1,5 +1,6 @@
 #include "ui/model/ui_window_text.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace tess::platform {
@@ -23,6 +24,13 @@ std::string windowRowsText(const CellView& view) {
   }
   text.resize(written);
   return text;
+}
+
+int windowViewTop(const CellView& view, int areaRows) {
+  if (areaRows >= view.rows) return 0;
+  int last = view.cursorRow;
+  if (view.cursorColumn == 0 && last > 0) --last;
+  return std::clamp(last - areaRows + 1, 0, view.rows - std::max(areaRows, 0));
 }
 
 }  // namespace tess::platform

@@ -1,4 +1,5 @@
-// The terminal's copy of the window keeps its blank rows.
+// The terminal's copy of the window keeps its blank rows; the rows in sight
+// on a small screen keep the print position.
 #include "ui/model/ui_window_text.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,27 @@ TEST(WindowRowsText, KeepsBlankRowsAndDropsTrailingBlanks) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(copyOf(c.cells, 4, 5), c.text) << c.cells;
+  }
+}
+
+TEST(WindowViewTest, RowsUpToThePrintPositionStayInSight) {
+  struct Case {
+    int cursorRow, cursorColumn, area, top;
+  };
+  const std::vector<Case> cases = {
+      {23, 5, 24, 0},   // the whole window fits
+      {23, 5, 19, 5},   // the print position on the last row shown
+      {20, 0, 19, 1},   // an empty row at the print position is not needed
+      {21, 0, 10, 11},  // above a panel: the latest ten rows
+      {2, 3, 10, 0},    // near the top: from the first row
+      {0, 0, 10, 0},
+  };
+  for (const Case& c : cases) {
+    CellView view;
+    view.cursorRow = c.cursorRow;
+    view.cursorColumn = c.cursorColumn;
+    EXPECT_EQ(windowViewTop(view, c.area), c.top)
+        << c.cursorRow << "," << c.cursorColumn << " in " << c.area;
   }
 }
 
