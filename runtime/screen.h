@@ -25,6 +25,35 @@ class ScreenWindow {
                            int flags) = 0;
 };
 
+// The numbers of the box statement: its buttons, its icon and the button
+// pressed.
+namespace box {
+enum Buttons : int64_t {
+  kOk = 0,
+  kOkCancel = 1,
+  kAbortRetryIgnore = 2,
+  kYesNoCancel = 3,
+  kYesNo = 4,
+  kRetryCancel = 5,
+};
+enum Icon : int64_t {
+  kStop = 0,
+  kQuestion = 1,
+  kExclamation = 2,
+  kInformation = 3,
+  kNoIcon = 4,
+};
+enum Answer : int {
+  kAnsweredOk = 0,
+  kAnsweredCancel = 1,
+  kAnsweredAbort = 2,
+  kAnsweredRetry = 3,
+  kAnsweredIgnore = 4,
+  kAnsweredYes = 5,
+  kAnsweredNo = 6,
+};
+}  // namespace box
+
 class MessageBoxService {
  public:
   virtual ~MessageBoxService() = default;

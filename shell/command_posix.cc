@@ -12,15 +12,15 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <cwchar>
 #include <climits>
+#include <cwchar>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/ui_charset.h"
-#include "platform/posix/ui_signals.h"
 #include "shell/command_driver.h"
+#include "ui/posix/ui_charset.h"
+#include "ui/posix/ui_signals.h"
 
 namespace tess {
 

@@ -18,8 +18,10 @@ namespace tess {
 namespace {
 
 constexpr const char* kProgram = "tessarine";
-constexpr unsigned kIconHand = 0x10;
-constexpr unsigned kIconInformation = 0x40;
+constexpr platform::BoxStyle kInformationBox{platform::BoxButtons::Ok,
+                                             platform::BoxIcon::Information};
+constexpr platform::BoxStyle kStopBox{platform::BoxButtons::Ok,
+                                      platform::BoxIcon::Stop};
 // What a stop request stands for: a break (Ctrl-C in the window) as SIGINT,
 // a closed window as SIGTERM.
 constexpr int kBreakStop = 2;
@@ -42,7 +44,7 @@ class WindowCommandHost : public CommandHost {
     box_ += line;
   }
   void helpText(std::string_view text) override {
-    ui_.messageBox(kProgram, std::string(text), kIconInformation);
+    ui_.messageBox(kProgram, std::string(text), kInformationBox);
   }
   Text help() const override { return Text::HelpWindow; }
   // The window speaks Japanese, in Shift-JIS, like the rest of the program.
@@ -92,7 +94,7 @@ class WindowCommandHost : public CommandHost {
     }
     if (stop_ != kClosedStop && !box_.empty()) {
       ui_.messageBox(kProgram, box_,
-                     exitCode == 0 ? kIconInformation : kIconHand);
+                     exitCode == 0 ? kInformationBox : kStopBox);
     }
     window_.markClosed();
     ui_.closeWindow();
@@ -120,7 +122,7 @@ int runWindowCommandLine(const std::vector<std::string>& args,
                          MillisecondClock clock) {
   WindowCommandHost host(fs, ui, std::move(clock));
   if (!host.open()) {
-    ui.failureBox(kProgram, host.texts()(Text::NoWindow), kIconHand);
+    ui.failureBox(kProgram, host.texts()(Text::NoWindow), kStopBox);
     return CommandDriver::kExitError;
   }
   int exitCode = CommandDriver::kExitError;

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/front_end.h"
 #include "shell/statement_pump.h"
+#include "ui/front_end.h"
 
 namespace tess {
 

@@ -1,6 +1,7 @@
 #include "shell/dialogs.h"
 
 #include <cstdio>
+#include <iterator>
 #include <utility>
 
 #include "runtime/path_walk.h"
@@ -17,9 +18,20 @@ constexpr size_t kMaxTitle = 64;
 constexpr std::string_view kEveryFile =
     "\x82\xB7\x82\xD7\x82\xC4\x82\xCC\xCC\xA7\xB2\xD9(*.*)";
 
-// Message box styles of the button and icon codes.
-constexpr unsigned kButtonStyles[] = {0x0, 0x1, 0x2, 0x3, 0x4, 0x5};
-constexpr unsigned kIconStyles[] = {0x10, 0x20, 0x30, 0x40, 0x0};
+// The box statement's button and icon numbers, in order.
+constexpr platform::BoxButtons kBoxButtons[] = {
+    platform::BoxButtons::Ok,
+    platform::BoxButtons::OkCancel,
+    platform::BoxButtons::AbortRetryIgnore,
+    platform::BoxButtons::YesNoCancel,
+    platform::BoxButtons::YesNo,
+    platform::BoxButtons::RetryCancel};
+constexpr platform::BoxIcon kBoxIcons[] = {
+    platform::BoxIcon::Stop, platform::BoxIcon::Question,
+    platform::BoxIcon::Exclamation, platform::BoxIcon::Information,
+    platform::BoxIcon::None};
+static_assert(std::size(kBoxButtons) == box::kRetryCancel + 1);
+static_assert(std::size(kBoxIcons) == box::kNoIcon + 1);
 
 platform::FileFilter convertItem(std::string_view item) {
   // "(", ")", ";", ",", tab and blank are never the second byte of a
@@ -157,27 +169,30 @@ int Dialogs::showMessageBox(int64_t window, const ByteString& caption,
                             int64_t icon) {
   TextWindow& owner = lookupWindow(mainWindow_, window);
   if (!owner.hasTextGrid()) raiseError(err::kWrongWindowKind);
-  if (buttons < 0 || buttons > 5) raiseError(err::kIllegalArgument);
-  if (icon < 0 || icon > 4) raiseError(err::kIllegalArgument);
-  const unsigned style = kButtonStyles[buttons] | kIconStyles[icon];
-  switch (ui_.messageBox(caption.str(), text.str(), style)) {
-    case platform::kIdOk:
-      return 0;
-    case platform::kIdCancel:
-      return 1;
-    case platform::kIdAbort:
-      return 2;
-    case platform::kIdRetry:
-      return 3;
-    case platform::kIdIgnore:
-      return 4;
-    case platform::kIdYes:
-      return 5;
-    case platform::kIdNo:
-      return 6;
-    default:
-      return 0;
+  if (buttons < box::kOk || buttons > box::kRetryCancel) {
+    raiseError(err::kIllegalArgument);
   }
+  if (icon < box::kStop || icon > box::kNoIcon) {
+    raiseError(err::kIllegalArgument);
+  }
+  const platform::BoxStyle style{kBoxButtons[buttons], kBoxIcons[icon]};
+  switch (ui_.messageBox(caption.str(), text.str(), style)) {
+    case platform::BoxAnswer::Ok:
+      return box::kAnsweredOk;
+    case platform::BoxAnswer::Cancel:
+      return box::kAnsweredCancel;
+    case platform::BoxAnswer::Abort:
+      return box::kAnsweredAbort;
+    case platform::BoxAnswer::Retry:
+      return box::kAnsweredRetry;
+    case platform::BoxAnswer::Ignore:
+      return box::kAnsweredIgnore;
+    case platform::BoxAnswer::Yes:
+      return box::kAnsweredYes;
+    case platform::BoxAnswer::No:
+      return box::kAnsweredNo;
+  }
+  return box::kAnsweredOk;
 }
 
 void Dialogs::changeDirectory(const ByteString& path,

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/front_end.h"
 #include "runtime/byte_string.h"
 #include "runtime/screen.h"
 #include "runtime/statements.h"
 #include "shell/text_window.h"
+#include "ui/front_end.h"
 
 namespace tess {
 
@@ -63,7 +63,8 @@ class Dialogs : public MessageBoxService {
       const ByteString& filter, int64_t mode,
       std::source_location where = std::source_location::current());
 
-  // buttons 0..5, icon 0..4; returns the pressed button as 0..6.
+  // buttons 0..5, icon 0..4 (box::Buttons, box::Icon); returns the pressed
+  // button as 0..6 (box::Answer). Other numbers raise error 5.
   int showMessageBox(int64_t window, const ByteString& caption,
                      const ByteString& text, int64_t buttons,
                      int64_t icon) override;

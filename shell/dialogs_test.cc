@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "runtime/runtime_error.h"
 #include "tests/support/fake_file_system.h"
@@ -164,36 +165,76 @@ TEST_F(DialogFixture, DialogArgumentsAreChecked) {
 }
 
 TEST_F(DialogFixture, MessageBoxStyleAndAnswers) {
-  EXPECT_EQ(dialogs.showMessageBox(0, "cap", "text", 0, 3), 0);
+  constexpr int64_t kMainWindow = 0;
+  EXPECT_EQ(dialogs.showMessageBox(kMainWindow, "cap", "text", box::kOk,
+                                   box::kInformation),
+            box::kAnsweredOk);
   ASSERT_EQ(ui.messageBoxes().size(), 1u);
   EXPECT_EQ(ui.messageBoxes()[0].caption, "cap");
   EXPECT_EQ(ui.messageBoxes()[0].text, "text");
-  EXPECT_EQ(ui.messageBoxes()[0].style, 0x40u);
-  dialogs.showMessageBox(0, "c", "t", 5, 4);
-  EXPECT_EQ(ui.messageBoxes()[1].style, 0x5u);
-  dialogs.showMessageBox(0, "c", "t", 3, 0);
-  EXPECT_EQ(ui.messageBoxes()[2].style, 0x13u);
 
-  const int answers[][2] = {{platform::kIdCancel, 1},
-                            {platform::kIdAbort, 2},
-                            {platform::kIdRetry, 3},
-                            {platform::kIdIgnore, 4},
-                            {platform::kIdYes, 5},
-                            {platform::kIdNo, 6},
-                            {99, 0}};
+  // The box statement's numbers and what the front end is asked to show.
+  const std::pair<int64_t, platform::BoxButtons> buttons[] = {
+      {0, platform::BoxButtons::Ok},
+      {1, platform::BoxButtons::OkCancel},
+      {2, platform::BoxButtons::AbortRetryIgnore},
+      {3, platform::BoxButtons::YesNoCancel},
+      {4, platform::BoxButtons::YesNo},
+      {5, platform::BoxButtons::RetryCancel}};
+  for (const auto& [number, shown] : buttons) {
+    dialogs.showMessageBox(kMainWindow, "c", "t", number, box::kNoIcon);
+    EXPECT_EQ(ui.messageBoxes().back().style,
+              (platform::BoxStyle{shown, platform::BoxIcon::None}))
+        << number;
+  }
+  const std::pair<int64_t, platform::BoxIcon> icons[] = {
+      {0, platform::BoxIcon::Stop},
+      {1, platform::BoxIcon::Question},
+      {2, platform::BoxIcon::Exclamation},
+      {3, platform::BoxIcon::Information},
+      {4, platform::BoxIcon::None}};
+  for (const auto& [number, shown] : icons) {
+    dialogs.showMessageBox(kMainWindow, "c", "t", box::kOk, number);
+    EXPECT_EQ(ui.messageBoxes().back().style,
+              (platform::BoxStyle{platform::BoxButtons::Ok, shown}))
+        << number;
+  }
+  const std::pair<platform::BoxAnswer, int> answers[] = {
+      {platform::BoxAnswer::Ok, 0},     {platform::BoxAnswer::Cancel, 1},
+      {platform::BoxAnswer::Abort, 2},  {platform::BoxAnswer::Retry, 3},
+      {platform::BoxAnswer::Ignore, 4}, {platform::BoxAnswer::Yes, 5},
+      {platform::BoxAnswer::No, 6}};
   for (const auto& [answer, expected] : answers) {
     ui.setMessageBoxAnswer(answer);
-    EXPECT_EQ(dialogs.showMessageBox(0, "c", "t", 3, 1), expected) << answer;
+    EXPECT_EQ(dialogs.showMessageBox(kMainWindow, "c", "t", box::kYesNoCancel,
+                                     box::kQuestion),
+              expected);
   }
 
   const size_t shown = ui.messageBoxes().size();
-  EXPECT_EQ(errorOf([&] { dialogs.showMessageBox(0, "c", "t", 6, 0); }),
+  EXPECT_EQ(errorOf([&] {
+              dialogs.showMessageBox(kMainWindow, "c", "t",
+                                     box::kRetryCancel + 1, box::kStop);
+            }),
             err::kIllegalArgument);
-  EXPECT_EQ(errorOf([&] { dialogs.showMessageBox(0, "c", "t", 0, 5); }),
+  EXPECT_EQ(errorOf([&] {
+              dialogs.showMessageBox(kMainWindow, "c", "t", box::kOk,
+                                     box::kNoIcon + 1);
+            }),
             err::kIllegalArgument);
-  EXPECT_EQ(errorOf([&] { dialogs.showMessageBox(0, "c", "t", -1, 0); }),
+  EXPECT_EQ(errorOf([&] {
+              dialogs.showMessageBox(kMainWindow, "c", "t", -1, box::kStop);
+            }),
             err::kIllegalArgument);
-  EXPECT_EQ(errorOf([&] { dialogs.showMessageBox(2, "c", "t", 0, 0); }),
+  EXPECT_EQ(errorOf([&] {
+              dialogs.showMessageBox(kMainWindow, "c", "t", box::kOk, -1);
+            }),
+            err::kIllegalArgument);
+  constexpr int64_t kNoSuchWindow = 2;
+  EXPECT_EQ(errorOf([&] {
+              dialogs.showMessageBox(kNoSuchWindow, "c", "t", box::kOk,
+                                     box::kStop);
+            }),
             err::kNoWindow);
   EXPECT_EQ(ui.messageBoxes().size(), shown);
 }

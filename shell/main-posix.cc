@@ -13,13 +13,13 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "platform/front_end.h"
 #include "platform/posix/path_encoding.h"
-#include "platform/posix/ui_charset.h"
-#include "platform/posix/ui_line_mode.h"
-#include "platform/posix/ui_terminal.h"
 #include "shell/command_posix.h"
 #include "shell/program.h"
+#include "ui/front_end.h"
+#include "ui/line_mode/ui_line_mode.h"
+#include "ui/posix/ui_charset.h"
+#include "ui/terminal/ui_terminal.h"
 
 namespace {
 

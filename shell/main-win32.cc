@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/front_end.h"
 #include "platform/win32/code_page.h"
-#include "platform/win32/ui_window.h"
 #include "shell/command_texts.h"
 #include "shell/command_window.h"
 #include "shell/program.h"
+#include "ui/front_end.h"
+#include "ui/win32/ui_window.h"
 
 namespace {
 

@@ -50,8 +50,11 @@ constexpr const char* kPressAnyKey =
 // 行]
 constexpr const char* kLineSuffix = "\x8D\x73] ";
 
-constexpr unsigned kIconHand = 0x10;
-constexpr unsigned kHelpWarning = 0x4030;  // MB_HELP | MB_ICONWARNING
+constexpr platform::BoxStyle kStopBox{platform::BoxButtons::Ok,
+                                      platform::BoxIcon::Stop};
+// The start-up failure's box offers help beside its OK button.
+constexpr platform::BoxStyle kHelpWarning{platform::BoxButtons::Ok,
+                                          platform::BoxIcon::Exclamation, true};
 
 // The executable's name without its folder and without everything from its
 // first ".".
@@ -110,7 +113,7 @@ int Program::run() {
   const std::string caption = name + ".EXE";
   State state(fs_, ui_, clock_);
   if (!ui_.openWindow(name, &state.window)) {
-    ui_.failureBox(caption, kCannotOpenWindow, kIconHand);
+    ui_.failureBox(caption, kCannotOpenWindow, kStopBox);
     return 0;
   }
 

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "platform/file_system.h"
-#include "platform/front_end.h"
 #include "shell/statement_pump.h"
+#include "ui/front_end.h"
 
 namespace tess {
 

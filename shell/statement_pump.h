@@ -11,8 +11,8 @@
 #include <functional>
 #include <utility>
 
-#include "platform/front_end.h"
 #include "runtime/statements.h"
+#include "ui/front_end.h"
 
 namespace tess {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/front_end.h"
 #include "runtime/screen.h"
+#include "ui/front_end.h"
 
 namespace tess {
 

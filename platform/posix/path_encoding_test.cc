@@ -1,6 +1,6 @@
 // File names between the file system's UTF-8 and the program's Shift-JIS:
 // Japanese names both ways, old Shift-JIS names taken as they are, names
-// that neither can hold left out of listings and said so by the dialogs.
+// that neither can hold left out of listings.
 #include "platform/posix/path_encoding.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/ui_dialog_model.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/sjis.h"
 
@@ -101,17 +100,6 @@ TEST_F(EncodingFileSystemTest, ListsOpensAndCreatesInShiftJis) {
   EXPECT_EQ(full, sjis("/jp/出力/a.ren"));
   // The path limit counts Shift-JIS bytes: two per kanji here.
   EXPECT_EQ(full.size(), 14u);
-}
-
-TEST_F(EncodingFileSystemTest, DialogsSayWhenNamesCannotBeShown) {
-  FileDialogRequest request;
-  request.initialFolder = "/jp";
-  request.fileName = "*.*";
-  FileDialogModel model(*fs, request);
-  EXPECT_EQ(model.entries().size(), 4u);  // ../, 出力/ and two logs
-  EXPECT_EQ(
-      model.notice(),
-      sjis("名前を表示できないファイルが1個あります（一覧にありません）。"));
 }
 
 }  // namespace

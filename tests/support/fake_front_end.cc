@@ -36,14 +36,16 @@ std::optional<std::string> FakeFrontEnd::fileDialog(
   return answer;
 }
 
-int FakeFrontEnd::messageBox(const std::string& caption,
-                             const std::string& text, unsigned style) {
+platform::BoxAnswer FakeFrontEnd::messageBox(const std::string& caption,
+                                             const std::string& text,
+                                             platform::BoxStyle style) {
   boxes_.push_back({caption, text, style});
   return boxAnswer_;
 }
 
 void FakeFrontEnd::failureBox(const std::string& caption,
-                              const std::string& text, unsigned style) {
+                              const std::string& text,
+                              platform::BoxStyle style) {
   failureBoxes_.push_back({caption, text, style});
 }
 

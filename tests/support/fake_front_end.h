@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/front_end.h"
+#include "ui/front_end.h"
 
 namespace tess::testing {
 
@@ -21,7 +21,7 @@ class FakeFrontEnd : public platform::FrontEnd {
   struct Box {
     std::string caption;
     std::string text;
-    unsigned style;
+    platform::BoxStyle style;
   };
 
   // --- Script -------------------------------------------------------------
@@ -32,7 +32,7 @@ class FakeFrontEnd : public platform::FrontEnd {
   void onDialog(std::function<void(const platform::FileDialogRequest&)> f) {
     onDialog_ = std::move(f);
   }
-  void setMessageBoxAnswer(int answer) { boxAnswer_ = answer; }
+  void setMessageBoxAnswer(platform::BoxAnswer answer) { boxAnswer_ = answer; }
   // Events of the pump call with this number (1 = the first call).
   void setPumpEvents(int callNumber, platform::PumpEvents events) {
     pumpEvents_[callNumber] = events;
@@ -77,8 +77,9 @@ class FakeFrontEnd : public platform::FrontEnd {
   platform::PumpEvents pump() override;
   std::optional<std::string> fileDialog(
       const platform::FileDialogRequest& request) override;
-  int messageBox(const std::string& caption, const std::string& text,
-                 unsigned style) override;
+  platform::BoxAnswer messageBox(const std::string& caption,
+                                 const std::string& text,
+                                 platform::BoxStyle style) override;
   void waitForKey() override { ++waits_; }
   void closeWindow() override { ++closes_; }
   int endSignal() const override { return endSignal_; }
@@ -91,7 +92,7 @@ class FakeFrontEnd : public platform::FrontEnd {
     return endOnRefusal_ && !refusals_.empty();
   }
   void failureBox(const std::string& caption, const std::string& text,
-                  unsigned style) override;
+                  platform::BoxStyle style) override;
 
  private:
   int endSignal_ = 0;
@@ -99,7 +100,7 @@ class FakeFrontEnd : public platform::FrontEnd {
   std::vector<std::pair<std::string, std::string>> refusals_;
   std::vector<std::optional<std::string>> answers_;
   std::function<void(const platform::FileDialogRequest&)> onDialog_;
-  int boxAnswer_ = platform::kIdOk;
+  platform::BoxAnswer boxAnswer_ = platform::BoxAnswer::Ok;
   std::map<int, platform::PumpEvents> pumpEvents_;
   std::function<void(int)> onPump_;
   bool openWindowFails_ = false;

@@ -1,1 +1,0 @@
-#include "platform/front_end.h"

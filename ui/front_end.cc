@@ -1,0 +1,1 @@
+#include "ui/front_end.h"

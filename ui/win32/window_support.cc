@@ -1,0 +1,178 @@
+#include "ui/win32/window_support.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
+
+namespace tess::platform::win32 {
+namespace {
+
+constexpr UINT kShiftJis = 932;
+
+bool isLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+}  // namespace
+
+std::wstring dialogFilter(const std::vector<FileFilter>& filters) {
+  std::wstring list;
+  for (const FileFilter& filter : filters) {
+    list += fromCodePage932(filter.display);
+    list += L'\0';
+    list += fromCodePage932(filter.pattern);
+    list += L'\0';
+  }
+  list += L'\0';
+  return list;
+}
+
+DWORD dialogFlags(const FileDialogRequest& request) {
+  DWORD flags = OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  if (request.fileMustExist) flags |= OFN_FILEMUSTEXIST;
+  if (request.pathMustExist) flags |= OFN_PATHMUSTEXIST;
+  if (request.overwritePrompt) flags |= OFN_OVERWRITEPROMPT;
+  return flags;
+}
+
+void prepareDialog(const FileDialogRequest& request, HWND owner,
+                   DialogBuffers* buffers, OPENFILENAMEW* block) {
+  buffers->filter = dialogFilter(request.filters);
+  buffers->title = fromCodePage932(request.title);
+  // A folder whose name is no Shift-JIS text is left out: the dialog then
+  // opens in the current one.
+  if (!wideName(request.initialFolder, &buffers->initialFolder)) {
+    buffers->initialFolder.clear();
+  }
+  buffers->file.assign(kDialogFileBuffer, L'\0');
+  // Cutting a name must not leave half a double-byte character behind: the
+  // cut is made on the bytes, then converted.
+  size_t length = std::min(request.fileName.size(), kDialogFileBuffer - 1);
+  size_t whole = 0;
+  for (size_t i = 0; i < length;) {
+    size_t width =
+        isLeadByte(static_cast<unsigned char>(request.fileName[i])) ? 2 : 1;
+    if (i + width > length) break;
+    i += width;
+    whole = i;
+  }
+  std::wstring name =
+      fromCodePage932(std::string_view(request.fileName).substr(0, whole));
+  name.resize(std::min(name.size(), kDialogFileBuffer - 1));
+  std::wmemcpy(buffers->file.data(), name.data(), name.size());
+
+  *block = OPENFILENAMEW{};
+  // The block as the common dialogs have known it since Windows 95; the
+  // later fields (places bar, extended flags) stay unused.
+  block->lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+  block->hwndOwner = owner;
+  block->hInstance = nullptr;
+  block->lpstrFilter =
+      request.filters.empty() ? nullptr : buffers->filter.data();
+  block->lpstrCustomFilter = nullptr;
+  block->nFilterIndex = static_cast<DWORD>(std::max(request.filterIndex, 1));
+  block->lpstrFile = buffers->file.data();
+  block->nMaxFile = static_cast<DWORD>(buffers->file.size());
+  block->lpstrFileTitle = nullptr;
+  block->lpstrInitialDir =
+      buffers->initialFolder.empty() ? nullptr : buffers->initialFolder.c_str();
+  block->lpstrTitle = buffers->title.c_str();
+  block->Flags = dialogFlags(request);
+  block->lpstrDefExt = nullptr;
+}
+
+std::wstring dialogResult(const DialogBuffers& buffers) {
+  return std::wstring(buffers.file.data(),
+                      wcsnlen(buffers.file.data(), buffers.file.size()));
+}
+
+std::string pathTooLongNotice(size_t maxPathBytes) {
+  // 選んだファイルのパスが長すぎます。
+  return "\x91\x49\x82\xf1\x82\xbe\x83\x74\x83\x40\x83\x43\x83\x8b"
+         "\x82\xcc\x83\x70\x83\x58\x82\xaa\x92\xb7\x82\xb7\x82\xac"
+         "\x82\xdc\x82\xb7\x81\x42\r\n" +
+         std::to_string(maxPathBytes) +
+         // バイトまでのパスを選んでください。
+         "\x83\x6f\x83\x43\x83\x67\x82\xdc\x82\xc5\x82\xcc\x83\x70"
+         "\x83\x58\x82\xf0\x91\x49\x82\xf1\x82\xc5\x82\xad\x82\xbe"
+         "\x82\xb3\x82\xa2\x81\x42";
+}
+
+std::string unusableNameNotice() {
+  // 選んだファイルの名前には使えない文字があります。
+  return "\x91\x49\x82\xf1\x82\xbe\x83\x74\x83\x40\x83\x43\x83\x8b"
+         "\x82\xcc\x96\xbc\x91\x4f\x82\xc9\x82\xcd\x8e\x67\x82\xa6"
+         "\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xaa\x82\xa0\x82\xe8"
+         "\x82\xdc\x82\xb7\x81\x42\r\n"
+         // 別のファイルを選んでください。
+         "\x95\xca\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0"
+         "\x91\x49\x82\xf1\x82\xc5\x82\xad\x82\xbe\x82\xb3\x82\xa2"
+         "\x81\x42";
+}
+
+std::optional<std::string> chooseFile(const FileDialogRequest& request,
+                                      HWND owner, const DialogCalls& calls) {
+  const size_t limit = std::min(request.maxPathBytes, kDialogFileBuffer - 1);
+  // Only the user ends the loop; the bound guards against a dialog that
+  // keeps failing without showing itself.
+  for (int round = 0; round < 100; ++round) {
+    DialogBuffers buffers;
+    OPENFILENAMEW block;
+    prepareDialog(request, owner, &buffers, &block);
+    // A code page 932 character takes at least one byte, so a path longer
+    // than the limit in characters is longer in bytes as well.
+    block.nMaxFile = static_cast<DWORD>(limit + 1);
+    if (calls.show(&block)) {
+      std::string chosen;
+      if (!toCodePage932(dialogResult(buffers), &chosen)) {
+        // Never another name in its place: the user chooses again.
+        calls.notice(unusableNameNotice());
+        continue;
+      }
+      if (chosen.size() <= limit) return chosen;
+    } else if (calls.lastError() != FNERR_BUFFERTOOSMALL) {
+      return std::nullopt;
+    }
+    calls.notice(pathTooLongNotice(limit));
+  }
+  return std::nullopt;
+}
+
+RowText rowText(const unsigned char* cells, int columns, int cellWidth) {
+  RowText row;
+  row.text.reserve(static_cast<size_t>(columns));
+  row.advances.reserve(static_cast<size_t>(columns));
+  for (int column = 0; column < columns;) {
+    unsigned char byte = cells[column];
+    int width = (isLeadByte(byte) && column + 1 < columns) ? 2 : 1;
+    if (width == 1 && (byte < 0x20 || byte == 0x7F || isLeadByte(byte))) {
+      // Control bytes and a lead byte cut off by the row's end show as
+      // blank cells.
+      row.text.push_back(L' ');
+      row.advances.push_back(cellWidth);
+      ++column;
+      continue;
+    }
+    wchar_t wide[2];
+    int count = MultiByteToWideChar(
+        kShiftJis, 0, reinterpret_cast<const char*>(cells + column), width,
+        wide, 2);
+    if (count == 1) {
+      row.text.push_back(wide[0]);
+      row.advances.push_back(width * cellWidth);
+    } else if (count == 2) {
+      // A pair that is no character comes back as two: one per cell.
+      row.text.push_back(wide[0]);
+      row.advances.push_back(cellWidth);
+      row.text.push_back(wide[1]);
+      row.advances.push_back((width - 1) * cellWidth);
+    } else {
+      row.text.push_back(L' ');
+      row.advances.push_back(width * cellWidth);
+    }
+    column += width;
+  }
+  return row;
+}
+
+}  // namespace tess::platform::win32
