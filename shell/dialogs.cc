@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "runtime/path_walk.h"
+#include "platform/shift_jis.h"
 #include "runtime/runtime_error.h"
 
 namespace tess {
@@ -65,7 +65,7 @@ std::vector<platform::FileFilter> convertFilter(const ByteString& filter) {
 }
 
 size_t nameStart(std::string_view path, const platform::FileSystem& fs) {
-  return pathNameStart(
+  return platform::pathNameStart(
       path, [&fs](unsigned char byte) { return fs.isSeparator(byte); });
 }
 

@@ -6,7 +6,7 @@
 
 #include "platform/listed_search.h"
 #include "platform/wildcard.h"
-#include "runtime/path_walk.h"
+#include "platform/shift_jis.h"
 
 namespace tess::testing {
 
@@ -163,7 +163,7 @@ bool FakeFileSystem::isSeparator(unsigned char byte) const {
 // never part of a character.
 size_t FakeFileSystem::nameStartOf(std::string_view path) const {
   if (style_ == Style::Posix) return path.rfind('/') + 1;
-  return pathNameStart(
+  return platform::pathNameStart(
       path, [this](unsigned char byte) { return isSeparator(byte); });
 }
 
@@ -232,7 +232,7 @@ bool FakeFileSystem::fullPath(std::string_view name, std::string* full) {
       size_t end = start;
       while (end < s.size() && s[end] != sep) {
         const bool lead = style_ == Style::Windows &&
-                          isLeadByte(static_cast<unsigned char>(s[end]));
+                          platform::isLeadByte(static_cast<unsigned char>(s[end]));
         end += lead ? 2 : 1;
       }
       end = std::min(end, s.size());
