@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "platform/listed_search.h"
-#include "platform/wildcard.h"
 #include "platform/shift_jis.h"
+#include "platform/wildcard.h"
 
 namespace tess::testing {
 
@@ -231,8 +231,9 @@ bool FakeFileSystem::fullPath(std::string_view name, std::string* full) {
     while (start <= s.size()) {
       size_t end = start;
       while (end < s.size() && s[end] != sep) {
-        const bool lead = style_ == Style::Windows &&
-                          platform::isLeadByte(static_cast<unsigned char>(s[end]));
+        const bool lead =
+            style_ == Style::Windows &&
+            platform::isLeadByte(static_cast<unsigned char>(s[end]));
         end += lead ? 2 : 1;
       }
       end = std::min(end, s.size());
