@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/shift_jis.h"
+
 namespace tess::bench {
 
 class LogGenerator {
@@ -105,8 +107,7 @@ class LogGenerator {
     size_t end = 0;
     while (end < s.size()) {
       const auto b = static_cast<unsigned char>(s[end]);
-      const size_t width =
-          ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? 2 : 1;
+      const size_t width = platform::isLeadByte(b) ? 2 : 1;
       if (end + width > n) break;
       end += width;
     }

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error_number.h"
+
 namespace tess::platform {
 
 enum class Access { Read, Write, ReadWrite };
@@ -45,7 +47,7 @@ inline constexpr size_t kPlatformMaxPathBytes = PATH_MAX - 1;
 #endif
 
 // The error of openForReplacing for such a path (not an ordinary file).
-constexpr int kNotRegularFileError = 58;
+constexpr int kNotRegularFileError = number(ErrorNumber::NotOrdinaryFile);
 
 class File {
  public:

@@ -1,5 +1,7 @@
 #include "platform/wildcard.h"
 
+#include "platform/shift_jis.h"
+
 namespace tess::platform {
 
 namespace {
@@ -8,16 +10,10 @@ char upperAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Names are Shift-JIS: a lead byte (0x81..0x9F, 0xE0..0xFC) and the byte
-// after it are one character, which "?" matches whole and "*" never splits.
-// Only a single-byte letter matches without regard to case: the second
-// byte of a double-byte character is compared as it is.
-size_t characterAt(std::string_view text, size_t i) {
-  const auto byte = static_cast<unsigned char>(text[i]);
-  const bool lead = (byte >= 0x81 && byte <= 0x9F) || byte >= 0xE0;
-  return lead && byte <= 0xFC && i + 1 < text.size() ? 2 : 1;
-}
-
+// Names are Shift-JIS: a double-byte character is one character, which "?"
+// matches whole and "*" never splits. Only a single-byte letter matches
+// without regard to case: the second byte of a double-byte character is
+// compared as it is.
 bool sameCharacter(std::string_view p, size_t pi, std::string_view n, size_t ni,
                    size_t width) {
   if (width == 1) return upperAscii(p[pi]) == upperAscii(n[ni]);
@@ -28,8 +24,8 @@ bool matchPlain(std::string_view p, std::string_view n) {
   size_t pi = 0, ni = 0;
   size_t starP = std::string_view::npos, starN = 0;
   while (ni < n.size()) {
-    const size_t nw = characterAt(n, ni);
-    const size_t pw = pi < p.size() ? characterAt(p, pi) : 0;
+    const size_t nw = charLengthAt(n, ni);
+    const size_t pw = pi < p.size() ? charLengthAt(p, pi) : 0;
     if (pi < p.size() && p[pi] == '*') {
       starP = pi++;
       starN = ni;
@@ -40,7 +36,7 @@ bool matchPlain(std::string_view p, std::string_view n) {
       ni += nw;
     } else if (starP != std::string_view::npos) {
       pi = starP + 1;
-      starN += characterAt(n, starN);
+      starN += charLengthAt(n, starN);
       ni = starN;
     } else {
       return false;

@@ -157,9 +157,12 @@ struct Avx2 {
                   << part;
       found.nul |= mask(_mm256_cmpeq_epi8(bytes, _mm256_setzero_si256()))
                    << part;
-      found.lead |= mask(_mm256_or_si256(inRange(bytes, 0x81, 0x9f),
-                                         inRange(bytes, 0xe0, 0xfc)))
-                    << part;
+      found.lead |=
+          mask(_mm256_or_si256(
+              inRange(bytes, platform::kLeadLowFirst, platform::kLeadLowLast),
+              inRange(bytes, platform::kLeadHighFirst,
+                      platform::kLeadHighLast)))
+          << part;
     }
     return found;
   }
@@ -183,10 +186,12 @@ struct Avx512 {
   }
   [[gnu::target("avx512bw")]] static WordBytes word(const char* at) {
     const __m512i bytes = _mm512_loadu_si512(at);
-    return {_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\r')),
-            _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n')),
-            _mm512_cmpeq_epi8_mask(bytes, _mm512_setzero_si512()),
-            inRange(bytes, 0x81, 0x9f) | inRange(bytes, 0xe0, 0xfc)};
+    return {
+        _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\r')),
+        _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n')),
+        _mm512_cmpeq_epi8_mask(bytes, _mm512_setzero_si512()),
+        inRange(bytes, platform::kLeadLowFirst, platform::kLeadLowLast) |
+            inRange(bytes, platform::kLeadHighFirst, platform::kLeadHighLast)};
   }
   [[gnu::target("avx512bw")]] static uint64_t equal(const char* at,
                                                     char value) {

@@ -29,18 +29,11 @@ constexpr unsigned char lowerLetter(unsigned b) {
   return static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 0x20 : b);
 }
 
-// Bytes of the character that starts at index i: 2 for a lead byte followed
-// by another byte, else 1 (a lead byte in the last position stands alone).
-inline size_t charWidthAt(std::string_view s, size_t i) {
-  return (isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2
-                                                                            : 1;
-}
-
 // Byte index just past the first `count` characters (or the end).
 size_t skipChars(std::string_view s, size_t from, int64_t count) {
   size_t i = from;
   while (count > 0 && i < s.size()) {
-    i += charWidthAt(s, i);
+    i += platform::charLengthAt(s, i);
     --count;
   }
   return i;
@@ -61,7 +54,7 @@ size_t characterStartFrom(std::string_view s, size_t i) {
 
 int64_t charCount(std::string_view s) {
   int64_t n = 0;
-  for (size_t i = 0; i < s.size(); i += charWidthAt(s, i)) ++n;
+  for (size_t i = 0; i < s.size(); i += platform::charLengthAt(s, i)) ++n;
   return n;
 }
 
@@ -364,7 +357,7 @@ ByteString trimTrailingBlanks(const ByteString& s) {
   }
   size_t runStart = v.size();
   for (size_t i = characterStartFrom(v, tail); i < v.size();) {
-    const size_t w = charWidthAt(v, i);
+    const size_t w = platform::charLengthAt(v, i);
     const auto b = static_cast<unsigned char>(v[i]);
     const bool blank =
         (w == 1 && b == kBlank) ||

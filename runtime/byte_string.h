@@ -12,6 +12,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/shift_jis.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -48,23 +50,25 @@ class ByteString {
   std::string bytes_;
 };
 
-// Shift-JIS lead byte: 0x81..0x9F or 0xE0..0xFC.
-constexpr bool isLeadByte(unsigned char b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
+using platform::isLeadByte;
 
 #if defined(__SSE2__)
-// The places of the lead bytes among 16 bytes, as the low 16 bits of a
-// mask. A byte is in [low, low + span] when taking low from it leaves at
-// most span (unsigned), which SSE2 compares through the minimum.
+// The places of the lead bytes among 16 bytes (isLeadByte of each), as the
+// low 16 bits of a mask. A byte is in [first, last] when taking first from
+// it leaves at most last - first (unsigned), which SSE2 compares through
+// the minimum.
+inline __m128i leadRangeMatches(__m128i bytes, unsigned char first,
+                                unsigned char last) {
+  const __m128i offset =
+      _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(first)));
+  const __m128i span = _mm_set1_epi8(static_cast<char>(last - first));
+  return _mm_cmpeq_epi8(_mm_min_epu8(offset, span), offset);
+}
 inline uint32_t leadByteMask(__m128i bytes) {
-  const __m128i low =
-      _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x81)));
-  const __m128i high =
-      _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(0xe0)));
-  return static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(
-      _mm_cmpeq_epi8(_mm_min_epu8(low, _mm_set1_epi8(0x9f - 0x81)), low),
-      _mm_cmpeq_epi8(_mm_min_epu8(high, _mm_set1_epi8(0xfc - 0xe0)), high))));
+  using namespace platform;
+  return static_cast<uint32_t>(_mm_movemask_epi8(
+      _mm_or_si128(leadRangeMatches(bytes, kLeadLowFirst, kLeadLowLast),
+                   leadRangeMatches(bytes, kLeadHighFirst, kLeadHighLast))));
 }
 #endif
 

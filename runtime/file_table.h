@@ -9,6 +9,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <new>
 #include <source_location>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@
 #include "runtime/byte_string.h"
 #include "runtime/log_decoder.h"
 #include "runtime/log_reading.h"
+#include "runtime/runtime_error.h"
 #include "runtime/statements.h"
 
 namespace tess {
@@ -275,6 +277,16 @@ class FileTable {
     raiseChannelError(channel);
   }
   [[noreturn]] void raiseChannelError(int64_t channel) const;
+  static constexpr bool validChannel(int64_t channel) {
+    return channel >= 1 && channel <= kChannels;
+  }
+  // Raises error unless it is 0.
+  static void check(int error);
+  // Runs body as one statement of the program at where: its start is
+  // announced to the observer, a run-time error it raises carries where's
+  // line, and memory running out is error 7 at that line.
+  template <typename Body>
+  void statement(std::source_location where, Body&& body);
   // openFile's checks of name, channel, mode and sharing; the platform's
   // sharing.
   platform::Share checkOpening(const ByteString& name, FileMode mode,
@@ -308,5 +320,18 @@ class FileTable {
   std::unique_ptr<BackgroundIo> io_;
   std::array<std::unique_ptr<Channel>, kChannels + 1> channels_;
 };
+
+template <typename Body>
+void FileTable::statement(std::source_location where, Body&& body) {
+  try {
+    if (observer_ != nullptr) observer_->statementStart(where.line());
+    body();
+  } catch (RuntimeError& e) {
+    e.setLine(where.line());
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw RuntimeError(err::kOutOfMemory, where.line());
+  }
+}
 
 }  // namespace tess

@@ -14,10 +14,6 @@ namespace {
 
 constexpr unsigned char kLF = 0x0A;
 
-void check(int error) {
-  if (error != 0) raiseError(static_cast<uint16_t>(error));
-}
-
 bool endsAFile(unsigned char byte) {
   return byte == EndOfFileMark || byte == 0x0D || byte == kLF || byte == 0;
 }

@@ -153,24 +153,23 @@ size_t FileTable::copyConvertedLines(int64_t from, int64_t to,
     ++lines;
   }
   if (lines == 0) return 0;
-  try {
-    if (observer_ != nullptr) observer_->statementStart(where.line());
-    Channel& out = openChannel(to);
-    if (out.mode == FileMode::Input) raiseError(err::kBadFileMode);
-    // The input is consumed first: a failing write has still taken the
-    // lines, as each line's own print statement would have after its read.
-    in->position += at - in->begin;
-    in->begin = at;
-    out.put(text);
-    out.column = 0;
-  } catch (RuntimeError& e) {
-    if (in->begin != at && decoder != nullptr) *decoder = before;
-    e.setLine(where.line());
-    throw;
-  } catch (...) {
-    if (in->begin != at && decoder != nullptr) *decoder = before;
-    throw;
-  }
+  statement(where, [&] {
+    try {
+      Channel& out = openChannel(to);
+      if (out.mode == FileMode::Input) raiseError(err::kBadFileMode);
+      // The input is consumed first: a failing write has still taken the
+      // lines, as each line's own print statement would have after its
+      // read.
+      in->position += at - in->begin;
+      in->begin = at;
+      out.put(text);
+      out.column = 0;
+    } catch (...) {
+      // Lines that were not consumed are decoded again by the next read.
+      if (in->begin != at && decoder != nullptr) *decoder = before;
+      throw;
+    }
+  });
   return lines;
 }
 

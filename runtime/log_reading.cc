@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "platform/shift_jis.h"
+
 namespace tess {
 
 namespace {
@@ -108,10 +110,6 @@ bool looksIso2022Jp(std::string_view block) {
   return switched;
 }
 
-bool isShiftJisLead(unsigned char b) {
-  return inRange(b, 0x81, 0x9F) || inRange(b, 0xE0, 0xFC);
-}
-
 // What the block looks like read as Shift-JIS with the given line ends.
 LogLook lookOf(std::string_view block, LineEnds lineEnds) {
   size_t controls = 0, cr = 0, loneLf = 0, badShiftJis = 0;
@@ -124,12 +122,11 @@ LogLook lookOf(std::string_view block, LineEnds lineEnds) {
     } else if (b == 0 ||
                (b < 0x20 && b != '\t' && b != kEsc && b != 0x0C && b != 0x1A)) {
       ++controls;
-    } else if (isShiftJisLead(b)) {
+    } else if (platform::isLeadByte(b)) {
       if (i + 1 == block.size()) break;
       const unsigned char trail = at(block, i + 1);
       // A lead byte at a line's end was cut from its trail byte.
-      if (trail != kCR && trail != kLF &&
-          (trail < 0x40 || trail == 0x7F || trail > 0xFC)) {
+      if (trail != kCR && trail != kLF && !platform::isTrailByte(trail)) {
         ++badShiftJis;
       }
       ++i;

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <utility>
 
-#include "runtime/path_walk.h"
+#include "platform/shift_jis.h"
 #include "runtime/runtime_error.h"
 
 namespace tess {
@@ -77,7 +77,7 @@ std::vector<platform::FileFilter> convertFilter(const ByteString& filter) {
 }
 
 size_t nameStart(std::string_view path, const platform::FileSystem& fs) {
-  return pathNameStart(
+  return platform::pathNameStart(
       path, [&fs](unsigned char byte) { return fs.isSeparator(byte); });
 }
 

@@ -29,8 +29,9 @@ inline const ByteString CancelMarker{"\x1B", 1};
 std::vector<platform::FileFilter> convertFilter(const ByteString& filter);
 
 // 0-based index just past the last separator of path (0 when it has none),
-// with the file system's separators: the Shift-JIS walk of path_walk.h, so a
-// second byte that equals a separator is never taken for one.
+// with the file system's separators: the Shift-JIS walk of
+// platform/shift_jis.h, so a second byte that equals a separator is never
+// taken for one.
 size_t nameStart(std::string_view path, const platform::FileSystem& fs);
 
 class Dialogs : public MessageBoxService {

@@ -1,7 +1,7 @@
 // The file system layer on POSIX systems: paths are the file system's own
-// bytes, separated by "/". Sharing between openers (the deny-read and
-// deny-write clauses of an open) is enforced between processes through
-// open-file-description locks where the system has them.
+// bytes, separated by "/". The errors of the system calls become the
+// program's error numbers through the errno table, and sharing between
+// openers is enforced through the sharing locks.
 
 #include "platform/posix/file_system_posix.h"
 
@@ -22,176 +22,15 @@
 #include <utility>
 #include <vector>
 
+#include "platform/error_number.h"
 #include "platform/file_system.h"
 #include "platform/listed_search.h"
+#include "platform/posix/errno_table.h"
+#include "platform/posix/sharing_locks.h"
 #include "platform/wildcard.h"
 
 namespace tess::platform {
 namespace {
-
-// errno to run-time error number, one column for failures of an open and one
-// for failures of reads, writes, seeks and directory changes. Any errno not
-// listed gives 27 (other system error).
-//
-//   errno                 at open  at read/write
-//   ENOENT                   63        63   file not found (at open: 55
-//                                           when the folder is missing)
-//   ENOTDIR                  55        63   path not found
-//   ENAMETOOLONG             55        63
-//   ELOOP                    68        68   symbolic links in a loop
-//   EINVAL                   55         5   bad name / bad argument
-//   EACCES, EPERM            75        75   access denied (at open: 69 when
-//                                           a folder on the way may not be
-//                                           entered, 70 for a file that may
-//                                           not be read)
-//   EBUSY, ETXTBSY           75        75
-//   EISDIR                   74        74   a folder, not a file
-//   EAGAIN, EWOULDBLOCK      75        75   lock conflict
-//   EROFS                    73        73   write protected
-//   EMFILE, ENFILE           66        66   too many files
-//   ENOMEM                    7         7   memory exhausted
-//   ENOSPC, EDQUOT           67        67   disk full
-//   EFBIG                    67        67   file beyond the allowed size
-//   EIO                      71        61   disk not readable / disk I/O
-//   ENXIO, ENODEV            53        60   device error / device fault
-//   EEXIST                   64        64   file already exists
-//   ETIMEDOUT                72        28   not ready / device timeout
-//   EOPNOTSUPP               27        28   not supported
-struct ErrnoMapping {
-  int code;
-  int atOpen;
-  int atReadWrite;
-};
-
-constexpr ErrnoMapping kErrnoTable[] = {
-    {ENOENT, 63, 63},      {ENOTDIR, 55, 63}, {ENAMETOOLONG, 55, 63},
-    {ELOOP, 68, 68},       {EINVAL, 55, 5},   {EACCES, 75, 75},
-    {EPERM, 75, 75},       {EBUSY, 75, 75},   {ETXTBSY, 75, 75},
-    {EISDIR, 74, 74},      {EAGAIN, 75, 75},
-#if EWOULDBLOCK != EAGAIN
-    {EWOULDBLOCK, 75, 75},
-#endif
-    {EROFS, 73, 73},       {EMFILE, 66, 66},  {ENFILE, 66, 66},
-    {ENOMEM, 7, 7},        {ENOSPC, 67, 67},
-#ifdef EDQUOT
-    {EDQUOT, 67, 67},
-#endif
-    {EFBIG, 67, 67},       {EIO, 71, 61},     {ENXIO, 53, 60},
-    {ENODEV, 53, 60},      {EEXIST, 64, 64},  {ETIMEDOUT, 72, 28},
-    {EOPNOTSUPP, 27, 28},
-};
-
-constexpr int kOtherSystemError = 27;
-constexpr int kAccessDenied = 75;
-
-int errorAtOpen(int code) {
-  for (const ErrnoMapping& m : kErrnoTable) {
-    if (m.code == code) return m.atOpen;
-  }
-  return kOtherSystemError;
-}
-
-int errorAtReadWrite(int code) {
-  for (const ErrnoMapping& m : kErrnoTable) {
-    if (m.code == code) return m.atReadWrite;
-  }
-  return kOtherSystemError;
-}
-
-// --- Sharing ---------------------------------------------------------------
-//
-// Every opener marks what it does and what it denies with shared locks on
-// four bytes far beyond any real file length; then it probes for marks of
-// other open file descriptions that conflict with its own. Marks are set
-// before probing, so of two openers racing each other at least one sees the
-// other. An opener that writes and denies writing (an output) first takes an
-// exclusive lock on a fifth byte: of two outputs racing for one file exactly
-// one gets it, and the other is refused before it has set any mark that
-// could refuse the first. Closing the descriptor drops the marks.
-
-#ifdef F_OFD_SETLK
-constexpr off_t kShareBase = off_t{1} << 62;
-constexpr off_t kAccessReadByte = kShareBase;
-constexpr off_t kAccessWriteByte = kShareBase + 1;
-constexpr off_t kDenyReadByte = kShareBase + 2;
-constexpr off_t kDenyWriteByte = kShareBase + 3;
-constexpr off_t kWriterByte = kShareBase + 4;
-constexpr off_t kShareBytes = 5;
-
-bool reads(Access a) { return a != Access::Write; }
-bool writes(Access a) { return a != Access::Read; }
-bool deniesRead(Share s) {
-  return s == Share::DenyRead || s == Share::Exclusive;
-}
-bool deniesWrite(Share s) {
-  return s == Share::DenyWrite || s == Share::Exclusive;
-}
-
-struct flock byteLock(short type, off_t offset, off_t length = 1) {
-  struct flock lock;
-  std::memset(&lock, 0, sizeof lock);
-  lock.l_type = type;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = offset;
-  lock.l_len = length;
-  lock.l_pid = 0;
-  return lock;
-}
-
-// Result of a probe: held by another description, free, or unknown (the
-// file system does not support these locks).
-enum class Probe { Held, Free, Unknown };
-
-Probe probe(int fd, off_t offset, off_t length = 1) {
-  struct flock lock = byteLock(F_WRLCK, offset, length);
-  if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return Probe::Unknown;
-  return lock.l_type == F_UNLCK ? Probe::Free : Probe::Held;
-}
-
-// 0 when the sharing of this opener fits every other opener's, 75 on a
-// conflict. File systems without the locks enforce nothing.
-int claimSharing(int fd, Access access, Share share) {
-  if (writes(access) && deniesWrite(share)) {
-    struct flock lock = byteLock(F_WRLCK, kWriterByte);
-    if (fcntl(fd, F_OFD_SETLK, &lock) != 0 &&
-        (errno == EAGAIN || errno == EACCES)) {
-      return kAccessDenied;
-    }
-  }
-  const off_t marks[] = {reads(access) ? kAccessReadByte : -1,
-                         writes(access) ? kAccessWriteByte : -1,
-                         deniesRead(share) ? kDenyReadByte : -1,
-                         deniesWrite(share) ? kDenyWriteByte : -1};
-  for (off_t mark : marks) {
-    if (mark < 0) continue;
-    struct flock lock = byteLock(F_RDLCK, mark);
-    if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
-      if (errno == EAGAIN || errno == EACCES) return kAccessDenied;
-      return 0;  // no locks here (EINVAL, ENOLCK, EBADF...): no enforcement
-    }
-  }
-  const off_t checks[] = {reads(access) ? kDenyReadByte : -1,
-                          writes(access) ? kDenyWriteByte : -1,
-                          deniesRead(share) ? kAccessReadByte : -1,
-                          deniesWrite(share) ? kAccessWriteByte : -1};
-  for (off_t check : checks) {
-    if (check >= 0 && probe(fd, check) == Probe::Held) return kAccessDenied;
-  }
-  return 0;
-}
-
-// True when some open file description holds any sharing mark on the file.
-bool heldByOpener(const std::string& full) {
-  int fd = ::open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return false;
-  bool held = probe(fd, kShareBase, kShareBytes) == Probe::Held;
-  ::close(fd);
-  return held;
-}
-#else
-int claimSharing(int, Access, Share) { return 0; }
-bool heldByOpener(const std::string&) { return false; }
-#endif
 
 // --- Files -------------------------------------------------------------------
 
@@ -331,8 +170,10 @@ FileKind kindOfMode(mode_t mode) {
 int deniedReason(int code, const std::string& full, Access access) {
   if (code != EACCES) return errorAtOpen(code);
   struct stat st;
-  if (::stat(full.c_str(), &st) != 0 && errno == EACCES) return 69;
-  if (access == Access::Read) return 70;
+  if (::stat(full.c_str(), &st) != 0 && errno == EACCES) {
+    return number(ErrorNumber::FolderNotEnterable);
+  }
+  if (access == Access::Read) return number(ErrorNumber::PermissionDenied);
   return errorAtOpen(code);
 }
 
@@ -488,7 +329,7 @@ class PosixFileSystem : public FileSystem {
     if (::fstat(fd, &claimed) != 0) return refuse(errorAtOpen(errno));
     if (changedBetween(opened, claimed) || ::stat(full.c_str(), &named) != 0 ||
         named.st_dev != claimed.st_dev || named.st_ino != claimed.st_ino) {
-      return refuse(kAccessDenied);
+      return refuse(number(ErrorNumber::AccessDenied));
     }
     *error = 0;
     return file;
@@ -505,8 +346,8 @@ class PosixFileSystem : public FileSystem {
   int removeFile(const std::string& full) override {
     // As on systems with mandatory sharing, a file some opener holds is not
     // deleted.
-    if (heldByOpener(full)) return kAccessDenied;
-    return ::unlink(full.c_str()) == 0 ? 0 : kAccessDenied;
+    if (heldByOpener(full)) return number(ErrorNumber::AccessDenied);
+    return ::unlink(full.c_str()) == 0 ? 0 : number(ErrorNumber::AccessDenied);
   }
 
   bool samePath(const std::string& a, const std::string& b) override {

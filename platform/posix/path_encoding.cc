@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/shift_jis.h"
+
 namespace tess::platform {
 
 namespace {
@@ -85,10 +87,8 @@ bool PathEncoding::validSjis(std::string_view bytes) const {
       ++i;
       continue;
     }
-    if (!((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))) return false;
-    if (i + 1 >= bytes.size()) return false;
-    const auto t = static_cast<unsigned char>(bytes[i + 1]);
-    if (t < 0x40 || t == 0x7F || t > 0xFC) return false;
+    if (!isLeadByte(b) || i + 1 >= bytes.size()) return false;
+    if (!isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) return false;
     i += 2;
   }
   return true;

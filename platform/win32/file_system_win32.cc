@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/error_number.h"
 #include "platform/file_system.h"
 #include "platform/win32/code_page.h"
 
@@ -17,43 +18,55 @@ namespace tess::platform {
 namespace win32 {
 namespace {
 
+using E = ErrorNumber;
+
 struct ErrorEntry {
   uint32_t windowsError;
-  int number;
+  ErrorNumber number;
 };
 
 // Windows error codes of an open and the run-time errors they stand for.
 // Anything not listed is 27.
 constexpr ErrorEntry kOpenErrors[] = {
-    {2, 63},  {18, 63},                      // not found
-    {3, 55},  {15, 55}, {16, 55}, {17, 55},  // bad path
-    {4, 66},                                 // no handles
-    {5, 75},  {32, 75}, {33, 75},            // denied
-    {7, 7},   {8, 7},                        // memory
-    {19, 73},                                // protected
-    {20, 53}, {22, 53}, {23, 53}, {24, 53},
-    {25, 53}, {27, 53}, {29, 53}, {30, 53},  // device
-    {21, 72},                                // not ready
-    {26, 71},                                // unreadable
-    {82, 65},                                // cannot make
+    {2, E::FileNotFound},     {18, E::FileNotFound},  // not found
+    {3, E::BadFileName},      {15, E::BadFileName},
+    {16, E::BadFileName},     {17, E::BadFileName},  // bad path
+    {4, E::TooManyFiles},                            // no handles
+    {5, E::AccessDenied},     {32, E::AccessDenied},
+    {33, E::AccessDenied},                          // denied
+    {7, E::OutOfMemory},      {8, E::OutOfMemory},  // memory
+    {19, E::WriteProtected},                        // protected
+    {20, E::DeviceError},     {22, E::DeviceError},
+    {23, E::DeviceError},     {24, E::DeviceError},
+    {25, E::DeviceError},     {27, E::DeviceError},
+    {29, E::DeviceError},     {30, E::DeviceError},  // device
+    {21, E::DriveNotReady},                          // not ready
+    {26, E::DiskNotReadable},                        // unreadable
+    {82, E::CannotCreate},                           // cannot make
 };
 
 // Windows error codes of a read, write, seek or directory change and the
 // run-time errors they stand for. Anything not listed is 27.
 constexpr ErrorEntry kReadWriteErrors[] = {
-    {1, 5},    {2, 63},   {3, 63},   {4, 66},  {5, 75},  {8, 7},    {11, 71},
-    {12, 75},  {15, 72},  {16, 72},  {17, 72}, {18, 67}, {19, 73},  {20, 60},
-    {21, 72},  {26, 71},  {27, 71},  {28, 60}, {29, 67}, {30, 54},  {32, 75},
-    {33, 75},  {34, 60},  {50, 28},  {80, 64}, {87, 5},  {108, 59}, {110, 63},
-    {111, 61}, {112, 67}, {113, 66},
+    {1, E::IllegalArgument},  {2, E::FileNotFound},     {3, E::FileNotFound},
+    {4, E::TooManyFiles},     {5, E::AccessDenied},     {8, E::OutOfMemory},
+    {11, E::DiskNotReadable}, {12, E::AccessDenied},    {15, E::DriveNotReady},
+    {16, E::DriveNotReady},   {17, E::DriveNotReady},   {18, E::DiskFull},
+    {19, E::WriteProtected},  {20, E::DeviceFault},     {21, E::DriveNotReady},
+    {26, E::DiskNotReadable}, {27, E::DiskNotReadable}, {28, E::DeviceFault},
+    {29, E::DiskFull},        {30, E::InputPastEnd},    {32, E::AccessDenied},
+    {33, E::AccessDenied},    {34, E::DeviceFault},     {50, E::DeviceTimeout},
+    {80, E::FileExists},      {87, E::IllegalArgument}, {108, E::RecordTooLong},
+    {110, E::FileNotFound},   {111, E::DiskIoError},    {112, E::DiskFull},
+    {113, E::TooManyFiles},
 };
 
 template <size_t N>
 int lookUp(const ErrorEntry (&table)[N], uint32_t windowsError) {
   for (const ErrorEntry& entry : table) {
-    if (entry.windowsError == windowsError) return entry.number;
+    if (entry.windowsError == windowsError) return number(entry.number);
   }
-  return 27;
+  return number(ErrorNumber::SystemError);
 }
 
 }  // namespace
@@ -85,7 +98,8 @@ class Win32File final : public File {
 
   int read(void* buffer, size_t n, size_t* got) override {
     *got = 0;
-    if (handle_ == INVALID_HANDLE_VALUE) return 5;
+    if (handle_ == INVALID_HANDLE_VALUE)
+      return number(ErrorNumber::IllegalArgument);
     DWORD want = static_cast<DWORD>(std::min<size_t>(n, 0x40000000));
     DWORD done = 0;
     if (!ReadFile(handle_, buffer, want, &done, nullptr)) {
@@ -96,7 +110,8 @@ class Win32File final : public File {
   }
 
   int write(const void* buffer, size_t n) override {
-    if (handle_ == INVALID_HANDLE_VALUE) return 5;
+    if (handle_ == INVALID_HANDLE_VALUE)
+      return number(ErrorNumber::IllegalArgument);
     const char* bytes = static_cast<const char*>(buffer);
     while (n > 0) {
       DWORD want = static_cast<DWORD>(std::min<size_t>(n, 0x40000000));
@@ -106,7 +121,7 @@ class Win32File final : public File {
       }
       // A write that succeeds without taking every byte has run out of
       // room.
-      if (done == 0) return 67;
+      if (done == 0) return number(ErrorNumber::DiskFull);
       bytes += done;
       n -= done;
     }
@@ -114,7 +129,8 @@ class Win32File final : public File {
   }
 
   int seek(uint64_t offset) override {
-    if (handle_ == INVALID_HANDLE_VALUE) return 5;
+    if (handle_ == INVALID_HANDLE_VALUE)
+      return number(ErrorNumber::IllegalArgument);
     LARGE_INTEGER to;
     to.QuadPart = static_cast<LONGLONG>(offset);
     if (!SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN)) {
@@ -125,7 +141,8 @@ class Win32File final : public File {
 
   int size(uint64_t* bytes) override {
     *bytes = 0;
-    if (handle_ == INVALID_HANDLE_VALUE) return 5;
+    if (handle_ == INVALID_HANDLE_VALUE)
+      return number(ErrorNumber::IllegalArgument);
     LARGE_INTEGER length;
     if (!GetFileSizeEx(handle_, &length)) return lastReadWriteError();
     *bytes = static_cast<uint64_t>(length.QuadPart);
@@ -133,7 +150,8 @@ class Win32File final : public File {
   }
 
   int truncate(uint64_t bytes) override {
-    if (handle_ == INVALID_HANDLE_VALUE) return 5;
+    if (handle_ == INVALID_HANDLE_VALUE)
+      return number(ErrorNumber::IllegalArgument);
     if (int e = seek(bytes)) return e;
     if (!SetEndOfFile(handle_)) return lastReadWriteError();
     return 0;
@@ -248,7 +266,7 @@ std::unique_ptr<File> openReplacingFile(const std::string& full, Share share,
   *error = 0;
   std::wstring wide;
   if (full.empty() || hasZeroByte(full) || !wideName(full, &wide)) {
-    *error = 55;
+    *error = number(ErrorNumber::BadFileName);
     return nullptr;
   }
   HANDLE handle =
@@ -268,7 +286,7 @@ std::unique_ptr<File> openReplacingFile(const std::string& full, Share share,
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileInformationByHandle(handle, &info) &&
       (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    *error = 75;
+    *error = number(ErrorNumber::AccessDenied);
     return nullptr;
   }
   return file;
@@ -331,7 +349,7 @@ class Win32FileSystem final : public FileSystem {
     *error = 0;
     std::wstring wide;
     if (full.empty() || hasZeroByte(full) || !wideName(full, &wide)) {
-      *error = 55;
+      *error = number(ErrorNumber::BadFileName);
       return nullptr;
     }
     // OPEN_ALWAYS creates a missing file but never empties an existing one,
@@ -355,7 +373,8 @@ class Win32FileSystem final : public FileSystem {
 
   int removeFile(const std::string& full) override {
     std::wstring wide;
-    if (hasZeroByte(full) || !wideName(full, &wide)) return 75;
+    if (hasZeroByte(full) || !wideName(full, &wide))
+      return number(ErrorNumber::AccessDenied);
     return DeleteFileW(wide.c_str()) ? 0 : 75;
   }
 
@@ -376,7 +395,8 @@ class Win32FileSystem final : public FileSystem {
 
   int changeDirectory(std::string_view path) override {
     std::wstring text;
-    if (path.empty() || hasZeroByte(path) || !wideName(path, &text)) return 63;
+    if (path.empty() || hasZeroByte(path) || !wideName(path, &text))
+      return number(ErrorNumber::FileNotFound);
     if (!SetCurrentDirectoryW(text.c_str())) return lastReadWriteError();
     return 0;
   }

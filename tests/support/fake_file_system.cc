@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "platform/listed_search.h"
+#include "platform/shift_jis.h"
 #include "platform/wildcard.h"
-#include "runtime/path_walk.h"
 #include "tests/support/fake_file.h"
 
 namespace tess::testing {
@@ -44,7 +44,7 @@ bool FakeFileSystem::isSeparator(unsigned char byte) const {
 // never part of a character.
 size_t FakeFileSystem::nameStartOf(std::string_view path) const {
   if (style_ == Style::Posix) return path.rfind('/') + 1;
-  return pathNameStart(
+  return platform::pathNameStart(
       path, [this](unsigned char byte) { return isSeparator(byte); });
 }
 
@@ -112,8 +112,9 @@ bool FakeFileSystem::fullPath(std::string_view name, std::string* full) {
     while (start <= s.size()) {
       size_t end = start;
       while (end < s.size() && s[end] != sep) {
-        const bool lead = style_ == Style::Windows &&
-                          isLeadByte(static_cast<unsigned char>(s[end]));
+        const bool lead =
+            style_ == Style::Windows &&
+            platform::isLeadByte(static_cast<unsigned char>(s[end]));
         end += lead ? 2 : 1;
       }
       end = std::min(end, s.size());

@@ -2,13 +2,11 @@
 
 #include <vector>
 
+#include "platform/shift_jis.h"
+
 namespace tess::platform {
 
 namespace {
-
-bool isLeadByte(unsigned char b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
 
 // The starts of the characters of text, and its size as the last element.
 std::vector<size_t> characterStarts(std::string_view text) {
@@ -25,9 +23,7 @@ bool isWordGap(char c) { return c == ' ' || c == '/'; }
 }  // namespace
 
 size_t sjisCharLength(std::string_view text, size_t i) {
-  return isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()
-             ? 2
-             : 1;
+  return charLengthAt(text, i);
 }
 
 std::string fitSjis(std::string_view text, size_t cells, bool keepEnd) {

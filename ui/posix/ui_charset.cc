@@ -6,15 +6,13 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "platform/shift_jis.h"
+
 namespace tess::platform {
 
 namespace {
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
-
-bool isLeadByte(unsigned char b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
 
 bool isPrintableAscii(unsigned char b) { return b >= 0x20 && b < 0x7F; }
 

@@ -4,14 +4,12 @@
 #include <cstring>
 #include <cwchar>
 
+#include "platform/shift_jis.h"
+
 namespace tess::platform::win32 {
 namespace {
 
 constexpr UINT kShiftJis = 932;
-
-bool isLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 }  // namespace
 

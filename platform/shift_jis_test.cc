@@ -1,14 +1,16 @@
-// The folder and name parts of Shift-JIS paths, with separators that are
-// the second byte of a double-byte character among them.
-#include "runtime/path_walk.h"
+// Shift-JIS characters: lead and trail bytes, the length of a character,
+// and the folder and name parts of paths with separators that are the
+// second byte of a double-byte character among them.
+#include "platform/shift_jis.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/sjis.h"
 
-namespace tess {
+namespace tess::platform {
 namespace {
 
 using tess::testing::sjis;
@@ -17,6 +19,39 @@ bool windowsSeparator(unsigned char byte) {
   return byte == '\\' || byte == '/' || byte == ':';
 }
 bool posixSeparator(unsigned char byte) { return byte == '/'; }
+
+TEST(ShiftJis, LeadAndTrailBytesAtTheEdgesOfTheirRanges) {
+  struct Case {
+    unsigned char byte;
+    bool lead;
+    bool trail;
+  };
+  const Case cases[] = {
+      {0x00, false, false}, {0x3F, false, false}, {0x40, false, true},
+      {0x5C, false, true},  {0x7E, false, true},  {0x7F, false, false},
+      {0x80, false, true},  {0x81, true, true},   {0x9F, true, true},
+      {0xA0, false, true},  {0xA1, false, true},  {0xDF, false, true},
+      {0xE0, true, true},   {0xEF, true, true},   {0xFC, true, true},
+      {0xFD, false, false}, {0xFF, false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(isLeadByte(c.byte), c.lead) << int{c.byte};
+    EXPECT_EQ(isTrailByte(c.byte), c.trail) << int{c.byte};
+  }
+}
+
+TEST(ShiftJis, CharacterLengths) {
+  // 表 is 0x95 0x5C, ｿ (half-width) 0xBF, 十 0x8F 0x5C.
+  const std::string text = sjis("a表ｿ十") + "\x95";
+  std::vector<size_t> lengths;
+  for (size_t i = 0; i < text.size(); i += charLengthAt(text, i)) {
+    lengths.push_back(charLengthAt(text, i));
+  }
+  EXPECT_EQ(lengths, (std::vector<size_t>{1, 2, 1, 2, 1}))
+      << "a lead byte in the last place stands alone";
+  // Two lead bytes in a row are one character: the second is a trail byte.
+  EXPECT_EQ(charLengthAt("\x81\x81", 0), 2u);
+}
 
 struct SplitCase {
   const char* what;
@@ -29,6 +64,8 @@ TEST(PathWalk, WindowsPathsSplitAtCharactersNeverInsideOne) {
   const SplitCase cases[] = {
       {"a name alone", "NIFTY.LOG", ""},
       {"a name of 表", sjis("19970823表.LOG"), ""},
+      {"names of 予 and 十 after a folder of 能", sjis("能\\予十.LOG"),
+       sjis("能\\")},
       {"a name that ends in ソ", sjis("19ソ"), ""},
       {"a folder and a name", "C:\\LOGS\\NIFTY.LOG", "C:\\LOGS\\"},
       {"a folder of 表 and a plain name", sjis("C:\\表\\NIFTY.LOG"),
@@ -66,4 +103,4 @@ TEST(PathWalk, OnlyTheCallersSeparatorsSplit) {
 }
 
 }  // namespace
-}  // namespace tess
+}  // namespace tess::platform
