@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "conversion/conversion_texts.inc"
 #include "conversion/log_reading_texts.h"
 
 namespace tess {
@@ -61,18 +62,11 @@ void Converter::convertLog(const ByteString& logPath) {
     files_.checkInputUnchanged(kLogChannel);
     takeLogReading();
     if (boxes_ != nullptr) {
-      ByteString text =
-          concatenate(logPath,
-                      "\x82\xc9\x94\xad\x8c\xbe\x82\xcd\x82\xa0\x82\xe8\x82\xdc"
-                      "\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd"
-                      /* に発言はありませんでした */);
+      ByteString text = concatenate(logPath, texts::kNoMessagesIn);
       // What the log looked like, when that may be why.
       const ByteString look = lookNotice(logReading_);
       if (!look.empty()) text = concatenate(concatenate(text, "\n"), look);
-      boxes_->showMessageBox(
-          0,
-          "\x83\x67\x83\x89\x83\x75\x83\x8b\x94\xad\x90\xb6" /* トラブル発生 */,
-          text, 0, 3);
+      boxes_->showMessageBox(0, texts::kTroubleTitle, text, 0, 3);
     }
     return;
   }

@@ -1,42 +1,10 @@
 #include "conversion/log_reading_texts.h"
 
+#include "conversion/conversion_texts.inc"
+
 namespace tess {
 
 namespace {
-
-//  のログを Shift-JIS に変換して読みます
-constexpr const char* kOfLog =
-    " \x82\xCC\x83\x8D\x83O\x82\xF0 Shift-JIS \x82\xC9\x95\xCF\x8A\xB7\x82\xB5"
-    "\x82\xC4\x93\xC7\x82\xDD\x82\xDC\x82\xB7";
-// 改行が LF だけのログとして読みます
-constexpr const char* kLfOnly =
-    "\x89\xFC\x8Ds\x82\xAA LF \x82\xBE\x82\xAF\x82\xCC\x83\x8D\x83O\x82\xC6"
-    "\x82\xB5\x82\xC4\x93\xC7\x82\xDD\x82\xDC\x82\xB7";
-// （改行は LF だけ）
-constexpr const char* kAndLf =
-    "\x81i\x89\xFC\x8Ds\x82\xCD LF \x82\xBE\x82\xAF\x81j";
-// Shift-JIS にない文字
-constexpr const char* kReplacedBefore =
-    "Shift-JIS \x82\xC9\x82\xC8\x82\xA2\x95\xB6\x8E\x9A ";
-//  個を〓にしました
-constexpr const char* kReplacedAfter =
-    " \x8C\xC2\x82\xF0\x81\xAC\x82\xC9\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
-// 改行が LF だけのログのようです（CR の改行として読みました）
-constexpr const char* kLooksLf =
-    "\x89\xFC\x8Ds\x82\xAA LF \x82\xBE\x82\xAF\x82\xCC\x83\x8D\x83O\x82\xCC"
-    "\x82\xE6\x82\xA4\x82\xC5\x82\xB7\x81iCR \x82\xCC\x89\xFC\x8Ds\x82\xC6"
-    "\x82\xB5\x82\xC4\x93\xC7\x82\xDD\x82\xDC\x82\xB5\x82\xBD\x81j";
-// Shift-JIS でも UTF-8・EUC-JP・ISO-2022-JP でもない文字が多いログです
-constexpr const char* kLooksOther =
-    "Shift-JIS \x82\xC5\x82\xE0 UTF-8\x81"
-    "EEUC-JP\x81"
-    "EISO-2022-JP \x82\xC5\x82\xE0\x82\xC8\x82\xA2\x95\xB6\x8E\x9A\x82\xAA"
-    "\x91\xBD\x82\xA2\x83\x8D\x83O\x82\xC5\x82\xB7";
-// テキストのファイルではないようです
-constexpr const char* kLooksBinary =
-    "\x83"
-    "e\x83L\x83X\x83g\x82\xCC\x83t\x83@\x83"
-    "C\x83\x8B\x82\xC5\x82\xCD\x82\xC8\x82\xA2\x82\xE6\x82\xA4\x82\xC5\x82\xB7";
 
 bool converted(const LogReading& reading) {
   return reading.encoding != LogEncoding::ShiftJis &&
@@ -65,26 +33,28 @@ const char* encodingName(LogEncoding encoding) {
 }
 
 ByteString readingNotice(const LogReading& reading) {
-  if (!converted(reading)) return ByteString(lfEnds(reading) ? kLfOnly : "");
-  std::string text = std::string(encodingName(reading.encoding)) + kOfLog;
-  if (lfEnds(reading)) text += kAndLf;
+  if (!converted(reading))
+    return ByteString(lfEnds(reading) ? texts::kLfOnly : "");
+  std::string text =
+      std::string(encodingName(reading.encoding)) + texts::kOfLog;
+  if (lfEnds(reading)) text += texts::kAndLf;
   return ByteString(std::move(text));
 }
 
 ByteString replacedNotice(uint64_t replaced) {
   if (replaced == 0) return ByteString();
-  return ByteString(kReplacedBefore + std::to_string(replaced) +
-                    kReplacedAfter);
+  return ByteString(texts::kReplacedBefore + std::to_string(replaced) +
+                    texts::kReplacedAfter);
 }
 
 ByteString lookNotice(const LogReading& reading) {
   switch (reading.look) {
     case LogLook::LfEnds:
-      return ByteString(kLooksLf);
+      return ByteString(texts::kLooksLf);
     case LogLook::NotShiftJis:
-      return ByteString(kLooksOther);
+      return ByteString(texts::kLooksOther);
     case LogLook::NotText:
-      return ByteString(kLooksBinary);
+      return ByteString(texts::kLooksBinary);
     default:
       return ByteString();
   }

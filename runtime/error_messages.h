@@ -1,6 +1,6 @@
 // What each run-time error means, in words a user can act on: one table for
 // the window's error report (Japanese, Shift-JIS) and the command line's
-// messages (English, ASCII).
+// messages (English, ASCII), written in runtime/error_texts.inc.in.
 #pragma once
 
 #include <cstdint>

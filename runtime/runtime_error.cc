@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "runtime/report_texts.inc"
+
 namespace tess {
 
 RuntimeError::RuntimeError(uint16_t number, uint32_t line)
@@ -20,8 +22,8 @@ ByteString formatErrorReport(const ByteString& module, uint32_t line,
   text += module.view();
   text += " [";
   text += std::to_string(line);
-  text += "\x8D\x73]:";                // 行
-  text += "\x83\x47\x83\x89\x81\x5B";  // エラー
+  text += texts::kReportLine;
+  text += texts::kReportError;
   text += '[';
   text += std::to_string(number);
   text += ']';

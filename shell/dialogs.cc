@@ -6,6 +6,7 @@
 
 #include "platform/shift_jis.h"
 #include "runtime/runtime_error.h"
+#include "shell/shell_texts.inc"
 
 namespace tess {
 
@@ -13,10 +14,6 @@ namespace {
 
 constexpr size_t kMaxFilter = 512;
 constexpr size_t kMaxTitle = 64;
-
-// What an empty filter stands for: すべてのﾌｧｲﾙ(*.*)
-constexpr std::string_view kEveryFile =
-    "\x82\xB7\x82\xD7\x82\xC4\x82\xCC\xCC\xA7\xB2\xD9(*.*)";
 
 // The box statement's button and icon numbers, in order.
 constexpr platform::BoxButtons kBoxButtons[] = {
@@ -62,7 +59,8 @@ std::string twoDigits(int a, int b, int c, char separator) {
 
 std::vector<platform::FileFilter> convertFilter(const ByteString& filter) {
   if (filter.size() > kMaxFilter) raiseError(err::kIllegalArgument);
-  std::string_view text = filter.empty() ? kEveryFile : filter.view();
+  std::string_view text =
+      filter.empty() ? std::string_view(texts::kEveryFile) : filter.view();
   std::vector<platform::FileFilter> items;
   size_t start = 0;
   while (true) {

@@ -10,6 +10,7 @@
 #include "runtime/runtime_error.h"
 #include "shell/dialogs.h"
 #include "shell/run_driver.h"
+#include "shell/shell_texts.inc"
 #include "shell/statement_pump.h"
 #include "shell/text_window.h"
 
@@ -33,23 +34,6 @@ class CoarseCountClock : public CountClock {
 // The program's module name in reports: its name and the extension of its
 // main source file.
 constexpr const char* kModule = "Tessarine.cc";
-// ウィンドウをオープンできません
-constexpr const char* kCannotOpenWindow =
-    "\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xF0\x83\x49\x81\x5B\x83\x76"
-    "\x83\x93\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1";
-
-// \r\n中断しました
-constexpr const char* kInterrupted =
-    "\r\n\x92\x86\x92\x66\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
-
-// \r\n任意のキーを押してください
-constexpr const char* kPressAnyKey =
-    "\r\n\x94\x43\x88\xD3\x82\xCC\x83\x4C\x81\x5B\x82\xF0\x89\x9F\x82\xB5"
-    "\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2";
-
-// 行]
-constexpr const char* kLineSuffix = "\x8D\x73] ";
-
 constexpr platform::BoxStyle kStopBox{platform::BoxButtons::Ok,
                                       platform::BoxIcon::Stop};
 // The start-up failure's box offers help beside its OK button.
@@ -113,7 +97,7 @@ int Program::run() {
   const std::string caption = name + ".EXE";
   State state(fs_, ui_, clock_);
   if (!ui_.openWindow(name, &state.window)) {
-    ui_.failureBox(caption, kCannotOpenWindow, kStopBox);
+    ui_.failureBox(caption, texts::kCannotOpenWindow, kStopBox);
     return 0;
   }
 
@@ -130,7 +114,7 @@ int Program::run() {
         state.window.writeText(meaning);
       }
       // Only a front end that waits asks for a key.
-      if (ui_.waitsForKey()) state.window.writeText(kPressAnyKey);
+      if (ui_.waitsForKey()) state.window.writeText(texts::kPressAnyKey);
       ui_.waitForKey();
       state.window.writeText("\r\n");
     } catch (const RuntimeError&) {
@@ -158,11 +142,11 @@ int Program::run() {
         raiseError(static_cast<uint16_t>(failed));
       }
       if (end.reason == ProgramEnd::Reason::BreakRequested) {
-        std::string text = kInterrupted;
+        std::string text = texts::kInterrupted;
         text += " ";
         text += kModule;
-        text += "[" + std::to_string(end.line) + kLineSuffix;
-        if (ui_.waitsForKey()) text += kPressAnyKey;
+        text += "[" + std::to_string(end.line) + texts::kLineSuffix;
+        if (ui_.waitsForKey()) text += texts::kPressAnyKey;
         state.window.writeText(text);
         ui_.waitForKey();
         state.window.writeText("\r\n");

@@ -34,44 +34,27 @@ samples=$(cd "$3" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 exe="$build/tessarine.exe"
 work="$build/command-line-test"
-wine_loader=${TESSARINE_WINE:-/usr/lib/wine/wine64}
-wineserver=${TESSARINE_WINESERVER:-/usr/lib/wine/wineserver}
+# shellcheck source=tests/wine/wine_helpers.sh
+source "$here/wine_helpers.sh"
 
 export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 export LOCPATH=${LOCPATH:-$build/locale}
 wine_locale=ja_JP.UTF-8
 
-xvfb_pid=""
 program_pid=""
 
 say() { echo "command_line_test: $*"; }
-shot() {
-  import -display "$DISPLAY" -window root "$work/$1.png" 2>/dev/null ||
-    say "screenshot $1 could not be taken"
-}
+shot() { take_shot "$1" || say "screenshot $1 could not be taken"; }
 cleanup() {
   if [[ -n "$program_pid" ]] && kill -0 "$program_pid" 2>/dev/null; then
     kill -CONT "$program_pid" 2>/dev/null || true
     kill "$program_pid" 2>/dev/null || true
   fi
-  "$wineserver" -k 2>/dev/null || true
-  if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  stop_wine
 }
 trap cleanup EXIT
-fail() {
-  say "FAILED: $*"
-  shot failure
-  say "screenshots and logs are in $work"
-  exit 1
-}
 windows_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; }
 windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
-probe() {
-  env LC_ALL="$wine_locale" "$wine_loader" "$work/window_probe.exe" "$@" \
-    2>>"$work/probe.log" | tr -d '\r'
-}
 
 # Starts tessarine.exe in the folder $2 with the arguments after it; the
 # run is called $1 (its exit code goes to $work/$1.code). The Wine process
@@ -189,18 +172,8 @@ cp "$samples/NIFTY.LOG" "$work/19970821表.LOG"
 cp "$samples/NIFTY.LOG" "$work/ソ.LOG"
 
 # --- the virtual display ----------------------------------------------------
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
-  3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-  [[ -s "$work/display" ]] && break
-  sleep 0.2
-done
-[[ -s "$work/display" ]] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -municode -static \
-  -o "$work/window_probe.exe" "$here/window_probe.cc" ||
-  fail "the window probe does not build"
+start_display
+build_probe
 
 # --- a full path, a name and a wildcard ------------------------------------
 run_to_box plain "$work" -o ALL "$(windows_path "$work")\\19970820.LOG" \

@@ -41,11 +41,9 @@ expected=$(realpath "$4")
 here=$(cd "$(dirname "$0")" && pwd)
 exe="$build/tessarine.exe"
 work="$build/gui-test-$setting"
-wine_loader=${TESSARINE_WINE:-/usr/lib/wine/wine64}
-wineserver=${TESSARINE_WINESERVER:-/usr/lib/wine/wineserver}
+# shellcheck source=tests/wine/wine_helpers.sh
+source "$here/wine_helpers.sh"
 
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 export LOCPATH=${LOCPATH:-$build/locale}
 if [[ $setting == ja ]]; then
   export WINEPREFIX=$build/wineprefix
@@ -68,16 +66,12 @@ mkdir -p "$long_folder"
 printf 'no message here\r\n' >"$long_folder/1997SAMP.LOG"
 windows_long_path="Z:${long_folder//\//\\}\\1997SAMP.LOG"
 
-xvfb_pid=""
 program_pid=""
 holder_pid=""
 
 say() { echo "gui_test[$setting]: $*"; }
 
-shot() {
-  import -display "$DISPLAY" -window root "$work/$1.png" 2>/dev/null ||
-    fail "screenshot $1 could not be taken"
-}
+shot() { take_shot "$1" || fail "screenshot $1 could not be taken"; }
 
 cleanup() {
   for pid in "$program_pid" "$holder_pid"; do
@@ -86,27 +80,10 @@ cleanup() {
     fi
   done
   # Ends the Wine processes of this test's prefix only.
-  "$wineserver" -k 2>/dev/null || true
-  if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  stop_wine
 }
 trap cleanup EXIT
 
-fail() {
-  say "FAILED: $*"
-  import -display "$DISPLAY" -window root "$work/failure.png" 2>/dev/null || true
-  say "screenshots and logs are in $work"
-  exit 1
-}
-
-wine_run() { env LC_ALL="$wine_locale" "$wine_loader" "$@"; }
-# Its lines end with CR LF on the console; the CRs go.
-probe() {
-  local status=0
-  wine_run "$work/window_probe.exe" "$@" 2>>"$work/probe.log" >"$work/probe.out" ||
-    status=$?
-  tr -d '\r' <"$work/probe.out"
-  return $status
-}
 # One value of the probe's "state" (outer, client, hscroll, ...).
 state_of() { probe state | awk -v k="$1" '$1 == k { $1 = ""; print substr($0, 2) }'; }
 
@@ -212,15 +189,7 @@ expect_beside() {
 }
 
 # --- the virtual display ----------------------------------------------------
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
-  3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-  [[ -s "$work/display" ]] && break
-  sleep 0.2
-done
-[[ -s "$work/display" ]] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
+start_display
 say "display $DISPLAY"
 
 # --- the prefix and the probe -----------------------------------------------
@@ -235,9 +204,7 @@ if [[ $setting == en ]]; then
   timeout 120 "$wineserver" -w || true
 fi
 [[ -f "$WINEPREFIX/system.reg" ]] || fail "no Wine prefix at $WINEPREFIX"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -municode -static \
-  -o "$work/window_probe.exe" "$here/window_probe.cc" ||
-  fail "the window probe does not build"
+build_probe
 acp=$(probe acp)
 say "ANSI code page $acp"
 if [[ $setting == ja ]]; then

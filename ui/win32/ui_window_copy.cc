@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/win32/code_page.h"
+#include "ui/win32/window_texts.inc"
 
 namespace tess::platform::win32 {
 namespace {
@@ -27,19 +28,12 @@ void addCopyMenu(HWND window, UINT copyText, UINT copyTextAndGraphics) {
   if (system == nullptr) return;
   HMENU copy = CreatePopupMenu();
   AppendMenuW(copy, MF_STRING, copyText,
-              fromCodePage932("\x83\x65\x83\x4c\x83\x58\x83\x67(&T)"
-                              /* テキスト(&T) */)
-                  .c_str());
+              fromCodePage932(texts::kCopyText).c_str());
   AppendMenuW(copy, MF_STRING, copyTextAndGraphics,
-              fromCodePage932("\x83\x65\x83\x4c\x83\x58\x83\x67/\x83\x4f"
-                              "\x83\x89\x83\x74\x83\x42\x83\x62\x83\x4e"
-                              "(&M)" /* テキスト/グラフィック(&M) */)
-                  .c_str());
+              fromCodePage932(texts::kCopyTextAndGraphics).c_str());
   AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(system, MF_POPUP, reinterpret_cast<UINT_PTR>(copy),
-              fromCodePage932("\x83\x52\x83\x73\x81\x5b(&Y)"
-                              /* コピー(&Y) */)
-                  .c_str());
+              fromCodePage932(texts::kCopyMenu).c_str());
 }
 
 void copyToClipboard(HWND window, const std::string &text, bool withPicture,

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "platform/shift_jis.h"
+#include "ui/win32/window_texts.inc"
 
 namespace tess::platform::win32 {
 namespace {
@@ -85,28 +86,10 @@ std::wstring dialogResult(const DialogBuffers& buffers) {
 }
 
 std::string pathTooLongNotice(size_t maxPathBytes) {
-  // 選んだファイルのパスが長すぎます。
-  return "\x91\x49\x82\xf1\x82\xbe\x83\x74\x83\x40\x83\x43\x83\x8b"
-         "\x82\xcc\x83\x70\x83\x58\x82\xaa\x92\xb7\x82\xb7\x82\xac"
-         "\x82\xdc\x82\xb7\x81\x42\r\n" +
-         std::to_string(maxPathBytes) +
-         // バイトまでのパスを選んでください。
-         "\x83\x6f\x83\x43\x83\x67\x82\xdc\x82\xc5\x82\xcc\x83\x70"
-         "\x83\x58\x82\xf0\x91\x49\x82\xf1\x82\xc5\x82\xad\x82\xbe"
-         "\x82\xb3\x82\xa2\x81\x42";
+  return texts::kPathTooLong + std::to_string(maxPathBytes) + texts::kPathLimit;
 }
 
-std::string unusableNameNotice() {
-  // 選んだファイルの名前には使えない文字があります。
-  return "\x91\x49\x82\xf1\x82\xbe\x83\x74\x83\x40\x83\x43\x83\x8b"
-         "\x82\xcc\x96\xbc\x91\x4f\x82\xc9\x82\xcd\x8e\x67\x82\xa6"
-         "\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xaa\x82\xa0\x82\xe8"
-         "\x82\xdc\x82\xb7\x81\x42\r\n"
-         // 別のファイルを選んでください。
-         "\x95\xca\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0"
-         "\x91\x49\x82\xf1\x82\xc5\x82\xad\x82\xbe\x82\xb3\x82\xa2"
-         "\x81\x42";
-}
+std::string unusableNameNotice() { return texts::kUnusableName; }
 
 std::optional<std::string> chooseFile(const FileDialogRequest& request,
                                       HWND owner, const DialogCalls& calls) {
