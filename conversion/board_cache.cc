@@ -12,7 +12,6 @@ namespace {
 constexpr std::string_view kConferenceMarker = "  MES(";
 constexpr std::string_view kMeetingRoom =
     "\x89\xef\x8b\x63\x8e\xba"; /* 会議室 */
-constexpr std::string_view kUnedited = "\x96\xb3\x8f\x43\x90\xb3"; /* 無修正 */
 
 // Some forums put a fixed prefix before the conference's name; the label
 // starts at this byte of the label text.
@@ -62,27 +61,11 @@ void Converter::rememberBoard(int64_t closeParen) {
 }
 
 void Converter::recallBoard(float conference) {
-  if (screen_ != nullptr) {
-    // The lookup lines follow the count of the message before: it must
-    // stand on the screen first, and the next count is drawn at once below
-    // them (also when the window scrolls and the row number stays).
-    showHeldCount();
-    countRow_ = -1;
-    printer_.selectOutputWindow(0);
-    printer_.printString(printer_.tabTo(10), PrintSeparator::Semicolon);
-    printer_.printNumber(conference, PrintSeparator::EndOfStatement);
-  }
   const int slot = slotOf(conference);
-  if (slot < 0 || boardLabelByMes_[slot].empty()) {
-    // A conference not seen yet keeps the board of the last board line.
-    if (screen_ != nullptr) {
-      printer_.selectOutputWindow(0);
-      printer_.printString(printer_.tabTo(20), PrintSeparator::Semicolon);
-      printer_.printString(ByteString(kUnedited),
-                           PrintSeparator::EndOfStatement);
-    }
-    return;
-  }
+  const bool known = slot >= 0 && !boardLabelByMes_[slot].empty();
+  if (observer_ != nullptr) observer_->conferenceRecalled(conference, known);
+  // A conference not seen yet keeps the board of the last board line.
+  if (!known) return;
   record_.boardLine = boardLineByMes_[slot];
   record_.boardLabel = boardLabelByMes_[slot];
   record_.currentMes = record_.mes;

@@ -13,7 +13,8 @@ ConversionAssembly::ConversionAssembly(platform::FileSystem& fs,
     : files_(fs, wiring.fileStatements),
       printer_(files_, wiring.screen != nullptr ? wiring.screen : &discarded_,
                wiring.printStatements),
-      converter_(files_, printer_, wiring.screen, wiring.boxes) {}
+      progress_(printer_, wiring.screen, wiring.boxes),
+      converter_(files_, printer_, &progress_) {}
 
 void ConversionAssembly::openLog(const ByteString& path,
                                  std::source_location where) {

@@ -12,6 +12,7 @@
 
 #include "conversion/converter.h"
 #include "conversion/discarding_window.h"
+#include "conversion/screen_progress.h"
 #include "platform/file_system.h"
 #include "runtime/byte_string.h"
 #include "runtime/file_table.h"
@@ -28,8 +29,8 @@ class ConversionAssembly {
     // Told of each statement of the file table and of the printer.
     StatementObserver* fileStatements = nullptr;
     StatementObserver* printStatements = nullptr;
-    // The window the count and the conference lines are drawn on; without
-    // one they are dropped.
+    // The window the count, the conference lines and the notice of
+    // replaced characters are drawn on; without one they are dropped.
     ScreenWindow* screen = nullptr;
     // Shows the box of a log without messages; without one it is dropped.
     MessageBoxService* boxes = nullptr;
@@ -52,6 +53,9 @@ class ConversionAssembly {
   Converter& converter() { return converter_; }
   const Converter& converter() const { return converter_; }
 
+  // Paces the running count on the window (see ScreenProgress).
+  void setCountClock(CountClock* clock) { progress_.setCountClock(clock); }
+
   // Opens the log for reading on the converter's log channel.
   void openLog(const ByteString& path,
                std::source_location where = std::source_location::current());
@@ -72,6 +76,7 @@ class ConversionAssembly {
   DiscardingWindow discarded_;
   FileTable files_;
   Printer printer_;
+  ScreenProgress progress_;
   Converter converter_;
 };
 

@@ -2,8 +2,6 @@
 
 #include <string_view>
 
-#include "conversion/log_reading_texts.h"
-
 namespace tess {
 
 namespace {
@@ -41,39 +39,25 @@ void markLineSuspects(const uint64_t* places, size_t words, uint64_t* bits) {
   }
 }
 
-Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
-                     MessageBoxService* boxes)
-    : files_(files), printer_(printer), screen_(screen), boxes_(boxes) {
+Converter::Converter(FileTable& files, Printer& printer,
+                     ConversionObserver* observer)
+    : files_(files), printer_(printer), observer_(observer) {
   files_.setLineTest(kUnchangedLineTest);
 }
 
 void Converter::convertLog(const ByteString& logPath) {
   readerState_ = Body;
   messageCount_ = 0;
-  countHeld_ = false;
-  countRow_ = -1;
   logReading_ = LogReading{};
   replaced_ = 0;
+  if (observer_ != nullptr) observer_->passStarted();
   resetRecord();
   skipToHeader();
   if (files_.atEndOfFile(kLogChannel)) {
     // A log cut or replaced while it was read has not been read whole.
     files_.checkInputUnchanged(kLogChannel);
     takeLogReading();
-    if (boxes_ != nullptr) {
-      ByteString text =
-          concatenate(logPath,
-                      "\x82\xc9\x94\xad\x8c\xbe\x82\xcd\x82\xa0\x82\xe8\x82\xdc"
-                      "\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd"
-                      /* に発言はありませんでした */);
-      // What the log looked like, when that may be why.
-      const ByteString look = lookNotice(logReading_);
-      if (!look.empty()) text = concatenate(concatenate(text, "\n"), look);
-      boxes_->showMessageBox(
-          0,
-          "\x83\x67\x83\x89\x83\x75\x83\x8b\x94\xad\x90\xb6" /* トラブル発生 */,
-          text, 0, 3);
-    }
+    if (observer_ != nullptr) observer_->noMessages(logPath, logReading_);
     return;
   }
   try {
@@ -84,22 +68,16 @@ void Converter::convertLog(const ByteString& logPath) {
     // report. A failure of that drawing leaves the first failure to be
     // reported.
     try {
-      showHeldCount();
+      tellPassStopped();
     } catch (...) {
     }
     throw;
   }
-  showHeldCount();
+  tellPassStopped();
   files_.checkInputUnchanged(kLogChannel);
   takeLogReading();
-  if (replaced_ > 0 && screen_ != nullptr) {
-    // The run's last line says how many characters were replaced, under
-    // the count.
-    printer_.selectOutputWindow(0);
-    printer_.printString("", PrintSeparator::EndOfStatement);
-    printer_.selectOutputWindow(0);
-    printer_.printString(replacedNotice(replaced_),
-                         PrintSeparator::EndOfStatement);
+  if (replaced_ > 0 && observer_ != nullptr) {
+    observer_->charactersReplaced(replaced_);
   }
   files_.closeFiles();
 }
@@ -112,7 +90,7 @@ void Converter::takeLogReading() {
 void Converter::writeRecords() {
   do {
     ++messageCount_;
-    showCount();
+    if (observer_ != nullptr) observer_->messageCounted(messageCount_);
     if (record_.headline.empty()) record_.title = "  ";
     writeRecordHead();
     readerState_ = Body;
@@ -200,34 +178,8 @@ bool Converter::copyUnchangedLines() {
   return true;
 }
 
-void Converter::showCount() {
-  if (screen_ == nullptr) return;
-  // Drawing every count would cost the window more than the pass costs the
-  // files; the eye needs a few new counts a second. A count on a new row is
-  // drawn at once.
-  if (countClock_ != nullptr && screen_->currentRow() == countRow_ &&
-      countClock_->microseconds() - countDrawnAt_ <
-          kCountIntervalMicroseconds) {
-    countHeld_ = true;
-    heldCount_ = messageCount_;
-    return;
-  }
-  drawCount(messageCount_);
-}
-
-void Converter::showHeldCount() {
-  if (countHeld_) drawCount(heldCount_);
-}
-
-void Converter::drawCount(int count) {
-  countRow_ = screen_->currentRow();
-  if (countClock_ != nullptr) countDrawnAt_ = countClock_->microseconds();
-  screen_->setPosition(0, countRow_, 0, 3);
-  printer_.selectOutputWindow(0);
-  // Once the statement has started, this count takes the place of a held
-  // one; a break at its start leaves the held count to be drawn.
-  countHeld_ = false;
-  printer_.printNumber(static_cast<float>(count), PrintSeparator::Semicolon);
+void Converter::tellPassStopped() {
+  if (observer_ != nullptr) observer_->passStopped();
 }
 
 void Converter::writeLine(const ByteString& line, std::source_location where) {

@@ -76,7 +76,7 @@ struct Program::State {
         files(conversion.files()),
         printer(conversion.printer()),
         driver(conversion, dialogs) {
-    conversion.converter().setCountClock(&countClock);
+    conversion.setCountClock(&countClock);
   }
 
   // From here on nothing runs as a statement of the program: no pump, no
