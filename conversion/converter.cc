@@ -41,7 +41,10 @@ void markLineSuspects(const uint64_t* places, size_t words, uint64_t* bits) {
 
 Converter::Converter(FileTable& files, Printer& printer,
                      ConversionObserver* observer)
-    : files_(files), printer_(printer), observer_(observer) {
+    : files_(files),
+      printer_(printer),
+      observer_(observer),
+      writer_(printer, kOutputChannel) {
   files_.setLineTest(kUnchangedLineTest);
 }
 
@@ -92,7 +95,7 @@ void Converter::writeRecords() {
     ++messageCount_;
     if (observer_ != nullptr) observer_->messageCounted(messageCount_);
     if (record_.headline.empty()) record_.title = "  ";
-    writeRecordHead();
+    writer_.writeHead(record_);
     readerState_ = Body;
     // The first body line is written as it is: it is neither joined nor
     // examined, even when it looks like a header or a board line. When the
@@ -176,6 +179,12 @@ bool Converter::copyUnchangedLines() {
   }
   files_.copyBufferedLines(kLogChannel, kOutputChannel, taken);
   return true;
+}
+
+void Converter::recallBoard(float conference) {
+  const bool known = boards_.knows(conference);
+  if (observer_ != nullptr) observer_->conferenceRecalled(conference, known);
+  if (known) boards_.recall(conference, record_);
 }
 
 void Converter::tellPassStopped() {

@@ -9,7 +9,9 @@
 #include <string_view>
 #include <utility>
 
+#include "conversion/board_cache.h"
 #include "conversion/conversion_observer.h"
+#include "conversion/kanbel_writer.h"
 #include "conversion/message_record.h"
 #include "runtime/byte_string.h"
 #include "runtime/file_table.h"
@@ -82,9 +84,6 @@ class Converter {
  public:
   static constexpr int64_t kLogChannel = 1;
   static constexpr int64_t kOutputChannel = 3;
-  // Conference numbers 0 to 25 have a slot in the per-conference tables.
-  static constexpr int kConferenceSlots = 26;
-  using ConferenceTable = std::array<ByteString, kConferenceSlots>;
 
   // The observer is told what the pass has to show (the count, the
   // conference lines, the replaced characters, a log without messages); it
@@ -105,8 +104,8 @@ class Converter {
   uint64_t replacedCharacters() const { return replaced_; }
   ReaderState readerState() const { return readerState_; }
   const ByteString& currentLine() const { return currentLine_; }
-  const ConferenceTable& boardLineByMes() const { return boardLineByMes_; }
-  const ConferenceTable& boardLabelByMes() const { return boardLabelByMes_; }
+  // The boards remembered by conference in this run.
+  const BoardCache& boards() const { return boards_; }
 
   // The steps of the pass. They work on the record, the current line and
   // the reader state like the pass itself does; they are public so that
@@ -130,16 +129,10 @@ class Converter {
   void parseLogLine();
   void cleanTitle();
 
-  void parseBoardLine();
-  // closeParen: position of the first ")" of the board line just read.
-  void rememberBoard(int64_t closeParen);
-  void recallBoard(float conference);
-
-  // Lines 1 to 16 of a record from the record's fields.
-  void writeRecordHead();
-
  private:
-  // Step 4 of the pass: the record loop, up to the end of the log.
+  // The record loop, once a first header is complete: each message's
+  // record head, its body lines up to the next header or the end of the
+  // log, and its end lines, until no byte of the log is left.
   void writeRecords();
   // The body loop's steps after a line is read: the join, the recogniser
   // and the reader state's follow-up.
@@ -165,6 +158,10 @@ class Converter {
     printer_.printFileStatementOf<last>(kOutputChannel, items, where);
   }
   void parseMessageHeader(bool fiveDigits);
+  // A message of another conference than the current one: the observer
+  // shows the lookup, and a conference seen before gets its board back (one
+  // not seen yet keeps the board of the last board line).
+  void recallBoard(float conference);
   // Sets headline from the record's header line (its raw title from byte
   // titleOffset, 0-based) and handle: the title and handle columns, with
   // the board label and the five-digit number in front when withNumber.
@@ -181,8 +178,8 @@ class Converter {
   ReaderState readerState_ = Body;
   ByteString currentLine_;
   ByteString continuationLine_;
-  ConferenceTable boardLineByMes_;
-  ConferenceTable boardLabelByMes_;
+  BoardCache boards_;
+  KanbelWriter writer_;
 };
 
 }  // namespace tess

@@ -173,7 +173,7 @@ void Converter::parseLogLine() {
       record_.currentMes.clear();
       return;
     case LineKind::Board:
-      parseBoardLine();
+      if (boards_.takeBoardLine(currentLine_, record_)) readerState_ = Skipping;
       return;
     case LineKind::Header3:
       parseMessageHeader(false);
@@ -303,7 +303,7 @@ void Converter::cleanTitle() {
   // last steps write the result over it from its first byte.
   std::string& title = record_.title.mutableBytes();
   size_t start = 0;
-  // Steps 1 to 3: as long as the title starts with "RE" in either case and
+  // As long as the title starts with "RE" in either case and
   // a prefix ends at its first ":" ("RE:" or "RE*...:" or "RE^...:"), the
   // prefix and the blanks after it are taken off. "R" and "E" are
   // single-byte characters, so the first two bytes upper-cased are "RE"
@@ -326,7 +326,7 @@ void Converter::cleanTitle() {
     }
     start += rest + leadingBlankBytes(t.substr(rest));
   }
-  // Steps 4 and 5: the half-width forms, lower-cased, then two blanks.
+  // Then the half-width forms, lower-cased, and two blanks behind.
   toHalfWidthLowerAsciiInPlace(title, start);
   title.append("  ");
 }

@@ -11,6 +11,8 @@ namespace {
 
 constexpr int64_t kLogSlot = 1;
 constexpr int64_t kOutputSlot = 2;
+// What Dialogs::matchInfo gives of a directory search's match: its name.
+constexpr int64_t kMatchName = 0;
 constexpr int64_t kMainWindow = 0;
 constexpr int64_t kBannerColumn = 10;
 
@@ -304,7 +306,9 @@ ByteString RunDriver::foundName(int64_t slot, const ByteString& path,
   ByteString name = previous;
   dialogs_.openSearch(slot, path);
   dialogs_.nextMatch(slot);
-  if (!dialogs_.searchExhausted(slot)) name = dialogs_.matchInfo(slot, 0);
+  if (!dialogs_.searchExhausted(slot)) {
+    name = dialogs_.matchInfo(slot, kMatchName);
+  }
   dialogs_.closeSearch(slot);
   return name;
 }
