@@ -104,8 +104,6 @@ class Converter {
   uint64_t replacedCharacters() const { return replaced_; }
   ReaderState readerState() const { return readerState_; }
   const ByteString& currentLine() const { return currentLine_; }
-  // The boards remembered by conference in this run.
-  const BoardCache& boards() const { return boards_; }
 
   // The steps of the pass. They work on the record, the current line and
   // the reader state like the pass itself does; they are public so that

@@ -1,5 +1,7 @@
-// Recognition of log lines: no-next-page lines, GO command lines, board
-// lines and message headers with their date lines.
+// The converter's recogniser (members of Converter): no-next-page lines, GO
+// command lines, board lines and message headers with their date lines. A
+// message header reads its date line from the log, and a header whose date
+// line is refused is written to the output as message text.
 #include <algorithm>
 #include <string>
 #include <string_view>
