@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "bench/log_generator.h"
-#include "conversion/headless.h"
+#include "conversion/conversion_assembly.h"
 #include "platform/file_system.h"
 #include "runtime/file_table.h"
 #include "runtime/print.h"
@@ -142,9 +142,9 @@ ChildRun convertInChild(const std::string& log, const std::string& output) {
     int messages = -1;
     try {
       auto fs = tess::platform::makeRealFileSystem();
-      tess::HeadlessConversion run(*fs);
+      tess::ConversionAssembly run(*fs);
       run.convert(tess::ByteString(log), tess::ByteString(output),
-                  tess::HeadlessConversion::OutputMode::New);
+                  tess::ConversionAssembly::OutputMode::New);
       messages = run.converter().messageCount();
     } catch (const tess::RuntimeError& e) {
       std::fprintf(stderr, "run-time error %d\n", e.number());
@@ -182,10 +182,10 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--convert") {
     std::filesystem::remove(argv[3]);
     auto fs = tess::platform::makeRealFileSystem();
-    tess::HeadlessConversion run(*fs);
+    tess::ConversionAssembly run(*fs);
     try {
       run.convert(tess::ByteString(argv[2]), tess::ByteString(argv[3]),
-                  tess::HeadlessConversion::OutputMode::New);
+                  tess::ConversionAssembly::OutputMode::New);
     } catch (const tess::RuntimeError& e) {
       std::printf("run-time error %d at line %u\n", e.number(), e.line());
       return 1;

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "bench/log_generator.h"
-#include "conversion/headless.h"
+#include "conversion/conversion_assembly.h"
 #include "platform/file_system.h"
 #include "runtime/runtime_error.h"
 
@@ -31,11 +31,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   auto fs = tess::platform::makeRealFileSystem();
-  tess::HeadlessConversion run(*fs);
+  tess::ConversionAssembly run(*fs);
   const auto start = std::chrono::steady_clock::now();
   try {
     run.convert(tess::ByteString(argv[1]), tess::ByteString(argv[2]),
-                tess::HeadlessConversion::OutputMode::New);
+                tess::ConversionAssembly::OutputMode::New);
   } catch (const tess::RuntimeError& e) {
     std::printf("run-time error %d at line %u\n", e.number(), e.line());
     return 1;

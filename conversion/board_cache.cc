@@ -1,7 +1,7 @@
-// Board lines and the per-conference cache of board lines and labels.
+#include "conversion/board_cache.h"
+
 #include <string_view>
 
-#include "conversion/converter.h"
 #include "conversion/field_helpers.h"
 #include "runtime/numbers.h"
 
@@ -12,7 +12,6 @@ namespace {
 constexpr std::string_view kConferenceMarker = "  MES(";
 constexpr std::string_view kMeetingRoom =
     "\x89\xef\x8b\x63\x8e\xba"; /* 会議室 */
-constexpr std::string_view kUnedited = "\x96\xb3\x8f\x43\x90\xb3"; /* 無修正 */
 
 // Some forums put a fixed prefix before the conference's name; the label
 // starts at this byte of the label text.
@@ -28,64 +27,48 @@ int64_t forumOffset(const ByteString& board) {
 // The table slot of a conference number, or -1 when the tables have none.
 int slotOf(float conference) {
   const int32_t slot = roundToInteger(conference);
-  return slot >= 0 && slot < Converter::kConferenceSlots ? slot : -1;
+  return slot >= 0 && slot < BoardCache::kConferenceSlots ? slot : -1;
 }
 
 }  // namespace
 
-void Converter::parseBoardLine() {
-  const ByteString& line = currentLine_;
+bool BoardCache::takeBoardLine(const ByteString& line, MessageRecord& record) {
   const int64_t marker = findBytes(1, line, ByteString(kConferenceMarker));
-  if (marker < 4 || marker > 15) return;
-  readerState_ = Skipping;
-  record_.board = upperAscii(trimTrailingBlanks(midBytes(line, 3, marker - 3)));
-  record_.currentMes = midBytes(line, marker + 5, 4);
-  record_.boardLine = line;
+  if (marker < 4 || marker > 15) return false;
+  record.board = upperAscii(trimTrailingBlanks(midBytes(line, 3, marker - 3)));
+  record.currentMes = midBytes(line, marker + 5, 4);
+  record.boardLine = line;
   const int64_t closeParen = findBytes(1, line, ")");
   const ByteString label =
-      midBytes(midBytes(line, closeParen + 2), forumOffset(record_.board));
-  record_.boardLabel = leftBytes(concatenate(CUTS(label, 10), "  "), 10);
-  rememberBoard(closeParen);
+      midBytes(midBytes(line, closeParen + 2), forumOffset(record.board));
+  record.boardLabel = leftBytes(concatenate(CUTS(label, 10), "  "), 10);
+  remember(record, closeParen);
+  return true;
 }
 
-void Converter::rememberBoard(int64_t closeParen) {
+void BoardCache::remember(const MessageRecord& record, int64_t closeParen) {
   const float conference =
-      toSingle(textToNumber(midBytes(record_.currentMes, 2, 2)));
+      toSingle(textToNumber(midBytes(record.currentMes, 2, 2)));
   // Meeting-room pages are not remembered.
-  if (midBytes(record_.boardLine, closeParen + 3, 6) == kMeetingRoom) return;
+  if (midBytes(record.boardLine, closeParen + 3, 6) == kMeetingRoom) return;
   const int slot = slotOf(conference);
   if (slot < 0) return;
-  if (record_.boardLabel == boardLabelByMes_[slot]) return;
-  boardLineByMes_[slot] = concatenate(
-      leftBytes(record_.boardLine, byteLength(record_.boardLine) - 10), " -");
-  boardLabelByMes_[slot] = record_.boardLabel;
+  if (record.boardLabel == boardLabels_[slot]) return;
+  boardLines_[slot] = concatenate(
+      leftBytes(record.boardLine, byteLength(record.boardLine) - 10), " -");
+  boardLabels_[slot] = record.boardLabel;
 }
 
-void Converter::recallBoard(float conference) {
-  if (screen_ != nullptr) {
-    // The lookup lines follow the count of the message before: it must
-    // stand on the screen first, and the next count is drawn at once below
-    // them (also when the window scrolls and the row number stays).
-    showHeldCount();
-    countRow_ = -1;
-    printer_.selectOutputWindow(0);
-    printer_.printString(printer_.tabTo(10), PrintSeparator::Semicolon);
-    printer_.printNumber(conference, PrintSeparator::EndOfStatement);
-  }
+bool BoardCache::knows(float conference) const {
   const int slot = slotOf(conference);
-  if (slot < 0 || boardLabelByMes_[slot].empty()) {
-    // A conference not seen yet keeps the board of the last board line.
-    if (screen_ != nullptr) {
-      printer_.selectOutputWindow(0);
-      printer_.printString(printer_.tabTo(20), PrintSeparator::Semicolon);
-      printer_.printString(ByteString(kUnedited),
-                           PrintSeparator::EndOfStatement);
-    }
-    return;
-  }
-  record_.boardLine = boardLineByMes_[slot];
-  record_.boardLabel = boardLabelByMes_[slot];
-  record_.currentMes = record_.mes;
+  return slot >= 0 && !boardLabels_[slot].empty();
+}
+
+void BoardCache::recall(float conference, MessageRecord& record) const {
+  const int slot = slotOf(conference);
+  record.boardLine = boardLines_[slot];
+  record.boardLabel = boardLabels_[slot];
+  record.currentMes = record.mes;
 }
 
 }  // namespace tess

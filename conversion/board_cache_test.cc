@@ -1,4 +1,6 @@
 // Board lines, the board label and the per-conference tables.
+#include "conversion/board_cache.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,30 +10,29 @@
 namespace tess {
 namespace {
 
-using testing::ConverterHarness;
 using testing::sjis;
+using Table = BoardCache::ConferenceTable;
 
 class BoardCacheTest : public ::testing::Test {
  protected:
-  void SetUp() override { h.open("x\r\n"); }
-  void board(const std::string& line) {
-    h.converter.setCurrentLine(ByteString(line));
-    h.converter.parseLogLine();
+  // True when the cache took the line as a board line.
+  bool board(const std::string& line) {
+    return cache.takeBoardLine(ByteString(line), record_);
   }
-  const MessageRecord& record() { return h.converter.record(); }
+  const MessageRecord& record() { return record_; }
   const ByteString& storedLine(int k) {
-    return h.converter.boardLineByMes()[static_cast<size_t>(k)];
+    return cache.boardLines()[static_cast<size_t>(k)];
   }
   const ByteString& storedLabel(int k) {
-    return h.converter.boardLabelByMes()[static_cast<size_t>(k)];
+    return cache.boardLabels()[static_cast<size_t>(k)];
   }
 
-  ConverterHarness h;
+  BoardCache cache;
+  MessageRecord record_;
 };
 
 TEST_F(BoardCacheTest, WorkedExample) {
-  board("- FOO  MES(03) Free talk -");
-  EXPECT_EQ(h.converter.readerState(), Skipping);
+  EXPECT_TRUE(board("- FOO  MES(03) Free talk -"));
   EXPECT_EQ(record().board, "FOO");
   EXPECT_EQ(record().currentMes, "(03)");
   EXPECT_EQ(record().boardLine, "- FOO  MES(03) Free talk -");
@@ -40,15 +41,15 @@ TEST_F(BoardCacheTest, WorkedExample) {
   EXPECT_EQ(storedLabel(3), "Free talk ");
 
   // A later message of conference 3 while currentMes is empty.
-  h.converter.mutableRecord().currentMes = "";
-  h.converter.mutableRecord().boardLine = "other";
-  h.converter.mutableRecord().boardLabel = "other";
-  h.converter.mutableRecord().mes = "(03)";
-  h.converter.recallBoard(3);
+  record_.currentMes = "";
+  record_.boardLine = "other";
+  record_.boardLabel = "other";
+  record_.mes = "(03)";
+  ASSERT_TRUE(cache.knows(3));
+  cache.recall(3, record_);
   EXPECT_EQ(record().boardLine, "- FOO  MES(03) F -");
   EXPECT_EQ(record().boardLabel, "Free talk ");
   EXPECT_EQ(record().currentMes, "(03)");
-  EXPECT_EQ(h.window.transcript(), std::string(10, ' ') + " 3 \r\n");
 }
 
 TEST_F(BoardCacheTest, LinesWithoutTheMarkerInRangeAreText) {
@@ -56,14 +57,12 @@ TEST_F(BoardCacheTest, LinesWithoutTheMarkerInRangeAreText) {
        {std::string("- abc -"), std::string("- ABCDEFGHIJKLM  MES(03) x -"),
         std::string("-   MES(03) x -")}) {
     SCOPED_TRACE(line);
-    board(line);
-    EXPECT_EQ(h.converter.readerState(), Body);
+    EXPECT_FALSE(board(line));
     EXPECT_EQ(record(), MessageRecord{});
   }
-  EXPECT_EQ(h.converter.boardLabelByMes(), Converter::ConferenceTable{});
+  EXPECT_EQ(cache.boardLabels(), Table{});
   // The marker at byte 15 is still accepted.
-  board("- ABCDEFGHIJKL  MES(03) x -");
-  EXPECT_EQ(h.converter.readerState(), Skipping);
+  EXPECT_TRUE(board("- ABCDEFGHIJKL  MES(03) x -"));
   EXPECT_EQ(record().board, "ABCDEFGHIJKL");
 }
 
@@ -112,8 +111,7 @@ TEST_F(BoardCacheTest, BoardLabelLengths) {
 
 TEST_F(BoardCacheTest, MeetingRoomPagesAreNotStored) {
   // The six bytes three bytes after the ")" are compared.
-  board("- FOO  MES(07)  " + sjis("会議室一覧") + " -");
-  EXPECT_EQ(h.converter.readerState(), Skipping);
+  EXPECT_TRUE(board("- FOO  MES(07)  " + sjis("会議室一覧") + " -"));
   EXPECT_EQ(record().currentMes, "(07)");
   EXPECT_EQ(record().boardLabel, ByteString(sjis(" 会議室一") + " "));
   EXPECT_EQ(storedLabel(7), "");
@@ -144,35 +142,21 @@ TEST_F(BoardCacheTest, ConferenceZeroAndNonNumbersUseSlotZero) {
 TEST_F(BoardCacheTest, ConferencesWithoutASlotChangeNoTable) {
   board("- FOO  MES(26) Big -");
   board("- FOO  MES(99) Bigger -");
-  board("- FOO  MES(-1) Negative -");
-  EXPECT_EQ(h.converter.readerState(), Skipping);
+  EXPECT_TRUE(board("- FOO  MES(-1) Negative -"));
   EXPECT_EQ(record().currentMes, "(-1)");
-  EXPECT_EQ(h.converter.boardLabelByMes(), Converter::ConferenceTable{});
-  EXPECT_EQ(h.converter.boardLineByMes(), Converter::ConferenceTable{});
+  EXPECT_EQ(cache.boardLabels(), Table{});
+  EXPECT_EQ(cache.boardLines(), Table{});
 }
 
-TEST_F(BoardCacheTest, RecallOfAnEmptyOrMissingSlotKeepsTheBoard) {
+TEST_F(BoardCacheTest, OnlyConferencesWithARememberedBoardAreKnown) {
   board("- FOO  MES(03) Free talk -");
-  for (const float n : {4.0f, 26.0f, 99.0f, -1.0f}) {
+  board("- FOO  MES(07)  " + sjis("会議室一覧") + " -");
+  EXPECT_TRUE(cache.knows(3));
+  EXPECT_TRUE(cache.knows(3.4f));  // rounded to the slot
+  for (const float n : {4.0f, 7.0f, 26.0f, 99.0f, -1.0f}) {
     SCOPED_TRACE(n);
-    h.converter.mutableRecord().mes = "(xx)";
-    h.converter.recallBoard(n);
-    EXPECT_EQ(record().boardLine, "- FOO  MES(03) Free talk -");
-    EXPECT_EQ(record().boardLabel, "Free talk ");
-    EXPECT_EQ(record().currentMes, "(03)");
+    EXPECT_FALSE(cache.knows(n));
   }
-  // Each lookup shows the number at column 10 and "無修正" at column 20 on
-  // the next row.
-  const std::string unedited = sjis("無修正");
-  EXPECT_EQ(h.window.transcript(),
-            std::string(10, ' ') + " 4 \r\n" + std::string(20, ' ') + unedited +
-                "\r\n" + std::string(10, ' ') + " 26 \r\n" +
-                std::string(20, ' ') + unedited + "\r\n" +
-                std::string(10, ' ') + " 99 \r\n" + std::string(20, ' ') +
-                unedited + "\r\n" + std::string(10, ' ') + "-1 \r\n" +
-                std::string(20, ' ') + unedited + "\r\n");
-  EXPECT_EQ(h.window.row(0), "           4");
-  EXPECT_EQ(h.window.row(1), std::string(20, ' ') + unedited);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "conversion/conversion_assembly.h"
 #include "conversion/converter.h"
 #include "runtime/byte_string.h"
 #include "runtime/file_table.h"
@@ -111,7 +112,7 @@ inline std::string sjisLines(std::initializer_list<std::string_view> lines) {
   return out;
 }
 
-// One Converter over an in-memory file system, with a recording window and
+// One conversion over an in-memory file system, with a recording window and
 // message box. open() puts a log on channel 1 and a new output on
 // channel 3, as the run driver does.
 class ConverterHarness {
@@ -120,17 +121,16 @@ class ConverterHarness {
   static constexpr std::string_view kOutput = "/out.ren";
 
   ConverterHarness()
-      : files(fs),
-        printer(files, &window),
-        converter(files, printer, &window, &boxes) {}
+      : conversion(fs, {nullptr, nullptr, &window, &boxes}),
+        files(conversion.files()),
+        printer(conversion.printer()),
+        converter(conversion.converter()) {}
 
   void open(std::string_view logBytes) {
     fs.setFile(kLog, logBytes);
-    if (fs.hasFile(kOutput)) files.deleteFile(ByteString(kOutput));
-    files.openFile(ByteString(kLog), FileMode::Input, ShareMode::DenyNone,
-                   Converter::kLogChannel);
-    files.openFile(ByteString(kOutput), FileMode::Output, ShareMode::DenyWrite,
-                   Converter::kOutputChannel);
+    conversion.openLog(ByteString(kLog));
+    conversion.openOutput(ByteString(kOutput),
+                          ConversionAssembly::OutputMode::New);
   }
   // What has been written to the output so far (the channel is flushed).
   std::string output() {
@@ -146,11 +146,12 @@ class ConverterHarness {
   }
 
   FakeFileSystem fs;
-  FileTable files;
   RecordingWindow window;
   RecordingBoxes boxes;
-  Printer printer;
-  Converter converter;
+  ConversionAssembly conversion;
+  FileTable& files;
+  Printer& printer;
+  Converter& converter;
 };
 
 }  // namespace tess::testing

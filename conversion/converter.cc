@@ -2,9 +2,6 @@
 
 #include <string_view>
 
-#include "conversion/conversion_texts.inc"
-#include "conversion/log_reading_texts.h"
-
 namespace tess {
 
 namespace {
@@ -42,32 +39,28 @@ void markLineSuspects(const uint64_t* places, size_t words, uint64_t* bits) {
   }
 }
 
-Converter::Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
-                     MessageBoxService* boxes)
-    : files_(files), printer_(printer), screen_(screen), boxes_(boxes) {
+Converter::Converter(FileTable& files, Printer& printer,
+                     ConversionObserver* observer)
+    : files_(files),
+      printer_(printer),
+      observer_(observer),
+      writer_(printer, kOutputChannel) {
   files_.setLineTest(kUnchangedLineTest);
 }
 
 void Converter::convertLog(const ByteString& logPath) {
   readerState_ = Body;
   messageCount_ = 0;
-  countHeld_ = false;
-  countRow_ = -1;
   logReading_ = LogReading{};
   replaced_ = 0;
+  if (observer_ != nullptr) observer_->passStarted();
   resetRecord();
   skipToHeader();
   if (files_.atEndOfFile(kLogChannel)) {
     // A log cut or replaced while it was read has not been read whole.
     files_.checkInputUnchanged(kLogChannel);
     takeLogReading();
-    if (boxes_ != nullptr) {
-      ByteString text = concatenate(logPath, texts::kNoMessagesIn);
-      // What the log looked like, when that may be why.
-      const ByteString look = lookNotice(logReading_);
-      if (!look.empty()) text = concatenate(concatenate(text, "\n"), look);
-      boxes_->showMessageBox(0, texts::kTroubleTitle, text, 0, 3);
-    }
+    if (observer_ != nullptr) observer_->noMessages(logPath, logReading_);
     return;
   }
   try {
@@ -78,22 +71,16 @@ void Converter::convertLog(const ByteString& logPath) {
     // report. A failure of that drawing leaves the first failure to be
     // reported.
     try {
-      showHeldCount();
+      tellPassStopped();
     } catch (...) {
     }
     throw;
   }
-  showHeldCount();
+  tellPassStopped();
   files_.checkInputUnchanged(kLogChannel);
   takeLogReading();
-  if (replaced_ > 0 && screen_ != nullptr) {
-    // The run's last line says how many characters were replaced, under
-    // the count.
-    printer_.selectOutputWindow(0);
-    printer_.printString("", PrintSeparator::EndOfStatement);
-    printer_.selectOutputWindow(0);
-    printer_.printString(replacedNotice(replaced_),
-                         PrintSeparator::EndOfStatement);
+  if (replaced_ > 0 && observer_ != nullptr) {
+    observer_->charactersReplaced(replaced_);
   }
   files_.closeFiles();
 }
@@ -106,9 +93,9 @@ void Converter::takeLogReading() {
 void Converter::writeRecords() {
   do {
     ++messageCount_;
-    showCount();
+    if (observer_ != nullptr) observer_->messageCounted(messageCount_);
     if (record_.headline.empty()) record_.title = "  ";
-    writeRecordHead();
+    writer_.writeHead(record_);
     readerState_ = Body;
     // The first body line is written as it is: it is neither joined nor
     // examined, even when it looks like a header or a board line. When the
@@ -194,34 +181,14 @@ bool Converter::copyUnchangedLines() {
   return true;
 }
 
-void Converter::showCount() {
-  if (screen_ == nullptr) return;
-  // Drawing every count would cost the window more than the pass costs the
-  // files; the eye needs a few new counts a second. A count on a new row is
-  // drawn at once.
-  if (countClock_ != nullptr && screen_->currentRow() == countRow_ &&
-      countClock_->microseconds() - countDrawnAt_ <
-          kCountIntervalMicroseconds) {
-    countHeld_ = true;
-    heldCount_ = messageCount_;
-    return;
-  }
-  drawCount(messageCount_);
+void Converter::recallBoard(float conference) {
+  const bool known = boards_.knows(conference);
+  if (observer_ != nullptr) observer_->conferenceRecalled(conference, known);
+  if (known) boards_.recall(conference, record_);
 }
 
-void Converter::showHeldCount() {
-  if (countHeld_) drawCount(heldCount_);
-}
-
-void Converter::drawCount(int count) {
-  countRow_ = screen_->currentRow();
-  if (countClock_ != nullptr) countDrawnAt_ = countClock_->microseconds();
-  screen_->setPosition(0, countRow_, 0, 3);
-  printer_.selectOutputWindow(0);
-  // Once the statement has started, this count takes the place of a held
-  // one; a break at its start leaves the held count to be drawn.
-  countHeld_ = false;
-  printer_.printNumber(static_cast<float>(count), PrintSeparator::Semicolon);
+void Converter::tellPassStopped() {
+  if (observer_ != nullptr) observer_->passStopped();
 }
 
 void Converter::writeLine(const ByteString& line, std::source_location where) {

@@ -9,11 +9,13 @@
 #include <string_view>
 #include <utility>
 
+#include "conversion/board_cache.h"
+#include "conversion/conversion_observer.h"
+#include "conversion/kanbel_writer.h"
 #include "conversion/message_record.h"
 #include "runtime/byte_string.h"
 #include "runtime/file_table.h"
 #include "runtime/print.h"
-#include "runtime/screen.h"
 
 namespace tess {
 
@@ -78,41 +80,20 @@ void markLineSuspects(const uint64_t* places, size_t words, uint64_t* bits);
 inline constexpr LineTest kUnchangedLineTest{&passesUnchanged,
                                              &markLineSuspects, kSuspectBytes};
 
-// The time that paces the running count on the window, in microseconds of
-// a clock that never goes back. Tests give their own.
-class CountClock {
- public:
-  virtual ~CountClock() = default;
-  virtual int64_t microseconds() = 0;
-};
-
 class Converter {
  public:
-  // A count that follows another on the same row within this time is drawn
-  // only when a later one is not.
-  static constexpr int64_t kCountIntervalMicroseconds = 20000;
-
   static constexpr int64_t kLogChannel = 1;
   static constexpr int64_t kOutputChannel = 3;
-  // Conference numbers 0 to 25 have a slot in the per-conference tables.
-  static constexpr int kConferenceSlots = 26;
-  using ConferenceTable = std::array<ByteString, kConferenceSlots>;
 
-  // screen and boxes may be null (headless: screen lines and the
-  // no-message box are then dropped).
-  Converter(FileTable& files, Printer& printer, ScreenWindow* screen,
-            MessageBoxService* boxes);
+  // The observer is told what the pass has to show (the count, the
+  // conference lines, the replaced characters, a log without messages); it
+  // may be null.
+  Converter(FileTable& files, Printer& printer, ConversionObserver* observer);
 
   // One pass over the log open on channel 1 into the output open on
   // channel 3. logPath names the log in the no-message box. The record and
   // the per-conference tables carry over from one call to the next.
   void convertLog(const ByteString& logPath);
-
-  // With a clock, the running count is drawn at most once per
-  // kCountIntervalMicroseconds on one row; the count that ends the pass and
-  // the count before any other screen line are always drawn. Without one
-  // (null), every count is drawn.
-  void setCountClock(CountClock* clock) { countClock_ = clock; }
 
   const MessageRecord& record() const { return record_; }
   int messageCount() const { return messageCount_; }
@@ -123,8 +104,6 @@ class Converter {
   uint64_t replacedCharacters() const { return replaced_; }
   ReaderState readerState() const { return readerState_; }
   const ByteString& currentLine() const { return currentLine_; }
-  const ConferenceTable& boardLineByMes() const { return boardLineByMes_; }
-  const ConferenceTable& boardLabelByMes() const { return boardLabelByMes_; }
 
   // The steps of the pass. They work on the record, the current line and
   // the reader state like the pass itself does; they are public so that
@@ -148,16 +127,10 @@ class Converter {
   void parseLogLine();
   void cleanTitle();
 
-  void parseBoardLine();
-  // closeParen: position of the first ")" of the board line just read.
-  void rememberBoard(int64_t closeParen);
-  void recallBoard(float conference);
-
-  // Lines 1 to 16 of a record from the record's fields.
-  void writeRecordHead();
-
  private:
-  // Step 4 of the pass: the record loop, up to the end of the log.
+  // The record loop, once a first header is complete: each message's
+  // record head, its body lines up to the next header or the end of the
+  // log, and its end lines, until no byte of the log is left.
   void writeRecords();
   // The body loop's steps after a line is read: the join, the recogniser
   // and the reader state's follow-up.
@@ -167,10 +140,9 @@ class Converter {
   // unchanged go to the output as one piece, straight from the log's
   // buffer. True when it took any.
   bool copyUnchangedLines();
-  void showCount();
-  // Draws a count that showCount held back.
-  void showHeldCount();
-  void drawCount(int count);
+  // Tells the observer that the pass stopped; a failure there leaves the
+  // first failure to be reported.
+  void tellPassStopped();
   // Takes how the log was read from its channel.
   void takeLogReading();
   void writeLine(const ByteString& line,
@@ -184,6 +156,10 @@ class Converter {
     printer_.printFileStatementOf<last>(kOutputChannel, items, where);
   }
   void parseMessageHeader(bool fiveDigits);
+  // A message of another conference than the current one: the observer
+  // shows the lookup, and a conference seen before gets its board back (one
+  // not seen yet keeps the board of the last board line).
+  void recallBoard(float conference);
   // Sets headline from the record's header line (its raw title from byte
   // titleOffset, 0-based) and handle: the title and handle columns, with
   // the board label and the five-digit number in front when withNumber.
@@ -192,22 +168,16 @@ class Converter {
 
   FileTable& files_;
   Printer& printer_;
-  ScreenWindow* screen_;
-  MessageBoxService* boxes_;
+  ConversionObserver* observer_;
   MessageRecord record_;
   int messageCount_ = 0;
   LogReading logReading_;
   uint64_t replaced_ = 0;
-  CountClock* countClock_ = nullptr;
-  bool countHeld_ = false;    // heldCount_ is newer than the drawn count
-  int heldCount_ = 0;         // the last count that showCount held back
-  int countRow_ = -1;         // row of the last drawn count; -1: none yet
-  int64_t countDrawnAt_ = 0;  // clock time of the last drawn count
   ReaderState readerState_ = Body;
   ByteString currentLine_;
   ByteString continuationLine_;
-  ConferenceTable boardLineByMes_;
-  ConferenceTable boardLabelByMes_;
+  BoardCache boards_;
+  KanbelWriter writer_;
 };
 
 }  // namespace tess

@@ -80,7 +80,7 @@ TEST(ConverterTest, CountIsDrawnAtMostOncePerIntervalOnARow) {
   every.convert(log);
   ASSERT_EQ(every.window.positions().size(), 6u);
 
-  const int64_t interval = Converter::kCountIntervalMicroseconds;
+  const int64_t interval = ScreenProgress::kCountIntervalMicroseconds;
   struct Case {
     int64_t step;
     size_t draws;
@@ -93,7 +93,7 @@ TEST(ConverterTest, CountIsDrawnAtMostOncePerIntervalOnARow) {
     SCOPED_TRACE(c.step);
     SteppingClock clock(c.step);
     ConverterHarness h;
-    h.converter.setCountClock(&clock);
+    h.conversion.setCountClock(&clock);
     h.window.writeText("banner\r\n");
     EXPECT_EQ(h.convert(log), every.output());
     EXPECT_EQ(h.window.positions().size(), c.draws);
@@ -134,7 +134,7 @@ TEST(ConverterTest, HeldCountIsDrawnWhenAnErrorOrABreakEndsThePass) {
   }
   lines.push_back("last");
   const std::string log = crlf(lines);
-  const int64_t interval = Converter::kCountIntervalMicroseconds;
+  const int64_t interval = ScreenProgress::kCountIntervalMicroseconds;
   struct Case {
     int64_t step;
     int nth;  // statement start after the count reached 4
@@ -151,7 +151,7 @@ TEST(ConverterTest, HeldCountIsDrawnWhenAnErrorOrABreakEndsThePass) {
       SCOPED_TRACE(std::to_string(c.step) + (asError ? " error" : " break"));
       SteppingClock clock(c.step);
       ConverterHarness h;
-      h.converter.setCountClock(&clock);
+      h.conversion.setCountClock(&clock);
       EndingObserver observer(h.converter, 4, c.nth, asError);
       h.printer.setObserver(&observer);
       h.open(log);

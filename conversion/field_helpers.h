@@ -1,7 +1,8 @@
-// The two published field helpers of the conversion. ZERONUM writes a number
-// text at a fixed width with leading zeros; CUTS shortens a Shift-JIS text to
-// a width in bytes without splitting a double-byte character. Both are pure:
-// they keep no state and write nothing.
+// The two field helpers that the record's fields are cut and padded with.
+// ZERONUM writes a number text at a fixed width with leading zeros; CUTS
+// shortens a Shift-JIS text to a width in bytes without splitting a
+// double-byte character. Both are pure: they keep no state and write
+// nothing.
 #pragma once
 
 #include "runtime/byte_string.h"

@@ -1,5 +1,7 @@
-// Recognition of log lines: no-next-page lines, GO command lines, board
-// lines and message headers with their date lines.
+// The converter's recogniser (members of Converter): no-next-page lines, GO
+// command lines, board lines and message headers with their date lines. A
+// message header reads its date line from the log, and a header whose date
+// line is refused is written to the output as message text.
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -173,7 +175,7 @@ void Converter::parseLogLine() {
       record_.currentMes.clear();
       return;
     case LineKind::Board:
-      parseBoardLine();
+      if (boards_.takeBoardLine(currentLine_, record_)) readerState_ = Skipping;
       return;
     case LineKind::Header3:
       parseMessageHeader(false);
@@ -303,7 +305,7 @@ void Converter::cleanTitle() {
   // last steps write the result over it from its first byte.
   std::string& title = record_.title.mutableBytes();
   size_t start = 0;
-  // Steps 1 to 3: as long as the title starts with "RE" in either case and
+  // As long as the title starts with "RE" in either case and
   // a prefix ends at its first ":" ("RE:" or "RE*...:" or "RE^...:"), the
   // prefix and the blanks after it are taken off. "R" and "E" are
   // single-byte characters, so the first two bytes upper-cased are "RE"
@@ -326,7 +328,7 @@ void Converter::cleanTitle() {
     }
     start += rest + leadingBlankBytes(t.substr(rest));
   }
-  // Steps 4 and 5: the half-width forms, lower-cased, then two blanks.
+  // Then the half-width forms, lower-cased, and two blanks behind.
   toHalfWidthLowerAsciiInPlace(title, start);
   title.append("  ");
 }

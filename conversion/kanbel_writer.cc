@@ -1,6 +1,6 @@
-// The record head of Kanbel text: control lines, keyword lines, the three
-// raw header lines and the summary line.
-#include "conversion/converter.h"
+#include "conversion/kanbel_writer.h"
+
+#include <string_view>
 
 namespace tess {
 
@@ -36,10 +36,9 @@ constexpr std::string_view kUp = "\x81\xa3";   /* ▲ */
 
 }  // namespace
 
-void Converter::writeRecordHead() {
-  const MessageRecord& r = record_;
+void KanbelWriter::writeHead(const MessageRecord& r) {
   // Each line is its own print statement; they reach the output together.
-  FileStatementRun head(printer_, kOutputChannel);
+  FileStatementRun head(printer_, channel_);
   head.add({"#S"});
   head.add({"#W80"});
   head.add({"#T", r.headline.view()});

@@ -1,4 +1,6 @@
 // The record head of Kanbel text.
+#include "conversion/kanbel_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,13 +16,15 @@ using testing::sjis;
 class KanbelWriterTest : public ::testing::Test {
  protected:
   void SetUp() override { h.open(""); }
+  // The head of record_, as written to the output channel.
   std::string head() {
-    h.converter.writeRecordHead();
+    KanbelWriter(h.printer, Converter::kOutputChannel).writeHead(record_);
     return h.output();
   }
-  MessageRecord& r() { return h.converter.mutableRecord(); }
+  MessageRecord& r() { return record_; }
 
   ConverterHarness h;
+  MessageRecord record_;
 };
 
 TEST_F(KanbelWriterTest, WorkedExample) {

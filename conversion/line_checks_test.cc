@@ -175,7 +175,7 @@ std::string convertByTheSteps(ConverterHarness& h, std::string_view log) {
   if (h.files.atEndOfFile(Converter::kLogChannel)) return "no messages";
   do {
     if (c.record().headline.empty()) c.mutableRecord().title = "  ";
-    c.writeRecordHead();
+    KanbelWriter(h.printer, Converter::kOutputChannel).writeHead(c.record());
     readInto();
     c.setReaderState(Body);
     while (c.readerState() == Body &&

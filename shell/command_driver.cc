@@ -8,9 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "conversion/conversion_assembly.h"
 #include "conversion/converter.h"
-#include "conversion/headless.h"
 #include "conversion/log_reading_texts.h"
+#include "conversion/output_file.h"
 #include "platform/wildcard.h"
 #include "runtime/file_table.h"
 #include "runtime/print.h"
@@ -18,7 +19,6 @@
 #include "runtime/screen.h"
 #include "runtime/statements.h"
 #include "shell/dialogs.h"
-#include "shell/output_file.h"
 
 namespace tess {
 
@@ -262,16 +262,16 @@ int CommandDriver::run(const CommandOptions& options) {
                                  ? lookNoticeText(converterSeen->logReading())
                                  : std::string();
     warn(program_ + ": " + options.logs[current] + ": " +
-         texts(Text::NoMessages) + (look.empty() ? std::string() : "; " + look));
+         texts(Text::NoMessages) +
+         (look.empty() ? std::string() : "; " + look));
   });
-  FileTable files(fs_, &fileStatements);
+  ConversionAssembly conversion(
+      fs_, {&fileStatements, &printStatements, host_.screen(), &boxes});
+  FileTable& files = conversion.files();
+  Printer& printer = conversion.printer();
+  const Converter& converter = conversion.converter();
   files.setLogChoice(options.logChoice);
   table = &files;
-  DiscardingWindow window;
-  ScreenWindow* screen = host_.screen();
-  Printer printer(files, screen != nullptr ? screen : &window,
-                  &printStatements);
-  Converter converter(files, printer, screen, &boxes);
   converterSeen = &converter;
 
   enum class Step { OpenLog, OpenOutput, Convert, Close };
@@ -282,20 +282,16 @@ int CommandDriver::run(const CommandOptions& options) {
       const ByteString log(std::string_view(options.logs[current]));
       step = Step::OpenLog;
       if (progress) drawProgress();
-      files.openFile(log, FileMode::Input, ShareMode::DenyNone,
-                     Converter::kLogChannel);
+      conversion.openLog(log);
       step = Step::OpenOutput;
-      if (current == 0 && !options.append) {
-        openNewOutput(files, ByteString(std::string_view(output)),
-                      Converter::kOutputChannel);
-      } else {
-        openAppendedOutput(files, ByteString(std::string_view(output)),
-                           Converter::kOutputChannel);
-      }
+      conversion.openOutput(ByteString(std::string_view(output)),
+                            current == 0 && !options.append
+                                ? ConversionAssembly::OutputMode::New
+                                : ConversionAssembly::OutputMode::Append);
       step = Step::Convert;
       host_.runStarted(options.logs[current], output,
                        files.inputReading(Converter::kLogChannel));
-      converter.convertLog(log);
+      conversion.converter().convertLog(log);
       step = Step::Close;
       files.closeFiles();
       bytesBefore += logSizes[current];

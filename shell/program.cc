@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "conversion/conversion_assembly.h"
 #include "conversion/converter.h"
 #include "runtime/error_messages.h"
 #include "runtime/file_table.h"
@@ -56,13 +57,13 @@ struct Program::State {
   State(platform::FileSystem& fs, platform::FrontEnd& ui,
         MillisecondClock clock)
       : pump(ui, std::move(clock)),
-        files(fs, &pump),
         window(&ui),
-        printer(files, &window, &pump),
         dialogs(fs, ui, &window, &pump),
-        converter(files, printer, &window, &dialogs),
-        driver(files, printer, dialogs, converter) {
-    converter.setCountClock(&countClock);
+        conversion(fs, {&pump, &pump, &window, &dialogs}),
+        files(conversion.files()),
+        printer(conversion.printer()),
+        driver(conversion, dialogs) {
+    conversion.setCountClock(&countClock);
   }
 
   // From here on nothing runs as a statement of the program: no pump, no
@@ -75,11 +76,11 @@ struct Program::State {
 
   CoarseCountClock countClock;
   StatementPump pump;
-  FileTable files;
   TextWindow window;
-  Printer printer;
   Dialogs dialogs;
-  Converter converter;
+  ConversionAssembly conversion;
+  FileTable& files;
+  Printer& printer;
   RunDriver driver;
 };
 

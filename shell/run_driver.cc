@@ -1,19 +1,19 @@
 #include "shell/run_driver.h"
 
 #include "conversion/log_reading_texts.h"
+#include "conversion/output_file.h"
 #include "runtime/error_messages.h"
 #include "runtime/runtime_error.h"
-#include "shell/output_file.h"
 #include "shell/shell_texts.inc"
 
 namespace tess {
 
 namespace {
 
-constexpr int64_t kLogChannel = 1;
-constexpr int64_t kOutputChannel = 3;
 constexpr int64_t kLogSlot = 1;
 constexpr int64_t kOutputSlot = 2;
+// What Dialogs::matchInfo gives of a directory search's match: its name.
+constexpr int64_t kMatchName = 0;
 constexpr int64_t kMainWindow = 0;
 constexpr int64_t kBannerColumn = 10;
 
@@ -57,16 +57,15 @@ ByteString notOrdinaryNotice(const ByteString& path, platform::FileKind kind) {
 
 }  // namespace
 
-RunDriver::RunDriver(FileTable& files, Printer& printer, Dialogs& dialogs,
-                     Converter& converter)
-    : files_(files),
-      printer_(printer),
-      dialogs_(dialogs),
-      converter_(converter) {}
+RunDriver::RunDriver(ConversionAssembly& conversion, Dialogs& dialogs)
+    : conversion_(conversion),
+      files_(conversion.files()),
+      printer_(conversion.printer()),
+      dialogs_(dialogs) {}
 
 void RunDriver::run() {
   while (setUp()) {
-    converter_.convertLog(logPath_);
+    conversion_.converter().convertLog(logPath_);
     files_.closeFiles();
   }
 }
@@ -125,8 +124,7 @@ bool RunDriver::setUp() {
       // A log that cannot be read (its permission, a folder on the way, a
       // loop of links) is a choice to make again, like a wrong output.
       try {
-        files_.openFile(logPath_, FileMode::Input, ShareMode::DenyNone,
-                        kLogChannel);
+        conversion_.openLog(logPath_);
         break;
       } catch (const RuntimeError& e) {
         if (!isAboutTheChosenFile(e.number()) &&
@@ -142,7 +140,8 @@ bool RunDriver::setUp() {
   }
   printLine(convertingLine(logPath_));
   // A log read in another way says so under its line.
-  const ByteString notice = readingNotice(files_.inputReading(kLogChannel));
+  const ByteString notice =
+      readingNotice(files_.inputReading(Converter::kLogChannel));
   if (!notice.empty()) printLine(notice);
   logName_ = foundName(kLogSlot, logPath_, logName_);
   logDir_ = leftBytes(logPath_, byteLength(logPath_) - byteLength(logName_));
@@ -187,7 +186,8 @@ bool RunDriver::chooseOutput() {
       // The file of the previous run: the records are added to it, unless
       // it is the log of this run.
       try {
-        openAppendedOutput(files_, outputPath_, kOutputChannel);
+        conversion_.openOutput(outputPath_,
+                               ConversionAssembly::OutputMode::Append);
         return true;
       } catch (const RuntimeError& e) {
         if (e.number() != err::kAlreadyOpen) throw;
@@ -200,7 +200,7 @@ bool RunDriver::chooseOutput() {
       // Only the opening of a new output file is guarded: an error about
       // the chosen file says why and asks again; an existing file is
       // rewritten in place. Any other error ends the run with its report.
-      openNewOutput(files_, outputPath_, kOutputChannel);
+      conversion_.openOutput(outputPath_, ConversionAssembly::OutputMode::New);
       return true;
     } catch (const RejectedOutput& rejected) {
       const ByteString reason =
@@ -228,7 +228,9 @@ ByteString RunDriver::foundName(int64_t slot, const ByteString& path,
   ByteString name = previous;
   dialogs_.openSearch(slot, path);
   dialogs_.nextMatch(slot);
-  if (!dialogs_.searchExhausted(slot)) name = dialogs_.matchInfo(slot, 0);
+  if (!dialogs_.searchExhausted(slot)) {
+    name = dialogs_.matchInfo(slot, kMatchName);
+  }
   dialogs_.closeSearch(slot);
   return name;
 }

@@ -5,7 +5,7 @@
 
 #include <source_location>
 
-#include "conversion/converter.h"
+#include "conversion/conversion_assembly.h"
 #include "runtime/byte_string.h"
 #include "runtime/file_table.h"
 #include "runtime/print.h"
@@ -15,8 +15,9 @@ namespace tess {
 
 class RunDriver {
  public:
-  RunDriver(FileTable& files, Printer& printer, Dialogs& dialogs,
-            Converter& converter);
+  // The log and the output are opened through conversion and converted
+  // by its converter.
+  RunDriver(ConversionAssembly& conversion, Dialogs& dialogs);
 
   // Runs until the user cancels one of the two dialogs, then returns (the
   // program then ends with exit code 0). Run-time errors propagate.
@@ -48,10 +49,10 @@ class RunDriver {
   ByteString foundName(int64_t slot, const ByteString& path,
                        const ByteString& previous);
 
+  ConversionAssembly& conversion_;
   FileTable& files_;
   Printer& printer_;
   Dialogs& dialogs_;
-  Converter& converter_;
 
   ByteString logPath_;
   ByteString logName_;

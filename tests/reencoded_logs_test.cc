@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "conversion/headless.h"
+#include "conversion/conversion_assembly.h"
 #include "tests/support/fake_file_system.h"
 
 namespace tess {
 namespace {
 
 using testing::FakeFileSystem;
-using Mode = HeadlessConversion::OutputMode;
+using Mode = ConversionAssembly::OutputMode;
 
 // One character of a log: ASCII (row 0), or JIS X 0208 row and cell with
 // its Unicode value in the JIS way and in the Windows way.
@@ -175,7 +175,7 @@ std::string written(const std::vector<Line>& lines, Encoding encoding,
 std::string converted(const std::string& log) {
   FakeFileSystem fs;
   fs.setFile("/a.log", log);
-  HeadlessConversion run(fs);
+  ConversionAssembly run(fs);
   run.convert("/a.log", "/a.ren", Mode::New);
   return fs.fileBytes("/a.ren").value_or("");
 }

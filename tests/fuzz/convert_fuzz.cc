@@ -9,15 +9,15 @@
 #include <string>
 #include <string_view>
 
-#include "conversion/headless.h"
+#include "conversion/conversion_assembly.h"
 #include "runtime/runtime_error.h"
 #include "tests/support/fake_file_system.h"
 
 namespace {
 
 using tess::ByteString;
-using tess::HeadlessConversion;
-using Mode = HeadlessConversion::OutputMode;
+using tess::ConversionAssembly;
+using Mode = ConversionAssembly::OutputMode;
 
 [[noreturn]] void crash(const char* what, int number) {
   std::fprintf(stderr, "conversion failed: %s %d\n", what, number);
@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   choice.lineEnds = static_cast<tess::LineEnds>(data[0] / 15 % 3);
 
   tess::testing::FakeFileSystem fs;
-  HeadlessConversion run(fs);
-  run.setLogChoice(choice);
+  ConversionAssembly run(fs);
+  run.files().setLogChoice(choice);
   try {
     if (shape == 0) {
       fs.setFile("/a.log", bytes);

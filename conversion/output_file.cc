@@ -1,4 +1,4 @@
-#include "shell/output_file.h"
+#include "conversion/output_file.h"
 
 #include "runtime/runtime_error.h"
 

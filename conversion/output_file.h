@@ -1,7 +1,8 @@
 // Opening the output file of a run: appending to the file of the previous
 // run, or writing a new one (an existing file at the path is rewritten in
-// place). The run driver and the command line open their outputs through
-// these, so both give the same bytes and the same errors.
+// place). Every conversion opens its output through these (see
+// ConversionAssembly), so the window program, the command line and the
+// tools give the same bytes and the same errors.
 #pragma once
 
 #include <cstdint>

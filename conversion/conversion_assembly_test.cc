@@ -1,5 +1,5 @@
 // Whole logs converted without a window, one program run at a time.
-#include "conversion/headless.h"
+#include "conversion/conversion_assembly.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace {
 
 using testing::FakeFileSystem;
 using testing::sjis;
-using Mode = HeadlessConversion::OutputMode;
+using Mode = ConversionAssembly::OutputMode;
 
 std::string readData(const std::string& name) {
   std::ifstream in(std::string(TESSARINE_TEST_DATA) + "/" + name,
@@ -48,7 +48,7 @@ std::string secondRecord() {
       "もう一つ。\r\n#E\r\n\r\n");
 }
 
-TEST(HeadlessConversionTest, ForumSampleMatchesItsExpectedOutput) {
+TEST(ConversionAssemblyTest, ForumSampleMatchesItsExpectedOutput) {
   // forum_sample.log (made by tests/data/make_forum_sample.py) holds:
   //  - connection noise and a "＞GO" line before the first board line;
   //  - FMKTG board, conference 3 (label after an 8-byte forum offset);
@@ -66,7 +66,7 @@ TEST(HeadlessConversionTest, ForumSampleMatchesItsExpectedOutput) {
   //  - a last line that is never written, and the final 0x1A.
   FakeFileSystem fs;
   fs.setFile("/forum.log", readData("forum_sample.log"));
-  HeadlessConversion run(fs);
+  ConversionAssembly run(fs);
   run.convert("/forum.log", "/forum.ren", Mode::New);
   const std::string expected = readData("forum_sample.ren");
   ASSERT_FALSE(expected.empty());
@@ -76,11 +76,11 @@ TEST(HeadlessConversionTest, ForumSampleMatchesItsExpectedOutput) {
   EXPECT_TRUE(fs.openHandles().empty());
 }
 
-TEST(HeadlessConversionTest, TwoLogsAppendedToOneOutput) {
+TEST(ConversionAssemblyTest, TwoLogsAppendedToOneOutput) {
   FakeFileSystem fs;
   fs.setFile("/forum.log", readData("forum_sample.log"));
   fs.setFile("/second.log", secondLog());
-  HeadlessConversion run(fs);
+  ConversionAssembly run(fs);
   run.convert("/forum.log", "/all.ren", Mode::New);
   run.convert("/second.log", "/all.ren", Mode::Append);
   std::string expected = readData("forum_sample.ren");
@@ -89,15 +89,16 @@ TEST(HeadlessConversionTest, TwoLogsAppendedToOneOutput) {
   EXPECT_EQ(ByteString(fs.fileBytes("/all.ren").value()), ByteString(expected));
 }
 
-TEST(HeadlessConversionTest, TwoLogsIntoDifferentOutputs) {
+TEST(ConversionAssemblyTest, TwoLogsIntoDifferentOutputs) {
   FakeFileSystem fs;
   fs.setFile("/forum.log", readData("forum_sample.log"));
   fs.setFile("/second.log", secondLog());
   fs.setFile("/second.ren", "old contents");
-  HeadlessConversion run(fs);
+  ConversionAssembly run(fs);
   run.convert("/forum.log", "/forum.ren", Mode::New);
-  // An existing output is replaced.
+  // An existing output is rewritten in place, never deleted.
   run.convert("/second.log", "/second.ren", Mode::New);
+  EXPECT_EQ(fs.removals(), 0);
   EXPECT_EQ(fs.fileBytes("/forum.ren").value(), readData("forum_sample.ren"));
   EXPECT_EQ(ByteString(fs.fileBytes("/second.ren").value()),
             ByteString(secondRecord() + "\x1a"));
@@ -105,16 +106,16 @@ TEST(HeadlessConversionTest, TwoLogsIntoDifferentOutputs) {
   // A new program run has empty tables: the board stays empty.
   FakeFileSystem fresh;
   fresh.setFile("/second.log", secondLog());
-  HeadlessConversion other(fresh);
+  ConversionAssembly other(fresh);
   other.convert("/second.log", "/second.ren", Mode::New);
   const std::string out = fresh.fileBytes("/second.ren").value();
   EXPECT_TRUE(out.starts_with("#S\r\n#W80\r\n#T 00200 ")) << out;
 }
 
-TEST(HeadlessConversionTest, SameLogTwiceAppendsEveryRecordAgain) {
+TEST(ConversionAssemblyTest, SameLogTwiceAppendsEveryRecordAgain) {
   FakeFileSystem fs;
   fs.setFile("/forum.log", readData("forum_sample.log"));
-  HeadlessConversion run(fs);
+  ConversionAssembly run(fs);
   run.convert("/forum.log", "/forum.ren", Mode::New);
   run.convert("/forum.log", "/forum.ren", Mode::Append);
   std::string once = readData("forum_sample.ren");
@@ -122,11 +123,11 @@ TEST(HeadlessConversionTest, SameLogTwiceAppendsEveryRecordAgain) {
   EXPECT_EQ(fs.fileBytes("/forum.ren").value(), once + once + "\x1a");
 }
 
-TEST(HeadlessConversionTest, LogWithoutMessagesLeavesANewOutputWithTheMark) {
+TEST(ConversionAssemblyTest, LogWithoutMessagesLeavesANewOutputWithTheMark) {
   FakeFileSystem fs;
   fs.setFile("/empty.log", "");
   fs.setFile("/chat.log", sjis("雑談だけ\r\n＞GO FCHAT\r\n"));
-  HeadlessConversion run(fs);
+  ConversionAssembly run(fs);
   run.convert("/empty.log", "/out.ren", Mode::New);
   EXPECT_EQ(fs.fileBytes("/out.ren").value(), "\x1a");
   run.convert("/chat.log", "/out.ren", Mode::Append);
@@ -134,9 +135,9 @@ TEST(HeadlessConversionTest, LogWithoutMessagesLeavesANewOutputWithTheMark) {
   EXPECT_TRUE(fs.openHandles().empty());
 }
 
-TEST(HeadlessConversionTest, ErrorsEscapeWithAllFilesClosed) {
+TEST(ConversionAssemblyTest, ErrorsEscapeWithAllFilesClosed) {
   FakeFileSystem fs;
-  HeadlessConversion run(fs);
+  ConversionAssembly run(fs);
   try {
     run.convert("/missing.log", "/out.ren", Mode::New);
     FAIL() << "a missing log must raise an error";
@@ -154,10 +155,10 @@ TEST(HeadlessConversionTest, ErrorsEscapeWithAllFilesClosed) {
   EXPECT_TRUE(fs.openHandles().empty());
 }
 
-TEST(HeadlessConversionTest, SampleLogsConvertInOneRun) {
+TEST(ConversionAssemblyTest, SampleLogsConvertInOneRun) {
   // The samples, one after the other into one output as a user would.
   FakeFileSystem fs;
-  HeadlessConversion run(fs);
+  ConversionAssembly run(fs);
   int total = 0;
   for (const char* name : {"19970820.LOG", "19970821.TXT", "NIFTY.LOG"}) {
     SCOPED_TRACE(name);

@@ -1,0 +1,27 @@
+// The record head of Kanbel text: the control lines, the keyword lines of
+// the fields that are not empty, the three raw lines of the log (board,
+// header, date) and the summary line.
+#pragma once
+
+#include <cstdint>
+
+#include "conversion/message_record.h"
+#include "runtime/print.h"
+
+namespace tess {
+
+class KanbelWriter {
+ public:
+  // Writes with print statements to the output open on channel.
+  KanbelWriter(Printer& printer, int64_t channel)
+      : printer_(printer), channel_(channel) {}
+
+  // Lines 1 to 16 of a record from the record's fields.
+  void writeHead(const MessageRecord& record);
+
+ private:
+  Printer& printer_;
+  int64_t channel_;
+};
+
+}  // namespace tess
