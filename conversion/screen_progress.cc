@@ -14,10 +14,6 @@ constexpr int64_t kMainWindow = 0;
 // setPosition's flags: the column and the row are given, the cursor switch
 // is not.
 constexpr int kColumnAndRow = 1 | 2;
-// The box of a log without messages: in the main window, with the OK
-// button alone and the information icon.
-constexpr int64_t kOkButton = 0;
-constexpr int64_t kInformationIcon = 3;
 // The columns of the conference lines: the conference number, then the
 // note that its board is not known.
 constexpr int64_t kConferenceColumn = 10;
@@ -79,8 +75,9 @@ void ScreenProgress::noMessages(const ByteString& logPath,
   // What the log looked like, when that may be why.
   const ByteString look = lookNotice(reading);
   if (!look.empty()) text = concatenate(concatenate(text, "\n"), look);
-  boxes_->showMessageBox(kMainWindow, texts::kTroubleTitle, text, kOkButton,
-                         kInformationIcon);
+  // The OK button alone, with the information icon.
+  boxes_->showMessageBox(kMainWindow, texts::kTroubleTitle, text, box::kOk,
+                         box::kInformation);
 }
 
 void ScreenProgress::charactersReplaced(uint64_t count) {
