@@ -22,13 +22,13 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 megabytes=${2:-30}
 work="$build/window-bench"
-wine_loader=${TESSARINE_WINE:-/usr/lib/wine/wine64}
-wineserver=${TESSARINE_WINESERVER:-/usr/lib/wine/wineserver}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../tests/wine" && pwd)
 export WINEPREFIX=$build/wineprefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
 export LOCPATH=$build/locale
-locale=ja_JP.UTF-8
+wine_locale=ja_JP.UTF-8
+say() { echo "$*"; }
+# shellcheck source=tests/wine/wine_helpers.sh
+source "$here/wine_helpers.sh"
 headless="$build/bench/headless_convert.exe"
 [[ -x "$headless" || -f "$headless" ]] || {
   echo "no $headless: configure $build with -DTESSARINE_BENCH=ON" >&2
@@ -37,16 +37,13 @@ headless="$build/bench/headless_convert.exe"
 
 rm -rf "$work"
 mkdir -p "$work"
-xvfb_pid=""
 program_pid=""
 cleanup() {
-  [[ -n "$program_pid" ]] && kill "$program_pid" 2>/dev/null || true
-  "$wineserver" -k 2>/dev/null || true
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+  if [[ -n "$program_pid" ]]; then kill "$program_pid" 2>/dev/null || true; fi
+  stop_wine
 }
 trap cleanup EXIT
 now() { date +%s.%N; }
-wine_run() { env LC_ALL="$locale" "$wine_loader" "$@"; }
 find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
 wait_window() {
   local deadline=$((SECONDS + $2)) id
@@ -61,14 +58,7 @@ wait_window() {
   return 1
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
-  2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-  [[ -s "$work/display" ]] && break
-  sleep 0.1
-done
-export DISPLAY=":$(head -n 1 "$work/display")"
+start_display
 # Every Wine process of the run shares the display (the prefix's desktop
 # process is started by the first of them).
 echo "writing a ${megabytes} MB log"

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "conversion/field_helpers.h"
+#include "conversion/log_markers.inc"
 #include "runtime/numbers.h"
 
 namespace tess {
@@ -10,8 +11,7 @@ namespace tess {
 namespace {
 
 constexpr std::string_view kConferenceMarker = "  MES(";
-constexpr std::string_view kMeetingRoom =
-    "\x89\xef\x8b\x63\x8e\xba"; /* 会議室 */
+constexpr std::string_view kMeetingRoom = texts::kMeetingRoom;
 
 // Some forums put a fixed prefix before the conference's name; the label
 // starts at this byte of the label text.

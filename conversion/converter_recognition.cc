@@ -8,20 +8,16 @@
 
 #include "conversion/converter.h"
 #include "conversion/field_helpers.h"
+#include "conversion/log_markers.inc"
 #include "runtime/numbers.h"
 
 namespace tess {
 
 namespace {
 
-constexpr std::string_view kNoNextPageWithPrompt =
-    "\x81\x84\x81\x9f\x8e\x9f\x95\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9"
-    "\x82\xf1\x81\x9f"; /* ＞◆次頁はありません◆ */
-constexpr std::string_view kNoNextPage =
-    "\x81\x9f\x8e\x9f\x95\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1"
-    "\x81\x9f"; /* ◆次頁はありません◆ */
-constexpr std::string_view kCommentMarker =
-    "\x82\xd6\x82\xcc\x83\x52\x83\x81\x83\x93\x83\x67"; /* へのコメント */
+constexpr std::string_view kNoNextPageWithPrompt = texts::kNoNextPageWithPrompt;
+constexpr std::string_view kNoNextPage = texts::kNoNextPage;
+constexpr std::string_view kCommentMarker = texts::kCommentMarker;
 
 // "＞GO " with the letters in either case. The first two bytes form the
 // full-width "＞", so the letters stand on character boundaries.

@@ -2,37 +2,25 @@
 
 #include <string_view>
 
+#include "conversion/log_markers.inc"
+
 namespace tess {
 
 namespace {
 
 constexpr auto kSemicolon = PrintSeparator::Semicolon;
 
-constexpr std::string_view kAtBoard =
-    "  \x81\x97"
-    "board"; /* ＠board */
-constexpr std::string_view kAtMes =
-    "\x81\x97"
-    "mes"; /* ＠mes */
-constexpr std::string_view kAtId =
-    "\x81\x97"
-    "id"; /* ＠id */
-constexpr std::string_view kAtHandle =
-    "\x81\x97\x83\x6e\x83\x93\x83\x68\x83\x8b"; /* ＠ハンドル */
-constexpr std::string_view kAtNumber =
-    "\x81\x97\x94\xad\x8c\xbe\x94\xd4\x8d\x86"; /* ＠発言番号 */
-constexpr std::string_view kAtRefer =
-    "\x81\x97"
-    "refer"; /* ＠refer */
-constexpr std::string_view kAtSortKey = "\x81\x97\x90\xae\x97\xf1"; /* ＠整列 */
-constexpr std::string_view kAtTitle =
-    "\x81\x97"
-    "title"; /* ＠title */
-constexpr std::string_view kAtTime =
-    "\x81\x97"
-    "time";                                    /* ＠time */
-constexpr std::string_view kDown = "\x81\xa5"; /* ▼ */
-constexpr std::string_view kUp = "\x81\xa3";   /* ▲ */
+constexpr std::string_view kAtBoard = texts::kAtBoard;
+constexpr std::string_view kAtMes = texts::kAtMes;
+constexpr std::string_view kAtId = texts::kAtId;
+constexpr std::string_view kAtHandle = texts::kAtHandle;
+constexpr std::string_view kAtNumber = texts::kAtNumber;
+constexpr std::string_view kAtRefer = texts::kAtRefer;
+constexpr std::string_view kAtSortKey = texts::kAtSortKey;
+constexpr std::string_view kAtTitle = texts::kAtTitle;
+constexpr std::string_view kAtTime = texts::kAtTime;
+constexpr std::string_view kDown = texts::kDown;
+constexpr std::string_view kUp = texts::kUp;
 
 }  // namespace
 

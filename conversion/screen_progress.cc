@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "conversion/conversion_texts.inc"
+#include "conversion/log_markers.inc"
 #include "conversion/log_reading_texts.h"
 
 namespace tess {
@@ -19,7 +20,7 @@ constexpr int kColumnAndRow = 1 | 2;
 constexpr int64_t kConferenceColumn = 10;
 constexpr int64_t kUnknownBoardColumn = 20;
 
-constexpr std::string_view kUnedited = "\x96\xb3\x8f\x43\x90\xb3"; /* 無修正 */
+constexpr std::string_view kUnedited = texts::kUnedited;
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include "runtime/byte_string.h"
 #include "shell/dialogs.h"
+#include "shell/shell_texts.inc"
 
 namespace tess {
 
@@ -161,7 +162,10 @@ namespace {
 // full-width one in the names' encoding; 0 when text starts otherwise.
 size_t blankAt(std::string_view text, bool sjisNames) {
   if (text.substr(0, 1) == " ") return 1;
-  if (sjisNames && text.substr(0, 2) == "\x81\x40") return 2;
+  const std::string_view sjisBlank = texts::kFullWidthBlank;
+  if (sjisNames && text.starts_with(sjisBlank)) return sjisBlank.size();
+  // The full-width blank in UTF-8 (U+3000), for names in the locale's
+  // encoding.
   if (!sjisNames && text.substr(0, 3) == "\xE3\x80\x80") return 3;
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "platform/shift_jis.h"
+#include "ui/posix/ui_charset_texts.inc"
 
 namespace tess::platform {
 
@@ -205,8 +206,7 @@ std::string fitToCells(std::string_view text, int maxCells, bool keepEnd,
 
 bool localeShowsJapanese() {
   SjisConverter converter;
-  // 日本 (two double-byte characters)
-  return converter.plain("\x93\xFA\x96\x7B") != "????";
+  return converter.plain(texts::kJapaneseProbe) != "????";
 }
 
 }  // namespace tess::platform
