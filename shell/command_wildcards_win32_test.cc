@@ -15,36 +15,14 @@
 #include "platform/win32/code_page.h"
 #include "shell/command_driver.h"
 #include "tests/support/sjis.h"
+#include "tests/support/windows_folders.h"
 
 namespace tess {
 namespace {
 
+using tess::testing::removeTree;
 using tess::testing::sjis;
-
-std::wstring wide(const std::string& bytes) {
-  std::wstring name;
-  EXPECT_TRUE(platform::win32::wideName(bytes, &name)) << bytes;
-  return name;
-}
-
-void removeTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        removeTree(path);
-      } else {
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
+using tess::testing::wide;
 
 class WindowsWildcards : public ::testing::Test {
  protected:

@@ -11,37 +11,13 @@
 #include "platform/file_system.h"
 #include "platform/win32/code_page.h"
 #include "tests/support/sjis.h"
+#include "tests/support/windows_folders.h"
 
 namespace tess::platform {
 namespace {
 
-// Shift-JIS as the OS's wide names, whatever the ANSI code page is.
-std::wstring wide(const std::string& sjis) {
-  std::wstring name;
-  EXPECT_TRUE(win32::wideName(sjis, &name));
-  return name;
-}
-
-// Wide throughout: the tests make names that the ANSI code page may lack.
-void removeTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring path = folder + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        removeTree(path);
-      } else {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
+using tess::testing::removeTree;
+using tess::testing::wide;
 
 class Win32FileSystemTest : public ::testing::Test {
  protected:
