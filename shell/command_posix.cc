@@ -76,7 +76,7 @@ class PosixCommandHost : public CommandHost {
   // C1) and bytes that are no characters of the locale show as "?".
   void message(std::string_view line) override {
     clearStatus();
-    std::string text = platform::fitToCells(line, INT_MAX, false);
+    std::string text = ui::fitToCells(line, INT_MAX, false);
     text += '\n';
     writeAll(STDERR_FILENO, text);
   }
@@ -105,7 +105,7 @@ class PosixCommandHost : public CommandHost {
     }
     line = line.substr(0, fittingBytes(line, width - 1));
     std::string text = "\r";
-    text += platform::fitToCells(line, static_cast<int>(width) - 1, false);
+    text += ui::fitToCells(line, static_cast<int>(width) - 1, false);
     text += "\x1b[K";
     writeAll(STDERR_FILENO, text);
     shown_ = true;
@@ -151,7 +151,7 @@ class PosixCommandHost : public CommandHost {
 
   bool terminal_;
   bool shown_ = false;
-  platform::ProcessSignals signals_;
+  ui::ProcessSignals signals_;
   int stop_ = 0;
 };
 

@@ -18,10 +18,9 @@ namespace tess {
 namespace {
 
 constexpr const char* kProgram = "tessarine";
-constexpr platform::BoxStyle kInformationBox{platform::BoxButtons::Ok,
-                                             platform::BoxIcon::Information};
-constexpr platform::BoxStyle kStopBox{platform::BoxButtons::Ok,
-                                      platform::BoxIcon::Stop};
+constexpr ui::BoxStyle kInformationBox{ui::BoxButtons::Ok,
+                                       ui::BoxIcon::Information};
+constexpr ui::BoxStyle kStopBox{ui::BoxButtons::Ok, ui::BoxIcon::Stop};
 // What a stop request stands for: a break (Ctrl-C in the window) as SIGINT,
 // a closed window as SIGTERM.
 constexpr int kBreakStop = 2;
@@ -29,7 +28,7 @@ constexpr int kClosedStop = 15;
 
 class WindowCommandHost : public CommandHost {
  public:
-  WindowCommandHost(platform::FileSystem& fs, platform::FrontEnd& ui,
+  WindowCommandHost(platform::FileSystem& fs, ui::FrontEnd& ui,
                     MillisecondClock clock)
       : ui_(ui),
         pump_(ui, std::move(clock)),
@@ -106,7 +105,7 @@ class WindowCommandHost : public CommandHost {
     printer_.printString(text, PrintSeparator::EndOfStatement);
   }
 
-  platform::FrontEnd& ui_;
+  ui::FrontEnd& ui_;
   StatementPump pump_;
   TextWindow window_;
   FileTable files_;  // no channel is opened: the printer needs a table
@@ -118,7 +117,7 @@ class WindowCommandHost : public CommandHost {
 }  // namespace
 
 int runWindowCommandLine(const std::vector<std::string>& args,
-                         platform::FileSystem& fs, platform::FrontEnd& ui,
+                         platform::FileSystem& fs, ui::FrontEnd& ui,
                          MillisecondClock clock) {
   WindowCommandHost host(fs, ui, std::move(clock));
   if (!host.open()) {

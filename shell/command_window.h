@@ -20,7 +20,7 @@ namespace tess {
 // during a conversion or a break (Ctrl-C in the window) ends with 1, as it
 // does in the program with the dialogs. clock: the pump's clock.
 int runWindowCommandLine(const std::vector<std::string>& args,
-                         platform::FileSystem& fs, platform::FrontEnd& ui,
+                         platform::FileSystem& fs, ui::FrontEnd& ui,
                          MillisecondClock clock = steadyClock());
 
 }  // namespace tess

@@ -101,7 +101,7 @@ TEST(WindowCommandPump, ClosedWindowOrBreakEndsBothModesWithOne) {
         if (row.rfind(saving, 0) != 0) continue;
         // A few pumps into the conversion.
         stopAt = call + 3;
-        platform::PumpEvents events;
+        ui::PumpEvents events;
         events.quit = c.close;
         events.breakRequested = !c.close;
         ui.setPumpEvents(stopAt, events);

@@ -16,21 +16,19 @@ constexpr size_t kMaxFilter = 512;
 constexpr size_t kMaxTitle = 64;
 
 // The box statement's button and icon numbers, in order.
-constexpr platform::BoxButtons kBoxButtons[] = {
-    platform::BoxButtons::Ok,
-    platform::BoxButtons::OkCancel,
-    platform::BoxButtons::AbortRetryIgnore,
-    platform::BoxButtons::YesNoCancel,
-    platform::BoxButtons::YesNo,
-    platform::BoxButtons::RetryCancel};
-constexpr platform::BoxIcon kBoxIcons[] = {
-    platform::BoxIcon::Stop, platform::BoxIcon::Question,
-    platform::BoxIcon::Exclamation, platform::BoxIcon::Information,
-    platform::BoxIcon::None};
+constexpr ui::BoxButtons kBoxButtons[] = {ui::BoxButtons::Ok,
+                                          ui::BoxButtons::OkCancel,
+                                          ui::BoxButtons::AbortRetryIgnore,
+                                          ui::BoxButtons::YesNoCancel,
+                                          ui::BoxButtons::YesNo,
+                                          ui::BoxButtons::RetryCancel};
+constexpr ui::BoxIcon kBoxIcons[] = {
+    ui::BoxIcon::Stop, ui::BoxIcon::Question, ui::BoxIcon::Exclamation,
+    ui::BoxIcon::Information, ui::BoxIcon::None};
 static_assert(std::size(kBoxButtons) == box::kRetryCancel + 1);
 static_assert(std::size(kBoxIcons) == box::kNoIcon + 1);
 
-platform::FileFilter convertItem(std::string_view item) {
+ui::FileFilter convertItem(std::string_view item) {
   // "(", ")", ";", ",", tab and blank are never the second byte of a
   // double-byte character, so a byte-wise scan is safe here.
   const size_t open = item.find('(');
@@ -39,7 +37,7 @@ platform::FileFilter convertItem(std::string_view item) {
   if (close == std::string_view::npos || close < open) {
     raiseError(err::kIllegalArgument);
   }
-  platform::FileFilter result;
+  ui::FileFilter result;
   result.display = std::string(item);
   for (char c : item.substr(open + 1, close - open - 1)) {
     if (c == '\t' || c == ' ') continue;
@@ -57,11 +55,11 @@ std::string twoDigits(int a, int b, int c, char separator) {
 
 }  // namespace
 
-std::vector<platform::FileFilter> convertFilter(const ByteString& filter) {
+std::vector<ui::FileFilter> convertFilter(const ByteString& filter) {
   if (filter.size() > kMaxFilter) raiseError(err::kIllegalArgument);
   std::string_view text =
       filter.empty() ? std::string_view(texts::kEveryFile) : filter.view();
-  std::vector<platform::FileFilter> items;
+  std::vector<ui::FileFilter> items;
   size_t start = 0;
   while (true) {
     const size_t end = text.find(';', start);
@@ -79,7 +77,7 @@ size_t nameStart(std::string_view path, const platform::FileSystem& fs) {
       path, [&fs](unsigned char byte) { return fs.isSeparator(byte); });
 }
 
-Dialogs::Dialogs(platform::FileSystem& fs, platform::FrontEnd& ui,
+Dialogs::Dialogs(platform::FileSystem& fs, ui::FrontEnd& ui,
                  TextWindow* mainWindow, StatementObserver* observer)
     : fs_(fs), ui_(ui), mainWindow_(mainWindow), observer_(observer) {}
 
@@ -138,7 +136,7 @@ ByteString Dialogs::fileDialog(bool save, int64_t window,
   if (initialName.size() > maxPathBytes()) raiseError(err::kIllegalArgument);
   if (mode != 0 && mode != 1) raiseError(err::kIllegalArgument);
 
-  platform::FileDialogRequest request;
+  ui::FileDialogRequest request;
   request.save = save;
   request.title = title.str();
   request.filters = convertFilter(filter);
@@ -173,21 +171,21 @@ int Dialogs::showMessageBox(int64_t window, const ByteString& caption,
   if (icon < box::kStop || icon > box::kNoIcon) {
     raiseError(err::kIllegalArgument);
   }
-  const platform::BoxStyle style{kBoxButtons[buttons], kBoxIcons[icon]};
+  const ui::BoxStyle style{kBoxButtons[buttons], kBoxIcons[icon]};
   switch (ui_.messageBox(caption.str(), text.str(), style)) {
-    case platform::BoxAnswer::Ok:
+    case ui::BoxAnswer::Ok:
       return box::kAnsweredOk;
-    case platform::BoxAnswer::Cancel:
+    case ui::BoxAnswer::Cancel:
       return box::kAnsweredCancel;
-    case platform::BoxAnswer::Abort:
+    case ui::BoxAnswer::Abort:
       return box::kAnsweredAbort;
-    case platform::BoxAnswer::Retry:
+    case ui::BoxAnswer::Retry:
       return box::kAnsweredRetry;
-    case platform::BoxAnswer::Ignore:
+    case ui::BoxAnswer::Ignore:
       return box::kAnsweredIgnore;
-    case platform::BoxAnswer::Yes:
+    case ui::BoxAnswer::Yes:
       return box::kAnsweredYes;
-    case platform::BoxAnswer::No:
+    case ui::BoxAnswer::No:
       return box::kAnsweredNo;
   }
   return box::kAnsweredOk;

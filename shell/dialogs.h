@@ -26,7 +26,7 @@ inline const ByteString CancelMarker{"\x1B", 1};
 // a text longer than 512 bytes, an item without "(" or without ")" after it,
 // or an empty item (a final ";" included). An empty text stands for every
 // file.
-std::vector<platform::FileFilter> convertFilter(const ByteString& filter);
+std::vector<ui::FileFilter> convertFilter(const ByteString& filter);
 
 // 0-based index just past the last separator of path (0 when it has none),
 // with the file system's separators: the Shift-JIS walk of
@@ -39,8 +39,8 @@ class Dialogs : public MessageBoxService {
   static constexpr int kSearchSlots = 16;
 
   // observer may be null. mainWindow is the window number 0.
-  Dialogs(platform::FileSystem& fs, platform::FrontEnd& ui,
-          TextWindow* mainWindow, StatementObserver* observer = nullptr);
+  Dialogs(platform::FileSystem& fs, ui::FrontEnd& ui, TextWindow* mainWindow,
+          StatementObserver* observer = nullptr);
   ~Dialogs() override;
   Dialogs(const Dialogs&) = delete;
   Dialogs& operator=(const Dialogs&) = delete;
@@ -111,7 +111,7 @@ class Dialogs : public MessageBoxService {
   Slot& slotInUse(int64_t slot);
 
   platform::FileSystem& fs_;
-  platform::FrontEnd& ui_;
+  ui::FrontEnd& ui_;
   TextWindow* mainWindow_;
   StatementObserver* observer_;
   std::array<Slot, kSearchSlots + 1> slots_;  // index 0 unused

@@ -174,36 +174,36 @@ TEST_F(DialogFixture, MessageBoxStyleAndAnswers) {
   EXPECT_EQ(ui.messageBoxes()[0].text, "text");
 
   // The box statement's numbers and what the front end is asked to show.
-  const std::pair<int64_t, platform::BoxButtons> buttons[] = {
-      {0, platform::BoxButtons::Ok},
-      {1, platform::BoxButtons::OkCancel},
-      {2, platform::BoxButtons::AbortRetryIgnore},
-      {3, platform::BoxButtons::YesNoCancel},
-      {4, platform::BoxButtons::YesNo},
-      {5, platform::BoxButtons::RetryCancel}};
+  const std::pair<int64_t, ui::BoxButtons> buttons[] = {
+      {0, ui::BoxButtons::Ok},
+      {1, ui::BoxButtons::OkCancel},
+      {2, ui::BoxButtons::AbortRetryIgnore},
+      {3, ui::BoxButtons::YesNoCancel},
+      {4, ui::BoxButtons::YesNo},
+      {5, ui::BoxButtons::RetryCancel}};
   for (const auto& [number, shown] : buttons) {
     dialogs.showMessageBox(kMainWindow, "c", "t", number, box::kNoIcon);
     EXPECT_EQ(ui.messageBoxes().back().style,
-              (platform::BoxStyle{shown, platform::BoxIcon::None}))
+              (ui::BoxStyle{shown, ui::BoxIcon::None}))
         << number;
   }
-  const std::pair<int64_t, platform::BoxIcon> icons[] = {
-      {0, platform::BoxIcon::Stop},
-      {1, platform::BoxIcon::Question},
-      {2, platform::BoxIcon::Exclamation},
-      {3, platform::BoxIcon::Information},
-      {4, platform::BoxIcon::None}};
+  const std::pair<int64_t, ui::BoxIcon> icons[] = {
+      {0, ui::BoxIcon::Stop},
+      {1, ui::BoxIcon::Question},
+      {2, ui::BoxIcon::Exclamation},
+      {3, ui::BoxIcon::Information},
+      {4, ui::BoxIcon::None}};
   for (const auto& [number, shown] : icons) {
     dialogs.showMessageBox(kMainWindow, "c", "t", box::kOk, number);
     EXPECT_EQ(ui.messageBoxes().back().style,
-              (platform::BoxStyle{platform::BoxButtons::Ok, shown}))
+              (ui::BoxStyle{ui::BoxButtons::Ok, shown}))
         << number;
   }
-  const std::pair<platform::BoxAnswer, int> answers[] = {
-      {platform::BoxAnswer::Ok, 0},     {platform::BoxAnswer::Cancel, 1},
-      {platform::BoxAnswer::Abort, 2},  {platform::BoxAnswer::Retry, 3},
-      {platform::BoxAnswer::Ignore, 4}, {platform::BoxAnswer::Yes, 5},
-      {platform::BoxAnswer::No, 6}};
+  const std::pair<ui::BoxAnswer, int> answers[] = {
+      {ui::BoxAnswer::Ok, 0},     {ui::BoxAnswer::Cancel, 1},
+      {ui::BoxAnswer::Abort, 2},  {ui::BoxAnswer::Retry, 3},
+      {ui::BoxAnswer::Ignore, 4}, {ui::BoxAnswer::Yes, 5},
+      {ui::BoxAnswer::No, 6}};
   for (const auto& [answer, expected] : answers) {
     ui.setMessageBoxAnswer(answer);
     EXPECT_EQ(dialogs.showMessageBox(kMainWindow, "c", "t", box::kYesNoCancel,

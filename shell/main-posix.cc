@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   // A file-size limit is a write error like a full disk: the output is cut
   // back and closed in order instead of the process being killed mid-write.
   ::signal(SIGXFSZ, SIG_IGN);
-  tess::platform::ProcessInfo process;
+  tess::ui::ProcessInfo process;
   process.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
 
   // With arguments: the command line, without a window. It speaks the
@@ -76,17 +76,17 @@ int main(int argc, char** argv) {
     return tess::runPosixCommandLine(argc, argv, *native);
   }
 
-  if (!tess::platform::localeShowsJapanese()) {
-    std::fputs(tess::platform::kLocaleNotice, stderr);
+  if (!tess::ui::localeShowsJapanese()) {
+    std::fputs(tess::ui::kLocaleNotice, stderr);
   }
   // The program sees every file name in Shift-JIS, as it prints them.
   std::unique_ptr<tess::platform::FileSystem> fs =
       std::make_unique<tess::platform::EncodingFileSystem>(
           tess::platform::makeRealFileSystem());
-  std::unique_ptr<tess::platform::FrontEnd> ui =
+  std::unique_ptr<tess::ui::FrontEnd> ui =
       isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) &&
-              tess::platform::terminalUsable()
-          ? tess::platform::makeStdioTerminal(*fs)
-          : tess::platform::makeStdioLineMode(*fs);
+              tess::ui::terminalUsable()
+          ? tess::ui::makeStdioTerminal(*fs)
+          : tess::ui::makeStdioLineMode(*fs);
   return tess::Program(*fs, *ui, process).run();
 }

@@ -58,8 +58,8 @@ std::vector<std::string> commandArguments(std::wstring* unusable) {
 }
 
 // What the program is told of its process.
-tess::platform::ProcessInfo processInfo(int showCommand) {
-  tess::platform::ProcessInfo process;
+tess::ui::ProcessInfo processInfo(int showCommand) {
+  tess::ui::ProcessInfo process;
   process.executablePath = executablePath();
   process.showCommand = showCommand;
   return process;
@@ -90,7 +90,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
   auto files = tess::platform::makeRealFileSystem();
-  auto frontEnd = tess::platform::makeWindowsFrontEnd(instance, showCommand);
+  auto frontEnd = tess::ui::makeWindowsFrontEnd(instance, showCommand);
   // With arguments (also logs dropped onto the icon): the command line in
   // the window.
   std::wstring unusable;

@@ -35,11 +35,10 @@ class CoarseCountClock : public CountClock {
 // The program's module name in reports: its name and the extension of its
 // main source file.
 constexpr const char* kModule = "Tessarine.cc";
-constexpr platform::BoxStyle kStopBox{platform::BoxButtons::Ok,
-                                      platform::BoxIcon::Stop};
+constexpr ui::BoxStyle kStopBox{ui::BoxButtons::Ok, ui::BoxIcon::Stop};
 // The start-up failure's box offers help beside its OK button.
-constexpr platform::BoxStyle kHelpWarning{platform::BoxButtons::Ok,
-                                          platform::BoxIcon::Exclamation, true};
+constexpr ui::BoxStyle kHelpWarning{ui::BoxButtons::Ok,
+                                    ui::BoxIcon::Exclamation, true};
 
 // The executable's name without its folder and without everything from its
 // first ".".
@@ -54,8 +53,7 @@ std::string programName(const std::string& executablePath,
 }  // namespace
 
 struct Program::State {
-  State(platform::FileSystem& fs, platform::FrontEnd& ui,
-        MillisecondClock clock)
+  State(platform::FileSystem& fs, ui::FrontEnd& ui, MillisecondClock clock)
       : pump(ui, std::move(clock)),
         window(&ui),
         dialogs(fs, ui, &window, &pump),
@@ -84,8 +82,8 @@ struct Program::State {
   RunDriver driver;
 };
 
-Program::Program(platform::FileSystem& fs, platform::FrontEnd& ui,
-                 platform::ProcessInfo process, MillisecondClock clock)
+Program::Program(platform::FileSystem& fs, ui::FrontEnd& ui,
+                 ui::ProcessInfo process, MillisecondClock clock)
     : fs_(fs),
       ui_(ui),
       process_(std::move(process)),

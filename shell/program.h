@@ -11,8 +11,7 @@ class Program {
  public:
   // clock: what paces the pumping of the window (the process's monotonic
   // clock unless a test sets its own).
-  Program(platform::FileSystem& fs, platform::FrontEnd& ui,
-          platform::ProcessInfo process,
+  Program(platform::FileSystem& fs, ui::FrontEnd& ui, ui::ProcessInfo process,
           MillisecondClock clock = steadyClock());
   ~Program();
   // Runs until a dialog is cancelled, the window is closed, a break or an
@@ -22,8 +21,8 @@ class Program {
  private:
   struct State;
   platform::FileSystem& fs_;
-  platform::FrontEnd& ui_;
-  platform::ProcessInfo process_;
+  ui::FrontEnd& ui_;
+  ui::ProcessInfo process_;
   MillisecondClock clock_;
 };
 

@@ -273,8 +273,7 @@ TEST_F(ProgramTest, OutputThatCannotBeWrittenAtTheEndIsNotLostSilently) {
   ASSERT_EQ(ui.failureBoxes().size(), 1u);
   EXPECT_EQ(ui.failureBoxes()[0].caption, "tessarine.EXE");
   EXPECT_EQ(ui.failureBoxes()[0].style,
-            (platform::BoxStyle{platform::BoxButtons::Ok,
-                                platform::BoxIcon::Exclamation, true}));
+            (ui::BoxStyle{ui::BoxButtons::Ok, ui::BoxIcon::Exclamation, true}));
   const std::string text = ui.failureBoxes()[0].text;
   EXPECT_EQ(text.rfind("\r\nTessarine.cc [", 0), 0u);
   EXPECT_NE(text.find(sjis("]:エラー[67]\nディスクがいっぱいです")),
@@ -310,9 +309,8 @@ TEST_F(ProgramTest, WindowThatCannotOpenGivesTheStartUpBox) {
   ASSERT_EQ(ui.failureBoxes().size(), 1u);
   EXPECT_EQ(ui.failureBoxes()[0].caption, "Tess.EXE");
   EXPECT_EQ(ui.failureBoxes()[0].text, sjis("ウィンドウをオープンできません"));
-  EXPECT_EQ(
-      ui.failureBoxes()[0].style,
-      (platform::BoxStyle{platform::BoxButtons::Ok, platform::BoxIcon::Stop}));
+  EXPECT_EQ(ui.failureBoxes()[0].style,
+            (ui::BoxStyle{ui::BoxButtons::Ok, ui::BoxIcon::Stop}));
   EXPECT_TRUE(ui.dialogs().empty());
   EXPECT_EQ(ui.pumpCalls(), 0);
 }

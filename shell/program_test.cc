@@ -185,8 +185,7 @@ TEST_F(ProgramTest, LogWithoutMessagesShowsTheBox) {
   EXPECT_EQ(ui.messageBoxes()[0].text,
             "/logs/empty.log" + sjis("に発言はありませんでした"));
   EXPECT_EQ(ui.messageBoxes()[0].style,
-            (platform::BoxStyle{platform::BoxButtons::Ok,
-                                platform::BoxIcon::Information}));
+            (ui::BoxStyle{ui::BoxButtons::Ok, ui::BoxIcon::Information}));
   EXPECT_EQ(file("/out/kanbel.ren"), std::string(1, kEof));
   EXPECT_TRUE(fs.openHandles().empty());
 }

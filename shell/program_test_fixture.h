@@ -92,7 +92,7 @@ struct ProgramTest : ::testing::Test {
 
   // One conversion of /logs/big.log, a log of 400 messages long enough for
   // many pumps, into /out/kanbel.ren; the pump's call-th call brings events.
-  void answerBigRun(int call, platform::PumpEvents events) {
+  void answerBigRun(int call, ui::PumpEvents events) {
     fs.setFile("/logs/big.log", logWith(400));
     answerOneRun("/logs/big.log");
     ui.setPumpEvents(call, events);
@@ -126,14 +126,14 @@ struct ProgramTest : ::testing::Test {
 };
 
 // Events the pump brings: a break request, or the window closed.
-inline platform::PumpEvents breakRequest() {
-  platform::PumpEvents events;
+inline ui::PumpEvents breakRequest() {
+  ui::PumpEvents events;
   events.breakRequested = true;
   return events;
 }
 
-inline platform::PumpEvents windowClosed() {
-  platform::PumpEvents events;
+inline ui::PumpEvents windowClosed() {
+  ui::PumpEvents events;
   events.quit = true;
   return events;
 }

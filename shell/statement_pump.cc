@@ -36,7 +36,7 @@ void StatementPump::statementStart(uint32_t line) {
   }
   pumped_ = true;
   restarted_ = false;
-  const platform::PumpEvents events = ui_.pump();
+  const ui::PumpEvents events = ui_.pump();
   // The interval counts from the end of the pump, so that slow painting
   // never takes more than its share of the time.
   lastPump_ = clock_();

@@ -37,7 +37,7 @@ class StatementPump : public StatementObserver {
   // close or the copy menu still answers well within 50 ms.
   static constexpr uint64_t kPumpIntervalMs = 10;
 
-  explicit StatementPump(platform::FrontEnd& ui,
+  explicit StatementPump(ui::FrontEnd& ui,
                          MillisecondClock clock = steadyClock())
       : ui_(ui), clock_(std::move(clock)) {}
 
@@ -45,7 +45,7 @@ class StatementPump : public StatementObserver {
   uint32_t currentLine() const { return currentLine_; }
 
  private:
-  platform::FrontEnd& ui_;
+  ui::FrontEnd& ui_;
   MillisecondClock clock_;
   bool pumped_ = false;
   uint64_t lastPump_ = 0;

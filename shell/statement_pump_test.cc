@@ -70,7 +70,7 @@ TEST(StatementPump, BreakAndCloseEndTheRunAtTheNextPump) {
   for (bool quit : {false, true}) {
     FakeFrontEnd ui;
     FakeClock time(1);  // each statement start takes 1 ms
-    platform::PumpEvents events;
+    ui::PumpEvents events;
     events.quit = quit;
     events.breakRequested = !quit;
     ui.setPumpEvents(2, events);

@@ -11,7 +11,7 @@ namespace {
 constexpr unsigned char kBlank = 0x20;
 }
 
-TextWindow::TextWindow(platform::FrontEnd* ui)
+TextWindow::TextWindow(ui::FrontEnd* ui)
     : ui_(ui), cells_(static_cast<size_t>(kColumns * kRows), kBlank) {}
 
 void TextWindow::writeText(std::string_view bytes) {
@@ -89,8 +89,8 @@ void TextWindow::setPosition(int64_t column, int64_t row, int64_t cursor,
   if (cursorGiven) cursorVisible_ = cursor == 1;
 }
 
-platform::CellView TextWindow::cells() const {
-  platform::CellView view;
+ui::CellView TextWindow::cells() const {
+  ui::CellView view;
   view.cells = cells_.data();
   view.columns = kColumns;
   view.rows = kRows;

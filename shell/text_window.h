@@ -1,6 +1,6 @@
 // The main text window as a model: an 80 x 24 grid of Shift-JIS cells with a
 // print position. It knows nothing of drawing; the front end reads the cells
-// through platform::WindowHost and is told when a row is complete.
+// through ui::WindowHost and is told when a row is complete.
 #pragma once
 
 #include <cstdint>
@@ -13,13 +13,13 @@
 
 namespace tess {
 
-class TextWindow : public ScreenWindow, public platform::WindowHost {
+class TextWindow : public ScreenWindow, public ui::WindowHost {
  public:
   static constexpr int kColumns = 80;
   static constexpr int kRows = 24;
 
   // ui may be null (no front end is told about completed rows).
-  explicit TextWindow(platform::FrontEnd* ui = nullptr);
+  explicit TextWindow(ui::FrontEnd* ui = nullptr);
 
   // --- ScreenWindow ---
   int printColumn() const override { return column_; }
@@ -30,8 +30,8 @@ class TextWindow : public ScreenWindow, public platform::WindowHost {
   void setPosition(int64_t column, int64_t row, int64_t cursor,
                    int flags) override;
 
-  // --- platform::WindowHost ---
-  platform::CellView cells() const override;
+  // --- ui::WindowHost ---
+  ui::CellView cells() const override;
   std::string clipboardText() const override;
 
   // The bytes of one row (80 cells).
@@ -49,7 +49,7 @@ class TextWindow : public ScreenWindow, public platform::WindowHost {
   void lineFeed();
   void completeRow();
 
-  platform::FrontEnd* ui_;
+  ui::FrontEnd* ui_;
   std::vector<unsigned char> cells_;
   int column_ = 0;
   int row_ = 0;

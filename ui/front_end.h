@@ -11,7 +11,7 @@
 
 #include "platform/file_system.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 // A read-only view of the window's cells, kept by the platform-free model.
 // cells holds rows * columns Shift-JIS bytes, row after row.
@@ -52,7 +52,7 @@ struct FileDialogRequest {
   // The longest full path the dialog may return (the platform's limit); a
   // front end refuses a longer choice with a notice, and one whose own
   // buffer is smaller keeps to that.
-  size_t maxPathBytes = kPlatformMaxPathBytes;
+  size_t maxPathBytes = platform::kPlatformMaxPathBytes;
 };
 
 // A message box's buttons, in the order they are shown.
@@ -146,4 +146,4 @@ struct ProcessInfo {
   int showCommand = 1;
 };
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -6,8 +6,7 @@ std::string FakeFrontEnd::screenText() const {
   return host_ != nullptr ? host_->clipboardText() : std::string();
 }
 
-bool FakeFrontEnd::openWindow(const std::string& title,
-                              platform::WindowHost* host) {
+bool FakeFrontEnd::openWindow(const std::string& title, ui::WindowHost* host) {
   title_ = title;
   if (openWindowFails_) return false;
   host_ = host;
@@ -18,15 +17,15 @@ void FakeFrontEnd::rowCompleted(const std::string& rowBytes) {
   rows_.push_back(rowBytes);
 }
 
-platform::PumpEvents FakeFrontEnd::pump() {
+ui::PumpEvents FakeFrontEnd::pump() {
   ++pumpCalls_;
   if (onPump_) onPump_(pumpCalls_);
   auto it = pumpEvents_.find(pumpCalls_);
-  return it != pumpEvents_.end() ? it->second : platform::PumpEvents{};
+  return it != pumpEvents_.end() ? it->second : ui::PumpEvents{};
 }
 
 std::optional<std::string> FakeFrontEnd::fileDialog(
-    const platform::FileDialogRequest& request) {
+    const ui::FileDialogRequest& request) {
   dialogs_.push_back(request);
   screensAtDialogs_.push_back(screenText());
   if (onDialog_) onDialog_(request);
@@ -36,16 +35,15 @@ std::optional<std::string> FakeFrontEnd::fileDialog(
   return answer;
 }
 
-platform::BoxAnswer FakeFrontEnd::messageBox(const std::string& caption,
-                                             const std::string& text,
-                                             platform::BoxStyle style) {
+ui::BoxAnswer FakeFrontEnd::messageBox(const std::string& caption,
+                                       const std::string& text,
+                                       ui::BoxStyle style) {
   boxes_.push_back({caption, text, style});
   return boxAnswer_;
 }
 
 void FakeFrontEnd::failureBox(const std::string& caption,
-                              const std::string& text,
-                              platform::BoxStyle style) {
+                              const std::string& text, ui::BoxStyle style) {
   failureBoxes_.push_back({caption, text, style});
 }
 

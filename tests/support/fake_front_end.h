@@ -1,4 +1,4 @@
-// A scripted platform::FrontEnd for tests: dialog answers are queued (a path
+// A scripted ui::FrontEnd for tests: dialog answers are queued (a path
 // or a cancel; an empty queue cancels), every request is recorded together
 // with the window's text at that moment, message boxes are recorded and
 // answered with a set answer, pump events are scripted per call number, and
@@ -16,12 +16,12 @@
 
 namespace tess::testing {
 
-class FakeFrontEnd : public platform::FrontEnd {
+class FakeFrontEnd : public ui::FrontEnd {
  public:
   struct Box {
     std::string caption;
     std::string text;
-    platform::BoxStyle style;
+    ui::BoxStyle style;
   };
 
   // --- Script -------------------------------------------------------------
@@ -29,12 +29,12 @@ class FakeFrontEnd : public platform::FrontEnd {
   void cancelDialog() { answers_.push_back(std::nullopt); }
   // Runs when a dialog is shown, before its answer is taken from the queue
   // (for example to change files between two dialogs).
-  void onDialog(std::function<void(const platform::FileDialogRequest&)> f) {
+  void onDialog(std::function<void(const ui::FileDialogRequest&)> f) {
     onDialog_ = std::move(f);
   }
-  void setMessageBoxAnswer(platform::BoxAnswer answer) { boxAnswer_ = answer; }
+  void setMessageBoxAnswer(ui::BoxAnswer answer) { boxAnswer_ = answer; }
   // Events of the pump call with this number (1 = the first call).
-  void setPumpEvents(int callNumber, platform::PumpEvents events) {
+  void setPumpEvents(int callNumber, ui::PumpEvents events) {
     pumpEvents_[callNumber] = events;
   }
   // Runs at every pump call with its number, before the events are taken
@@ -47,9 +47,7 @@ class FakeFrontEnd : public platform::FrontEnd {
   void endSessionOnRefusal() { endOnRefusal_ = true; }
 
   // --- Observation ----------------------------------------------------------
-  const std::vector<platform::FileDialogRequest>& dialogs() const {
-    return dialogs_;
-  }
+  const std::vector<ui::FileDialogRequest>& dialogs() const { return dialogs_; }
   // The window's clipboard text when each dialog was shown.
   const std::vector<std::string>& screensAtDialogs() const {
     return screensAtDialogs_;
@@ -61,7 +59,7 @@ class FakeFrontEnd : public platform::FrontEnd {
   int waitForKeyCalls() const { return waits_; }
   int closeWindowCalls() const { return closes_; }
   const std::string& windowTitle() const { return title_; }
-  platform::WindowHost* host() const { return host_; }
+  ui::WindowHost* host() const { return host_; }
   // The window's text as the clipboard copy gives it ("" without a window).
   std::string screenText() const;
   size_t unusedAnswers() const { return answers_.size(); }
@@ -70,16 +68,14 @@ class FakeFrontEnd : public platform::FrontEnd {
     return refusals_;
   }
 
-  // --- platform::FrontEnd --------------------------------------------------
-  bool openWindow(const std::string& title,
-                  platform::WindowHost* host) override;
+  // --- ui::FrontEnd --------------------------------------------------
+  bool openWindow(const std::string& title, ui::WindowHost* host) override;
   void rowCompleted(const std::string& rowBytes) override;
-  platform::PumpEvents pump() override;
+  ui::PumpEvents pump() override;
   std::optional<std::string> fileDialog(
-      const platform::FileDialogRequest& request) override;
-  platform::BoxAnswer messageBox(const std::string& caption,
-                                 const std::string& text,
-                                 platform::BoxStyle style) override;
+      const ui::FileDialogRequest& request) override;
+  ui::BoxAnswer messageBox(const std::string& caption, const std::string& text,
+                           ui::BoxStyle style) override;
   void waitForKey() override { ++waits_; }
   void closeWindow() override { ++closes_; }
   int endSignal() const override { return endSignal_; }
@@ -92,20 +88,20 @@ class FakeFrontEnd : public platform::FrontEnd {
     return endOnRefusal_ && !refusals_.empty();
   }
   void failureBox(const std::string& caption, const std::string& text,
-                  platform::BoxStyle style) override;
+                  ui::BoxStyle style) override;
 
  private:
   int endSignal_ = 0;
   bool endOnRefusal_ = false;
   std::vector<std::pair<std::string, std::string>> refusals_;
   std::vector<std::optional<std::string>> answers_;
-  std::function<void(const platform::FileDialogRequest&)> onDialog_;
-  platform::BoxAnswer boxAnswer_ = platform::BoxAnswer::Ok;
-  std::map<int, platform::PumpEvents> pumpEvents_;
+  std::function<void(const ui::FileDialogRequest&)> onDialog_;
+  ui::BoxAnswer boxAnswer_ = ui::BoxAnswer::Ok;
+  std::map<int, ui::PumpEvents> pumpEvents_;
   std::function<void(int)> onPump_;
   bool openWindowFails_ = false;
 
-  std::vector<platform::FileDialogRequest> dialogs_;
+  std::vector<ui::FileDialogRequest> dialogs_;
   std::vector<std::string> screensAtDialogs_;
   std::vector<Box> boxes_;
   std::vector<Box> failureBoxes_;
@@ -114,7 +110,7 @@ class FakeFrontEnd : public platform::FrontEnd {
   int waits_ = 0;
   int closes_ = 0;
   std::string title_;
-  platform::WindowHost* host_ = nullptr;
+  ui::WindowHost* host_ = nullptr;
 };
 
 }  // namespace tess::testing

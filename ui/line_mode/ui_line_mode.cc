@@ -11,7 +11,7 @@
 #include "ui/model/ui_dialog_rules.h"
 #include "ui/model/ui_texts.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 namespace {
 
@@ -115,7 +115,7 @@ std::optional<std::string> StreamLineInput::readLine() {
   return line;
 }
 
-LineModeFrontEnd::LineModeFrontEnd(FileSystem& fs, LineInput& in,
+LineModeFrontEnd::LineModeFrontEnd(platform::FileSystem& fs, LineInput& in,
                                    std::ostream& out, std::ostream& err,
                                    SignalSource& signals, std::string codeset)
     : fs_(fs),
@@ -385,7 +385,7 @@ struct StdioParts {
 
 class StdioLineMode : private StdioParts, public LineModeFrontEnd {
  public:
-  explicit StdioLineMode(FileSystem& fs)
+  explicit StdioLineMode(platform::FileSystem& fs)
       : LineModeFrontEnd(fs, input, std::cout, std::cerr, signals) {
     setScript(!isatty(STDIN_FILENO));
   }
@@ -393,8 +393,8 @@ class StdioLineMode : private StdioParts, public LineModeFrontEnd {
 
 }  // namespace
 
-std::unique_ptr<FrontEnd> makeStdioLineMode(FileSystem& fs) {
+std::unique_ptr<FrontEnd> makeStdioLineMode(platform::FileSystem& fs) {
   return std::make_unique<StdioLineMode>(fs);
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

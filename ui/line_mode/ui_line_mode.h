@@ -17,7 +17,7 @@
 #include "ui/posix/ui_charset.h"
 #include "ui/posix/ui_signals.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 // Where line mode reads its answers.
 class LineInput {
@@ -70,7 +70,7 @@ class StreamLineInput : public LineInput {
 class LineModeFrontEnd : public FrontEnd {
  public:
   // codeset: the charset of the output ("" = the locale's).
-  LineModeFrontEnd(FileSystem& fs, LineInput& in, std::ostream& out,
+  LineModeFrontEnd(platform::FileSystem& fs, LineInput& in, std::ostream& out,
                    std::ostream& err, SignalSource& signals,
                    std::string codeset = {});
   ~LineModeFrontEnd() override;
@@ -118,13 +118,13 @@ class LineModeFrontEnd : public FrontEnd {
   // it lies below it.
   std::string fromStartFolder(const std::string& full) const;
 
-  FileSystem& fs_;
+  platform::FileSystem& fs_;
   LineInput& in_;
   std::ostream& out_;
   std::ostream& err_;
   SignalSource& signals_;
   SjisConverter charset_;
-  PathEncoding typed_;
+  platform::PathEncoding typed_;
   WindowHost* host_ = nullptr;
   // The folder the program was started in: typed names are taken from
   // there, whatever folder a dialog shows.
@@ -138,6 +138,6 @@ class LineModeFrontEnd : public FrontEnd {
 };
 
 // Line mode on standard input and output with the process's signals.
-std::unique_ptr<FrontEnd> makeStdioLineMode(FileSystem& fs);
+std::unique_ptr<FrontEnd> makeStdioLineMode(platform::FileSystem& fs);
 
-}  // namespace tess::platform
+}  // namespace tess::ui

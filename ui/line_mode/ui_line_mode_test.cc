@@ -15,7 +15,7 @@
 #include "tests/support/fake_file_system.h"
 #include "tests/support/sjis.h"
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
 using tess::testing::FakeFileSystem;
@@ -470,4 +470,4 @@ TEST(FdLineInputTest, QuitEndsTheInputBeforeReading) {
 }
 
 }  // namespace
-}  // namespace tess::platform
+}  // namespace tess::ui

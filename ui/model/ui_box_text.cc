@@ -6,7 +6,7 @@
 #include "ui/model/ui_line_editor.h"
 #include "ui/model/ui_texts.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 std::vector<std::string> wrapBoxText(std::string_view text, size_t width) {
   std::vector<std::string> rows;
@@ -31,4 +31,4 @@ const char* boxHint(size_t buttons) {
   return buttons <= 1 ? texts::kBoxHintOne : texts::kBoxHintMany;
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

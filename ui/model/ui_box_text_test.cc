@@ -8,7 +8,7 @@
 
 #include "tests/support/sjis.h"
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
 using tess::testing::sjis;
@@ -29,4 +29,4 @@ TEST(BoxTextTest, WrapsEverythingOnCharacterBounds) {
 }
 
 }  // namespace
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -1,6 +1,6 @@
 #include "ui/model/ui_dialog_keys.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 KeyName controlKey(unsigned char byte) {
   switch (byte) {
@@ -81,4 +81,4 @@ KeyName decodeEscapeSequence(std::string_view s) {
   return KeyName::None;
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace tess::platform {
+namespace tess::ui {
 
 enum class KeyName {
   None,  // nothing to act on (an unknown sequence, Alt+key)
@@ -54,4 +54,4 @@ bool escapeSequenceComplete(std::string_view afterEscape);
 // is swallowed and ignored).
 KeyName decodeEscapeSequence(std::string_view afterEscape);
 
-}  // namespace tess::platform
+}  // namespace tess::ui

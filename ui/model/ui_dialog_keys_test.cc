@@ -8,7 +8,7 @@
 
 #include "tests/support/sjis.h"
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
 using tess::testing::sjis;
@@ -56,4 +56,4 @@ TEST(EscapeSequenceTest, WholeSequencesAreFoundAndDecoded) {
 }
 
 }  // namespace
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -5,9 +5,9 @@
 #include "platform/wildcard.h"
 #include "ui/model/ui_texts.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
-FileDialogModel::FileDialogModel(FileSystem& fs,
+FileDialogModel::FileDialogModel(platform::FileSystem& fs,
                                  const FileDialogRequest& request)
     : fs_(fs), request_(request) {
   folder_ = startFolder(fs_, request_);
@@ -22,7 +22,7 @@ FileDialogModel::FileDialogModel(FileSystem& fs,
   initialName_ = request_.fileName;
   name_.set(initialName_);
   // A name with wildcards in the name box lists what it matches.
-  if (hasWildcards(initialName_) &&
+  if (platform::hasWildcards(initialName_) &&
       initialName_.find('/') == std::string::npos) {
     pattern_ = initialName_;
     customPattern_ = request_.filters.empty() ||
@@ -101,7 +101,7 @@ void FileDialogModel::switchType(int step) {
   customPattern_ = false;
   // A pattern or a listed name in the name field follows the new type, so
   // that Enter does not bring the old one back.
-  if (nameFromList_ || hasWildcards(name_.text())) {
+  if (nameFromList_ || platform::hasWildcards(name_.text())) {
     name_.set(pattern_);
     nameFromList_ = false;
   }
@@ -275,4 +275,4 @@ DialogOutcome FileDialogModel::press(const DialogKey& key) {
   return DialogOutcome::Open;
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

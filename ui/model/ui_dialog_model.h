@@ -16,7 +16,7 @@
 #include "ui/model/ui_dialog_rules.h"
 #include "ui/model/ui_line_editor.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 enum class DialogFocus { Type, Name, List };
 
@@ -36,7 +36,7 @@ enum class DialogOutcome {
 // type anywhere.
 class FileDialogModel {
  public:
-  FileDialogModel(FileSystem& fs, const FileDialogRequest& request);
+  FileDialogModel(platform::FileSystem& fs, const FileDialogRequest& request);
 
   // The list rows the view shows (PgUp/PgDn move by them).
   void setListRows(int rows);
@@ -71,7 +71,7 @@ class FileDialogModel {
   DialogOutcome applyName(const std::string& name);
   void keepInView();
 
-  FileSystem& fs_;
+  platform::FileSystem& fs_;
   const FileDialogRequest& request_;
   std::string folder_;
   std::string pattern_;
@@ -92,4 +92,4 @@ class FileDialogModel {
   std::string result_;
 };
 
-}  // namespace tess::platform
+}  // namespace tess::ui

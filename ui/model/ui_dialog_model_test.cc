@@ -9,7 +9,7 @@
 #include "tests/support/fake_file_system.h"
 #include "tests/support/sjis.h"
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
 using tess::testing::FakeFileSystem;
@@ -246,4 +246,4 @@ TEST_F(FileDialogModelTest, ReplacingAnExistingFileIsConfirmed) {
 }
 
 }  // namespace
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -5,7 +5,7 @@
 
 #include "ui/model/ui_texts.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 namespace {
 
@@ -19,14 +19,14 @@ std::string_view trimBlanks(std::string_view s) {
   return s;
 }
 
-bool isRootPath(const FileSystem& fs, std::string_view path) {
+bool isRootPath(const platform::FileSystem& fs, std::string_view path) {
   if (path.empty()) return false;
   return std::all_of(path.begin(), path.end(), [&](char c) {
     return fs.isSeparator(static_cast<unsigned char>(c));
   });
 }
 
-size_t lastSeparator(const FileSystem& fs, std::string_view path) {
+size_t lastSeparator(const platform::FileSystem& fs, std::string_view path) {
   for (size_t i = path.size(); i-- > 0;) {
     if (fs.isSeparator(static_cast<unsigned char>(path[i]))) return i;
   }
@@ -39,13 +39,13 @@ bool matchesAnyPattern(std::string_view patterns, std::string_view name) {
   while (true) {
     size_t cut = patterns.find(';');
     std::string_view one = trimBlanks(patterns.substr(0, cut));
-    if (!one.empty() && wildcardMatch(one, name)) return true;
+    if (!one.empty() && platform::wildcardMatch(one, name)) return true;
     if (cut == std::string_view::npos) return false;
     patterns.remove_prefix(cut + 1);
   }
 }
 
-std::string joinPath(const FileSystem& fs, const std::string& folder,
+std::string joinPath(const platform::FileSystem& fs, const std::string& folder,
                      std::string_view name) {
   if (!name.empty() && fs.isSeparator(static_cast<unsigned char>(name[0]))) {
     return std::string(name);
@@ -59,7 +59,8 @@ std::string joinPath(const FileSystem& fs, const std::string& folder,
   return path;
 }
 
-std::string parentFolder(const FileSystem& fs, const std::string& path) {
+std::string parentFolder(const platform::FileSystem& fs,
+                         const std::string& path) {
   if (isRootPath(fs, path)) return path;
   std::string_view trimmed = path;
   while (trimmed.size() > 1 &&
@@ -72,7 +73,8 @@ std::string parentFolder(const FileSystem& fs, const std::string& path) {
   return std::string(trimmed.substr(0, cut));
 }
 
-std::string lastComponent(const FileSystem& fs, const std::string& path) {
+std::string lastComponent(const platform::FileSystem& fs,
+                          const std::string& path) {
   std::string_view trimmed = path;
   while (trimmed.size() > 1 &&
          fs.isSeparator(static_cast<unsigned char>(trimmed.back()))) {
@@ -83,14 +85,15 @@ std::string lastComponent(const FileSystem& fs, const std::string& path) {
                                                    : trimmed.substr(cut + 1));
 }
 
-bool isFolder(FileSystem& fs, const std::string& path) {
+bool isFolder(platform::FileSystem& fs, const std::string& path) {
   if (isRootPath(fs, path)) return true;
   std::string name = lastComponent(fs, path);
-  if (name.empty() || hasWildcards(name)) return false;
+  if (name.empty() || platform::hasWildcards(name)) return false;
   std::string pattern =
       joinPath(fs, parentFolder(fs, path), std::string_view(name));
-  DirEntry entry;
-  std::unique_ptr<DirectorySearch> search = fs.findFirst(pattern, &entry);
+  platform::DirEntry entry;
+  std::unique_ptr<platform::DirectorySearch> search =
+      fs.findFirst(pattern, &entry);
   if (!search) return false;
   // The search may ignore letter case; only the exact name counts.
   do {
@@ -99,7 +102,8 @@ bool isFolder(FileSystem& fs, const std::string& path) {
   return false;
 }
 
-std::vector<ListEntry> listFolder(FileSystem& fs, const std::string& folder,
+std::vector<ListEntry> listFolder(platform::FileSystem& fs,
+                                  const std::string& folder,
                                   std::string_view patterns, size_t* unnamed) {
   if (unnamed) *unnamed = 0;
   std::vector<ListEntry> folders;
@@ -110,8 +114,8 @@ std::vector<ListEntry> listFolder(FileSystem& fs, const std::string& folder,
       showHidden = true;
     }
   }
-  DirEntry entry;
-  std::unique_ptr<DirectorySearch> search =
+  platform::DirEntry entry;
+  std::unique_ptr<platform::DirectorySearch> search =
       fs.findFirst(joinPath(fs, folder, "*"), &entry);
   if (search) {
     do {
@@ -141,7 +145,8 @@ std::vector<ListEntry> listFolder(FileSystem& fs, const std::string& folder,
   return result;
 }
 
-NameCheck checkDialogName(FileSystem& fs, const FileDialogRequest& request,
+NameCheck checkDialogName(platform::FileSystem& fs,
+                          const FileDialogRequest& request,
                           const std::string& folder, std::string_view name) {
   NameCheck check;
   if (name.empty()) {
@@ -149,7 +154,7 @@ NameCheck checkDialogName(FileSystem& fs, const FileDialogRequest& request,
     return check;
   }
   std::string joined = joinPath(fs, folder, name);
-  if (hasWildcards(name)) {
+  if (platform::hasWildcards(name)) {
     check.verdict = NameVerdict::Wildcards;
     check.fullPath = joined;
     return check;
@@ -238,7 +243,8 @@ std::vector<std::string_view> splitTextLines(std::string_view text) {
   }
 }
 
-std::string startFolder(FileSystem& fs, const FileDialogRequest& request) {
+std::string startFolder(platform::FileSystem& fs,
+                        const FileDialogRequest& request) {
   std::string folder;
   if (request.initialFolder.empty() ||
       !fs.fullPath(request.initialFolder, &folder) || !isFolder(fs, folder)) {
@@ -247,4 +253,4 @@ std::string startFolder(FileSystem& fs, const FileDialogRequest& request) {
   return folder;
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

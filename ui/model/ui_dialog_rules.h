@@ -12,7 +12,7 @@
 #include "platform/wildcard.h"
 #include "ui/front_end.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 // Several patterns separated by ";" ("*.x;*.y"); blanks around them ignored.
 bool matchesAnyPattern(std::string_view patterns, std::string_view name);
@@ -27,19 +27,22 @@ struct ListEntry {
 // name. Hidden names (starting with ".") are left out unless a pattern asks
 // for them, and so are entries without a name (a name the file system layer
 // cannot show); *unnamed, when given, receives their number.
-std::vector<ListEntry> listFolder(FileSystem& fs, const std::string& folder,
+std::vector<ListEntry> listFolder(platform::FileSystem& fs,
+                                  const std::string& folder,
                                   std::string_view patterns,
                                   size_t* unnamed = nullptr);
 
 // name joined to folder (a name starting with a separator stands alone).
-std::string joinPath(const FileSystem& fs, const std::string& folder,
+std::string joinPath(const platform::FileSystem& fs, const std::string& folder,
                      std::string_view name);
 // The folder part of a full path (the root for an entry of the root).
-std::string parentFolder(const FileSystem& fs, const std::string& path);
+std::string parentFolder(const platform::FileSystem& fs,
+                         const std::string& path);
 // The last component of a path.
-std::string lastComponent(const FileSystem& fs, const std::string& path);
+std::string lastComponent(const platform::FileSystem& fs,
+                          const std::string& path);
 // True when path names an existing folder.
-bool isFolder(FileSystem& fs, const std::string& path);
+bool isFolder(platform::FileSystem& fs, const std::string& path);
 
 enum class NameVerdict {
   Accept,         // fullPath is the dialog's answer
@@ -59,7 +62,8 @@ struct NameCheck {
 
 // What a name given in a dialog showing folder stands for, under the
 // request's must-exist rules.
-NameCheck checkDialogName(FileSystem& fs, const FileDialogRequest& request,
+NameCheck checkDialogName(platform::FileSystem& fs,
+                          const FileDialogRequest& request,
                           const std::string& folder, std::string_view name);
 
 // The buttons of a message box, in order; the first is the default.
@@ -82,6 +86,7 @@ std::vector<std::string_view> splitTextLines(std::string_view text);
 
 // The folder a dialog starts in: the request's initial folder, else the
 // current directory.
-std::string startFolder(FileSystem& fs, const FileDialogRequest& request);
+std::string startFolder(platform::FileSystem& fs,
+                        const FileDialogRequest& request);
 
-}  // namespace tess::platform
+}  // namespace tess::ui

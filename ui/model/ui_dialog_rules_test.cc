@@ -9,28 +9,30 @@
 
 #include "tests/support/fake_file_system.h"
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
 using tess::testing::FakeFileSystem;
 
 TEST(DialogPatternTest, WildcardsMatchAsInTheFilterList) {
-  EXPECT_TRUE(wildcardMatch("19*.*", "1996.log"));
-  EXPECT_TRUE(wildcardMatch("19*.*", "19960101"));  // ".*" needs no dot
-  EXPECT_FALSE(wildcardMatch("19*.*", "2019.log"));
-  EXPECT_TRUE(wildcardMatch("*.LOG", "may.log"));  // letters without case
-  EXPECT_FALSE(wildcardMatch("*.LOG", "may.log.txt"));
-  EXPECT_TRUE(wildcardMatch("*.*", "README"));
-  EXPECT_TRUE(wildcardMatch("a?c", "abc"));
-  EXPECT_FALSE(wildcardMatch("a?c", "ac"));
-  EXPECT_TRUE(wildcardMatch("*a*b*", "xxaxxbxx"));
-  EXPECT_FALSE(wildcardMatch("*.ren", "kanbel.re"));
+  EXPECT_TRUE(platform::wildcardMatch("19*.*", "1996.log"));
+  EXPECT_TRUE(
+      platform::wildcardMatch("19*.*", "19960101"));  // ".*" needs no dot
+  EXPECT_FALSE(platform::wildcardMatch("19*.*", "2019.log"));
+  EXPECT_TRUE(
+      platform::wildcardMatch("*.LOG", "may.log"));  // letters without case
+  EXPECT_FALSE(platform::wildcardMatch("*.LOG", "may.log.txt"));
+  EXPECT_TRUE(platform::wildcardMatch("*.*", "README"));
+  EXPECT_TRUE(platform::wildcardMatch("a?c", "abc"));
+  EXPECT_FALSE(platform::wildcardMatch("a?c", "ac"));
+  EXPECT_TRUE(platform::wildcardMatch("*a*b*", "xxaxxbxx"));
+  EXPECT_FALSE(platform::wildcardMatch("*.ren", "kanbel.re"));
   EXPECT_TRUE(matchesAnyPattern("*.x; *.y", "file.y"));
   EXPECT_FALSE(matchesAnyPattern("*.x;*.y", "file.z"));
   EXPECT_FALSE(matchesAnyPattern("", "file"));
-  EXPECT_TRUE(hasWildcards("19*.*"));
-  EXPECT_TRUE(hasWildcards("a?"));
-  EXPECT_FALSE(hasWildcards("kanbel.ren"));
+  EXPECT_TRUE(platform::hasWildcards("19*.*"));
+  EXPECT_TRUE(platform::hasWildcards("a?"));
+  EXPECT_FALSE(platform::hasWildcards("kanbel.ren"));
 }
 
 class DialogFolderTest : public ::testing::Test {
@@ -183,4 +185,4 @@ TEST(MessageBoxRulesTest, TextLinesSplitAtEveryLineEnd) {
 }
 
 }  // namespace
-}  // namespace tess::platform
+}  // namespace tess::ui

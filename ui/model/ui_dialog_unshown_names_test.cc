@@ -10,7 +10,7 @@
 #include "tests/support/sjis.h"
 #include "ui/model/ui_dialog_model.h"
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
 using tess::testing::FakeFileSystem;
@@ -22,7 +22,7 @@ TEST(DialogUnshownNamesTest, DialogsSayWhenNamesCannotBeShown) {
   fake->setFile("/jp/" + sjis("19日本.LOG"), "old");  // Shift-JIS on disk
   fake->setFile("/jp/\xFF\xFE.LOG", "odd");           // neither charset's
   fake->setFile("/jp/出力/a.ren", "out");
-  EncodingFileSystem fs(std::move(fake), "UTF-8");
+  platform::EncodingFileSystem fs(std::move(fake), "UTF-8");
 
   FileDialogRequest request;
   request.initialFolder = "/jp";
@@ -35,4 +35,4 @@ TEST(DialogUnshownNamesTest, DialogsSayWhenNamesCannotBeShown) {
 }
 
 }  // namespace
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -4,7 +4,7 @@
 
 #include "platform/shift_jis.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 namespace {
 
@@ -23,7 +23,7 @@ bool isWordGap(char c) { return c == ' ' || c == '/'; }
 }  // namespace
 
 size_t sjisCharLength(std::string_view text, size_t i) {
-  return charLengthAt(text, i);
+  return platform::charLengthAt(text, i);
 }
 
 std::string fitSjis(std::string_view text, size_t cells, bool keepEnd) {
@@ -143,4 +143,4 @@ std::string LineEditor::visible(size_t width, size_t* cursorCell) const {
   return text_.substr(first, end - first);
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

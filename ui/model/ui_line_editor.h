@@ -9,7 +9,7 @@
 
 #include "ui/model/ui_dialog_keys.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 // Shift-JIS character steps: the length of the character at index i.
 size_t sjisCharLength(std::string_view text, size_t i);
@@ -39,4 +39,4 @@ class LineEditor {
   size_t cursor_ = 0;
 };
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -8,7 +8,7 @@
 
 #include "tests/support/sjis.h"
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
 using tess::testing::sjis;
@@ -72,4 +72,4 @@ TEST(FitTest, CutsAreMarked) {
 }
 
 }  // namespace
-}  // namespace tess::platform
+}  // namespace tess::ui

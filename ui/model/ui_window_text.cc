@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-namespace tess::platform {
+namespace tess::ui {
 
 std::string windowRowsText(const CellView& view) {
   std::string text;
@@ -33,4 +33,4 @@ int windowViewTop(const CellView& view, int areaRows) {
   return std::clamp(last - areaRows + 1, 0, view.rows - std::max(areaRows, 0));
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

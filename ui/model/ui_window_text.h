@@ -7,7 +7,7 @@
 
 #include "ui/front_end.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 // Shift-JIS rows, each with its trailing blanks removed and CR LF after it;
 // blank rows between written ones are kept, those after the last written
@@ -20,4 +20,4 @@ std::string windowRowsText(const CellView& view);
 // start of an empty row.
 int windowViewTop(const CellView& view, int areaRows);
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
 std::string copyOf(std::string cells, int columns, int rows) {
@@ -60,4 +60,4 @@ TEST(WindowViewTest, RowsUpToThePrintPositionStayInSight) {
 }
 
 }  // namespace
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -9,7 +9,7 @@
 #include "platform/shift_jis.h"
 #include "ui/posix/ui_charset_texts.inc"
 
-namespace tess::platform {
+namespace tess::ui {
 
 namespace {
 
@@ -119,7 +119,7 @@ std::vector<Glyph> SjisConverter::glyphs(std::string_view sjis) {
     glyph.column = static_cast<int>(i);
     unsigned char b = static_cast<unsigned char>(sjis[i]);
     size_t length = 1;
-    if (isLeadByte(b) && i + 1 < sjis.size()) length = 2;
+    if (platform::isLeadByte(b) && i + 1 < sjis.size()) length = 2;
     glyph.cells = static_cast<int>(length);
     if (b < 0x80) {
       glyph.text.assign(1, isPrintableAscii(b) ? static_cast<char>(b) : '?');
@@ -150,7 +150,7 @@ std::string SjisConverter::plain(std::string_view sjis) {
   size_t i = 0;
   while (i < sjis.size()) {
     unsigned char b = static_cast<unsigned char>(sjis[i]);
-    size_t length = isLeadByte(b) && i + 1 < sjis.size() ? 2 : 1;
+    size_t length = platform::isLeadByte(b) && i + 1 < sjis.size() ? 2 : 1;
     if (b == '\r' || b == '\n' || isPrintableAscii(b)) {
       out += static_cast<char>(b);
     } else if (b < 0x80) {
@@ -209,4 +209,4 @@ bool localeShowsJapanese() {
   return converter.plain(texts::kJapaneseProbe) != "????";
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tess::platform {
+namespace tess::ui {
 
 // One character of a row of window cells, ready for display.
 struct Glyph {
@@ -64,4 +64,4 @@ inline constexpr const char kLocaleNotice[] =
     "window shows \"?\" in its place.\n"
     "  Start it in a UTF-8 locale, for example: LANG=C.UTF-8 tessarine\n";
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -9,7 +9,7 @@
 
 #include "tests/support/sjis.h"
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
 using tess::testing::sjis;
@@ -87,4 +87,4 @@ TEST_F(CharsetTest, FitToCellsCountsDisplayCells) {
 }
 
 }  // namespace
-}  // namespace tess::platform
+}  // namespace tess::ui

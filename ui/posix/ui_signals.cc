@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdlib>
 
-namespace tess::platform {
+namespace tess::ui {
 
 namespace {
 
@@ -77,4 +77,4 @@ void installCrashRestore(void (*restore)()) {
 
 void armCrashRestore(bool armed) { gRestoreArmed = armed ? 1 : 0; }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -3,7 +3,7 @@
 // which the terminal must still be given back in a usable state.
 #pragma once
 
-namespace tess::platform {
+namespace tess::ui {
 
 // What the front ends ask of the signals; tests give their own.
 class SignalSource {
@@ -37,4 +37,4 @@ void installCrashRestore(void (*restore)());
 // Arms or disarms the restore call (the terminal is in use or not).
 void armCrashRestore(bool armed);
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -1,6 +1,6 @@
 #include "ui/terminal/ui_clipboard.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 namespace {
 
@@ -38,4 +38,4 @@ std::string clipboardSequence(std::string_view utf8) {
   return "\x1b]52;c;" + base64(utf8) + "\x07";
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

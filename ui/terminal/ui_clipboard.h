@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace tess::platform {
+namespace tess::ui {
 
 // The sequence that puts utf8 on the clipboard (base64 inside OSC 52).
 std::string clipboardSequence(std::string_view utf8);
 
-}  // namespace tess::platform
+}  // namespace tess::ui

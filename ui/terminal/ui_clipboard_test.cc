@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
 TEST(ClipboardSequenceTest, IsOsc52WithBase64Text) {
@@ -14,4 +14,4 @@ TEST(ClipboardSequenceTest, IsOsc52WithBase64Text) {
 }
 
 }  // namespace
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -19,7 +19,7 @@
 #include "ui/terminal/ui_clipboard.h"
 #include "ui/terminal/ui_terminal_colors.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 namespace {
 
@@ -31,7 +31,8 @@ void restoreTerminal() { endwin(); }
 
 }  // namespace
 
-TerminalFrontEnd::TerminalFrontEnd(FileSystem& fs, SignalSource& signals)
+TerminalFrontEnd::TerminalFrontEnd(platform::FileSystem& fs,
+                                   SignalSource& signals)
     : fs_(fs), signals_(signals) {}
 
 TerminalFrontEnd::~TerminalFrontEnd() { closeWindow(); }
@@ -229,13 +230,14 @@ struct TerminalParts {
 
 class StdioTerminal : private TerminalParts, public TerminalFrontEnd {
  public:
-  explicit StdioTerminal(FileSystem& fs) : TerminalFrontEnd(fs, signals) {}
+  explicit StdioTerminal(platform::FileSystem& fs)
+      : TerminalFrontEnd(fs, signals) {}
 };
 
 }  // namespace
 
-std::unique_ptr<FrontEnd> makeStdioTerminal(FileSystem& fs) {
+std::unique_ptr<FrontEnd> makeStdioTerminal(platform::FileSystem& fs) {
   return std::make_unique<StdioTerminal>(fs);
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -23,14 +23,14 @@
 
 struct screen;
 
-namespace tess::platform {
+namespace tess::ui {
 
 class TerminalFrontEnd : public FrontEnd {
  public:
   // The terminal is standard input and output; signals must have been
   // set up before the window opens (so the curses library leaves SIGINT and
   // SIGTERM to them).
-  TerminalFrontEnd(FileSystem& fs, SignalSource& signals);
+  TerminalFrontEnd(platform::FileSystem& fs, SignalSource& signals);
   ~TerminalFrontEnd() override;
 
   bool openWindow(const std::string& title, WindowHost* host) override;
@@ -80,11 +80,11 @@ class TerminalFrontEnd : public FrontEnd {
   void drawDialog(const FileDialogRequest& request, FileDialogModel& model);
   void endModal();
 
-  FileSystem& fs_;
+  platform::FileSystem& fs_;
   SignalSource& signals_;
   SjisConverter display_;
   SjisConverter utf8_{"UTF-8"};
-  PathEncoding typing_;
+  platform::PathEncoding typing_;
   WindowHost* host_ = nullptr;
   struct screen* screen_ = nullptr;
   bool colors_ = false;
@@ -101,6 +101,6 @@ bool terminalUsable();
 
 // The terminal front end on standard input and output with the process's
 // signals and the crash restore of the terminal.
-std::unique_ptr<FrontEnd> makeStdioTerminal(FileSystem& fs);
+std::unique_ptr<FrontEnd> makeStdioTerminal(platform::FileSystem& fs);
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -13,7 +13,7 @@
 #include "ui/terminal/ui_terminal.h"
 #include "ui/terminal/ui_terminal_colors.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 BoxAnswer TerminalFrontEnd::messageBox(const std::string& caption,
                                        const std::string& text,
@@ -118,4 +118,4 @@ BoxAnswer TerminalFrontEnd::messageBox(const std::string& caption,
   return answer;
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -2,7 +2,7 @@
 // and boxes), the chosen entry or button, notices and the name field.
 #pragma once
 
-namespace tess::platform {
+namespace tess::ui {
 
 enum Pair : short {
   kWindowPair = 1,
@@ -12,4 +12,4 @@ enum Pair : short {
   kFieldPair = 5,
 };
 
-}  // namespace tess::platform
+}  // namespace tess::ui

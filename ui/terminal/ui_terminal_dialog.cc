@@ -12,7 +12,7 @@
 #include "ui/terminal/ui_terminal.h"
 #include "ui/terminal/ui_terminal_colors.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 namespace {
 
@@ -180,4 +180,4 @@ std::optional<std::string> TerminalFrontEnd::fileDialog(
   return result;
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

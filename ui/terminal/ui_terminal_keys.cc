@@ -13,7 +13,7 @@
 #include "ui/model/ui_dialog_keys.h"
 #include "ui/terminal/ui_terminal.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 namespace {
 
@@ -156,4 +156,4 @@ DialogKey TerminalFrontEnd::translate(const Key& key) {
 
 bool TerminalFrontEnd::closed() { return signals_.quitRequested() || hungUp_; }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

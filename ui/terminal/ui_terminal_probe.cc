@@ -7,7 +7,7 @@
 #include <term.h>
 #include <unistd.h>
 
-namespace tess::platform {
+namespace tess::ui {
 
 bool terminalUsable() {
   int error = 0;
@@ -18,4 +18,4 @@ bool terminalUsable() {
   return usable;
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -11,7 +11,7 @@
 
 #include "ui/win32/ui_window.h"
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 namespace {
 
 // Posted by the hook to itself once the dialog is laid out: by the time it
@@ -149,4 +149,4 @@ UINT_PTR CALLBACK fileDialogHook(HWND child, UINT message, WPARAM,
   return 0;
 }
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

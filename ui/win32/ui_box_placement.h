@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 
 // True for a window owned by the main text window; *owner is its owner.
 bool ownedByTextWindow(HWND window, HWND* owner);
@@ -41,4 +41,4 @@ UINT_PTR CALLBACK fileDialogHook(HWND child, UINT message, WPARAM wParam,
 // The edit control of a file dialog's name box, or null.
 HWND nameBoxOf(HWND dialog);
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

@@ -1,6 +1,6 @@
 #include "ui/win32/ui_box_style.h"
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 
 UINT messageBoxFlags(BoxStyle style) {
   UINT flags = MB_OK;
@@ -63,4 +63,4 @@ BoxAnswer boxAnswerOf(int id) {
   }
 }
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

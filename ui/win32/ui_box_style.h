@@ -6,7 +6,7 @@
 
 #include "ui/front_end.h"
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 
 // The MB_ bits of the buttons, the icon and the Help button.
 UINT messageBoxFlags(BoxStyle style);
@@ -15,4 +15,4 @@ UINT messageBoxFlags(BoxStyle style);
 // its OK.
 BoxAnswer boxAnswerOf(int id);
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

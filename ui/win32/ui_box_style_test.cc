@@ -5,7 +5,7 @@
 
 #include "gtest/gtest.h"
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 namespace {
 
 TEST(BoxStyleTest, ButtonsIconsAndHelpBecomeTheirBits) {
@@ -36,4 +36,4 @@ TEST(BoxStyleTest, AnswersComeFromTheirIds) {
 }
 
 }  // namespace
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

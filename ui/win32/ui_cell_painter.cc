@@ -4,7 +4,7 @@
 
 #include "ui/win32/window_support.h"
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 
 void paintCells(HDC dc, HFONT font, const CellView &view, const RECT &area,
                 SIZE cell, POINT scroll) {
@@ -33,4 +33,4 @@ void paintCells(HDC dc, HFONT font, const CellView &view, const RECT &area,
   SelectObject(dc, old);
 }
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

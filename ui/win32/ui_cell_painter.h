@@ -6,7 +6,7 @@
 
 #include "ui/front_end.h"
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 
 // Draws the rows of the view that meet the area (client coordinates) with
 // the font; cell: a cell's size in pixels, scroll: the part of the grid
@@ -14,4 +14,4 @@ namespace tess::platform::win32 {
 void paintCells(HDC dc, HFONT font, const CellView &view, const RECT &area,
                 SIZE cell, POINT scroll);
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 
 bool ScrollView::update(HWND window, SIZE grid) {
   if (inUpdate_ || IsIconic(window)) return false;
@@ -110,4 +110,4 @@ bool ScrollView::scroll(HWND window, int bar, int request, int line) {
   return true;
 }
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 
 class ScrollView {
  public:
@@ -40,4 +40,4 @@ class ScrollView {
   bool inUpdate_ = false;
 };
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

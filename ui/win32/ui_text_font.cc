@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 namespace {
 
 // A face of the fonts with the Shift-JIS character set, as the system
@@ -73,4 +73,4 @@ TextFont chooseTextFont(HDC dc) {
   return {created, true};
 }
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

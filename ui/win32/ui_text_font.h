@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 
 struct TextFont {
   HFONT handle = nullptr;
@@ -16,4 +16,4 @@ struct TextFont {
 // drawn one by one with explicit advances, so the grid holds either way.
 TextFont chooseTextFont(HDC dc);
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

@@ -27,11 +27,11 @@
 #include "ui/win32/ui_window_copy.h"
 #include "ui/win32/window_support.h"
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
+using platform::win32::fromCodePage932;
 using win32::CenteredBoxes;
-using win32::fromCodePage932;
 
 constexpr const wchar_t *kClassName = kTextWindowClass;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL;
@@ -60,10 +60,10 @@ class WindowsFrontEnd final : public FrontEnd {
   bool openWindow(const std::string &title, WindowHost *host) override {
     host_ = host;
     if (!registerClass()) return false;
-    HWND window =
-        CreateWindowExW(0, kClassName, fromCodePage932(title).c_str(), kStyle,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, nullptr, nullptr, instance_, this);
+    HWND window = CreateWindowExW(
+        0, kClassName, platform::win32::fromCodePage932(title).c_str(), kStyle,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+        nullptr, instance_, this);
     if (window == nullptr) return false;
     rememberCells();
     ShowWindow(window, showCommand_);
@@ -111,8 +111,8 @@ class WindowsFrontEnd final : public FrontEnd {
       wchar_t caption[128] = L"";
       if (owner != nullptr) GetWindowTextW(owner, caption, 128);
       CenteredBoxes centred;
-      MessageBoxW(owner, fromCodePage932(text).c_str(), caption,
-                  MB_OK | MB_ICONEXCLAMATION);
+      MessageBoxW(owner, platform::win32::fromCodePage932(text).c_str(),
+                  caption, MB_OK | MB_ICONEXCLAMATION);
     };
     return win32::chooseFile(request, owner, calls);
   }
@@ -122,14 +122,15 @@ class WindowsFrontEnd final : public FrontEnd {
     refresh();
     CenteredBoxes centred;
     return win32::boxAnswerOf(MessageBoxW(
-        liveWindow(), fromCodePage932(text).c_str(),
-        fromCodePage932(caption).c_str(), win32::messageBoxFlags(style)));
+        liveWindow(), platform::win32::fromCodePage932(text).c_str(),
+        platform::win32::fromCodePage932(caption).c_str(),
+        win32::messageBoxFlags(style)));
   }
 
   void failureBox(const std::string &caption, const std::string &text,
                   BoxStyle style) override {
-    MessageBoxW(nullptr, fromCodePage932(text).c_str(),
-                fromCodePage932(caption).c_str(),
+    MessageBoxW(nullptr, platform::win32::fromCodePage932(text).c_str(),
+                platform::win32::fromCodePage932(caption).c_str(),
                 win32::messageBoxFlags(style));
   }
 
@@ -486,4 +487,4 @@ std::unique_ptr<FrontEnd> makeWindowsFrontEnd(HINSTANCE instance,
   return std::make_unique<WindowsFrontEnd>(instance, showCommand);
 }
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -8,7 +8,7 @@
 
 #include "ui/front_end.h"
 
-namespace tess::platform {
+namespace tess::ui {
 
 // The window class of the main text window.
 inline constexpr wchar_t kTextWindowClass[] = L"TessarineTextWindow";
@@ -22,4 +22,4 @@ inline constexpr UINT kCopyTextAndGraphicsCommand = 0x0120;
 std::unique_ptr<FrontEnd> makeWindowsFrontEnd(HINSTANCE instance,
                                               int showCommand);
 
-}  // namespace tess::platform
+}  // namespace tess::ui

@@ -5,7 +5,7 @@
 #include "platform/win32/code_page.h"
 #include "ui/win32/window_texts.inc"
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 namespace {
 
 void putOnClipboard(UINT format, const void *bytes, size_t size) {
@@ -28,12 +28,13 @@ void addCopyMenu(HWND window, UINT copyText, UINT copyTextAndGraphics) {
   if (system == nullptr) return;
   HMENU copy = CreatePopupMenu();
   AppendMenuW(copy, MF_STRING, copyText,
-              fromCodePage932(texts::kCopyText).c_str());
-  AppendMenuW(copy, MF_STRING, copyTextAndGraphics,
-              fromCodePage932(texts::kCopyTextAndGraphics).c_str());
+              platform::win32::fromCodePage932(texts::kCopyText).c_str());
+  AppendMenuW(
+      copy, MF_STRING, copyTextAndGraphics,
+      platform::win32::fromCodePage932(texts::kCopyTextAndGraphics).c_str());
   AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(system, MF_POPUP, reinterpret_cast<UINT_PTR>(copy),
-              fromCodePage932(texts::kCopyMenu).c_str());
+              platform::win32::fromCodePage932(texts::kCopyMenu).c_str());
 }
 
 void copyToClipboard(HWND window, const std::string &text, bool withPicture,
@@ -43,7 +44,7 @@ void copyToClipboard(HWND window, const std::string &text, bool withPicture,
   putOnClipboard(CF_TEXT, text.data(), text.size() + 1);
   // Programs that read Unicode get the same text whatever the system's
   // ANSI code page is.
-  std::wstring wide = fromCodePage932(text);
+  std::wstring wide = platform::win32::fromCodePage932(text);
   putOnClipboard(CF_UNICODETEXT, wide.c_str(),
                  (wide.size() + 1) * sizeof(wchar_t));
   if (withPicture) {
@@ -65,4 +66,4 @@ void copyToClipboard(HWND window, const std::string &text, bool withPicture,
   CloseClipboard();
 }
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 
 // The commands are multiples of 16 below 0xF000, as the system uses the
 // low four bits of its menu commands.
@@ -18,4 +18,4 @@ void addCopyMenu(HWND window, UINT copyText, UINT copyTextAndGraphics);
 void copyToClipboard(HWND window, const std::string &text, bool withPicture,
                      SIZE grid, POINT scroll);
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

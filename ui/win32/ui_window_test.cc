@@ -11,7 +11,7 @@
 #include "gtest/gtest.h"
 #include "tests/support/sjis.h"
 
-namespace tess::platform {
+namespace tess::ui {
 namespace {
 
 // The model side: 80 x 24 cells that a test fills directly.
@@ -401,4 +401,4 @@ TEST_F(TextWindowTest, ClosingTheWindowEndsTheRun) {
 }
 
 }  // namespace
-}  // namespace tess::platform
+}  // namespace tess::ui

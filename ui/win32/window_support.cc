@@ -7,7 +7,7 @@
 #include "platform/shift_jis.h"
 #include "ui/win32/window_texts.inc"
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 namespace {
 
 constexpr UINT kShiftJis = 932;
@@ -17,9 +17,9 @@ constexpr UINT kShiftJis = 932;
 std::wstring dialogFilter(const std::vector<FileFilter>& filters) {
   std::wstring list;
   for (const FileFilter& filter : filters) {
-    list += fromCodePage932(filter.display);
+    list += platform::win32::fromCodePage932(filter.display);
     list += L'\0';
-    list += fromCodePage932(filter.pattern);
+    list += platform::win32::fromCodePage932(filter.pattern);
     list += L'\0';
   }
   list += L'\0';
@@ -37,10 +37,11 @@ DWORD dialogFlags(const FileDialogRequest& request) {
 void prepareDialog(const FileDialogRequest& request, HWND owner,
                    DialogBuffers* buffers, OPENFILENAMEW* block) {
   buffers->filter = dialogFilter(request.filters);
-  buffers->title = fromCodePage932(request.title);
+  buffers->title = platform::win32::fromCodePage932(request.title);
   // A folder whose name is no Shift-JIS text is left out: the dialog then
   // opens in the current one.
-  if (!wideName(request.initialFolder, &buffers->initialFolder)) {
+  if (!platform::win32::wideName(request.initialFolder,
+                                 &buffers->initialFolder)) {
     buffers->initialFolder.clear();
   }
   buffers->file.assign(kDialogFileBuffer, L'\0');
@@ -50,13 +51,15 @@ void prepareDialog(const FileDialogRequest& request, HWND owner,
   size_t whole = 0;
   for (size_t i = 0; i < length;) {
     size_t width =
-        isLeadByte(static_cast<unsigned char>(request.fileName[i])) ? 2 : 1;
+        platform::isLeadByte(static_cast<unsigned char>(request.fileName[i]))
+            ? 2
+            : 1;
     if (i + width > length) break;
     i += width;
     whole = i;
   }
-  std::wstring name =
-      fromCodePage932(std::string_view(request.fileName).substr(0, whole));
+  std::wstring name = platform::win32::fromCodePage932(
+      std::string_view(request.fileName).substr(0, whole));
   name.resize(std::min(name.size(), kDialogFileBuffer - 1));
   std::wmemcpy(buffers->file.data(), name.data(), name.size());
 
@@ -105,7 +108,7 @@ std::optional<std::string> chooseFile(const FileDialogRequest& request,
     block.nMaxFile = static_cast<DWORD>(limit + 1);
     if (calls.show(&block)) {
       std::string chosen;
-      if (!toCodePage932(dialogResult(buffers), &chosen)) {
+      if (!platform::win32::toCodePage932(dialogResult(buffers), &chosen)) {
         // Never another name in its place: the user chooses again.
         calls.notice(unusableNameNotice());
         continue;
@@ -125,8 +128,9 @@ RowText rowText(const unsigned char* cells, int columns, int cellWidth) {
   row.advances.reserve(static_cast<size_t>(columns));
   for (int column = 0; column < columns;) {
     unsigned char byte = cells[column];
-    int width = (isLeadByte(byte) && column + 1 < columns) ? 2 : 1;
-    if (width == 1 && (byte < 0x20 || byte == 0x7F || isLeadByte(byte))) {
+    int width = (platform::isLeadByte(byte) && column + 1 < columns) ? 2 : 1;
+    if (width == 1 &&
+        (byte < 0x20 || byte == 0x7F || platform::isLeadByte(byte))) {
       // Control bytes and a lead byte cut off by the row's end show as
       // blank cells.
       row.text.push_back(L' ');
@@ -156,4 +160,4 @@ RowText rowText(const unsigned char* cells, int columns, int cellWidth) {
   return row;
 }
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

@@ -15,7 +15,7 @@
 #include "platform/win32/code_page.h"
 #include "ui/front_end.h"
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 
 // The file buffer of the common dialogs, in UTF-16 units with the final
 // zero: as long as the longest path the wide file calls take (32,767
@@ -80,4 +80,4 @@ struct RowText {
 };
 RowText rowText(const unsigned char* cells, int columns, int cellWidth);
 
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32

@@ -11,7 +11,7 @@
 #include "gtest/gtest.h"
 #include "tests/support/sjis.h"
 
-namespace tess::platform::win32 {
+namespace tess::ui::win32 {
 namespace {
 
 using tess::testing::sjis;
@@ -277,14 +277,15 @@ TEST(RowText, WholeRowKeepsItsWidth) {
 }
 
 TEST(CodePage932, ConvertsBothWaysWhateverTheAnsiCodePage) {
-  EXPECT_EQ(fromCodePage932(sjis("コピー(&Y)")), L"\u30B3\u30D4\u30FC(&Y)");
-  EXPECT_EQ(fromCodePage932(""), L"");
+  EXPECT_EQ(platform::win32::fromCodePage932(sjis("コピー(&Y)")),
+            L"\u30B3\u30D4\u30FC(&Y)");
+  EXPECT_EQ(platform::win32::fromCodePage932(""), L"");
   std::wstring wide;
   // "ソ" ends in the byte of the backslash; half-width katakana is one byte.
-  ASSERT_TRUE(wideName(sjis("C:\\ソフト\\ｱ.LOG"), &wide));
+  ASSERT_TRUE(platform::win32::wideName(sjis("C:\\ソフト\\ｱ.LOG"), &wide));
   EXPECT_EQ(wide, L"C:\\\u30BD\u30D5\u30C8\\\uFF71.LOG");
   std::string bytes;
-  ASSERT_TRUE(toCodePage932(wide, &bytes));
+  ASSERT_TRUE(platform::win32::toCodePage932(wide, &bytes));
   EXPECT_EQ(bytes, sjis("C:\\ソフト\\ｱ.LOG"));
 }
 
@@ -292,14 +293,14 @@ TEST(CodePage932, NamesOutsideTheCodePageAreRefused) {
   std::string bytes = "unchanged";
   // No look-alike ("e", "?") stands in for a character the code page lacks.
   for (const wchar_t* name : {L"caf\u00E9", L"\U0001F600", L"\u00A0x"}) {
-    EXPECT_FALSE(toCodePage932(name, &bytes)) << bytes;
+    EXPECT_FALSE(platform::win32::toCodePage932(name, &bytes)) << bytes;
   }
-  EXPECT_EQ(toCodePage932Lossy(L"caf\u00E9.exe"), "caf?.exe");
+  EXPECT_EQ(platform::win32::toCodePage932Lossy(L"caf\u00E9.exe"), "caf?.exe");
   std::wstring wide;
   // A lead byte without its trail byte, and a pair with no character.
-  EXPECT_FALSE(wideName("a\x81", &wide));
-  EXPECT_FALSE(wideName("\x85\x40", &wide));
+  EXPECT_FALSE(platform::win32::wideName("a\x81", &wide));
+  EXPECT_FALSE(platform::win32::wideName("\x85\x40", &wide));
 }
 
 }  // namespace
-}  // namespace tess::platform::win32
+}  // namespace tess::ui::win32
