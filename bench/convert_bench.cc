@@ -1,18 +1,22 @@
-// Conversion throughput and memory: a generated forum log (32 MB and
-// 256 MB by default) is converted without a window over the real file
-// system, and the wall time is compared with the floor: reading the log and
-// writing as many bytes as the conversion's output (the records are larger
-// than the log), in blocks of the size that the file channels read and
-// write (64 KiB), into a new file in the same folder. A plain copy of the
-// log and a line-by-line copy through the runtime are shown beside them.
-// Each conversion runs in a child process so that its peak resident memory
-// can be read on its own. The last line for each size sums up time, floor,
-// their ratio, MB/s and peak memory.
+// Conversion throughput and memory: generated forum logs of every shape
+// (bench/log_shapes.h; 32 MB and 256 MB by default) are converted without a
+// window over the real file system, and the wall time is compared with the
+// floor: reading the log and writing as many bytes as the conversion's output
+// (the records are larger than the log), in blocks of the size that the file
+// channels read and write (64 KiB), into a new file in the same folder. A plain
+// copy of the log and a line-by-line copy through the runtime are shown beside
+// them. Each conversion runs in a child process so that its peak resident
+// memory can be read on its own. The last line for each shape and size sums up
+// time, floor, their ratio, MB/s, messages/s and peak memory; a table of
+// these lines ends the run.
 //
-//   convert_bench [--keep] [megabytes...]        --keep: the logs and the
-//                                                outputs stay in the folder
-//   convert_bench --write-log <megabytes> <log>   only writes a log
-//   convert_bench --convert <log> <output>        only converts (to profile)
+//   convert_bench [--keep] [--shape L]... [megabytes...]
+//                         --keep: the logs and the outputs stay in the
+//                         folder; --shape: only the shapes of these letters
+//                         (a to e), every shape without it
+//   convert_bench [--shape L] --write-log <megabytes> <log>
+//                         only writes a log (of shape a without --shape)
+//   convert_bench --convert <log> <output>   only converts (to profile)
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -25,11 +29,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "bench/log_generator.h"
+#include "bench/log_shapes.h"
 #include "conversion/conversion_assembly.h"
 #include "platform/file_system.h"
 #include "runtime/file_table.h"
@@ -39,6 +44,10 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using tess::bench::LogShape;
+using tess::bench::shapeFromLetter;
+using tess::bench::shapeName;
+using tess::bench::writeShapedLog;
 
 double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
@@ -170,21 +179,135 @@ ChildRun convertInChild(const std::string& log, const std::string& output) {
   return result;
 }
 
+// One row of the closing table.
+struct Summary {
+  LogShape shape;
+  size_t megabytes;
+  double ratio, megabytesPerSecond, messagesPerSecond, peakMegabytes;
+};
+
+// Writes a log of the shape and size, measures its conversion against the
+// floor and prints the figures. ok turns false when a step fails.
+Summary measure(const std::string& dir, size_t megabytes, LogShape shape,
+                bool keep, bool& ok) {
+  const std::string name =
+      std::to_string(megabytes) + "MB-" + shapeName(shape).letter;
+  const std::string log = dir + "/" + name + ".LOG";
+  const std::string output = dir + "/" + name + ".ren";
+  if (!writeShapedLog(log, megabytes * 1000 * 1000, shape)) ok = false;
+  const double logMB =
+      static_cast<double>(std::filesystem::file_size(log)) / 1e6;
+
+  copyFile(log, dir + "/warm.copy");  // the log into the page cache
+  // A first conversion gives the output's size, which the floor writes.
+  const ChildRun first = convertInChild(log, output);
+  if (!first.ok) ok = false;
+  const size_t outputBytes =
+      static_cast<size_t>(std::filesystem::file_size(output));
+  double bestCopy = 1e9;
+  double bestFloor = 1e9;
+  double bestFloorCpu = 1e9;
+  double bestCpu = first.cpu;
+  double bestLines = 1e9;
+  ChildRun best = first;
+  long peak = first.peakKilobytes;
+  for (int round = 0; round < kRounds; ++round) {
+    auto start = Clock::now();
+    if (!copyFile(log, dir + "/log.copy")) ok = false;
+    bestCopy = std::min(bestCopy, secondsSince(start));
+    std::filesystem::remove(dir + "/log.copy");
+    // The floor: the log read and as many bytes as the output written,
+    // into a new file like the conversion's.
+    start = Clock::now();
+    const double cpuStart = ownCpuSeconds();
+    if (!copyFile(log, dir + "/log.copy", outputBytes)) ok = false;
+    bestFloor = std::min(bestFloor, secondsSince(start));
+    bestFloorCpu = std::min(bestFloorCpu, ownCpuSeconds() - cpuStart);
+    std::filesystem::remove(dir + "/log.copy");
+    start = Clock::now();
+    if (!copyLinesThroughRuntime(log, dir + "/lines.copy")) ok = false;
+    bestLines = std::min(bestLines, secondsSince(start));
+    std::filesystem::remove(dir + "/lines.copy");
+    const ChildRun run = convertInChild(log, output);
+    if (!run.ok) ok = false;
+    peak = std::max(peak, run.peakKilobytes);
+    if (run.seconds < best.seconds) best = run;
+    bestCpu = std::min(bestCpu, run.cpu);
+  }
+  const double outMB = static_cast<double>(outputBytes) / 1e6;
+  std::printf(
+      "shape %c (%s): log %7.1f MB -> %7.1f MB, %d messages (MB/s of the "
+      "log's bytes; best of %d)\n"
+      "  conversion:      %6.3f s  (%7.1f MB/s, %.0f messages/s)  %.2f x the "
+      "floor\n"
+      "  floor:           %6.3f s  (%7.1f MB/s)  the log read and %.1f MB "
+      "written, 64 KiB blocks\n"
+      "  copy:            %6.3f s  (%7.1f MB/s)  the log read and written, "
+      "64 KiB blocks\n"
+      "  line copy:       %6.3f s  (%7.1f MB/s)  each line read and printed "
+      "through the runtime\n"
+      "  processor time:  conversion %.3f s, floor %.3f s, %.2f x (less "
+      "moved by other load on the machine than the wall time)\n"
+      "  conversion peak resident memory: %.1f MB\n"
+      "  summary %c %zu MB: time %.3f s, floor %.3f s, ratio %.2f, %.1f MB/s, "
+      "%.0f messages/s, peak RSS %.1f MB\n",
+      shapeName(shape).letter, shapeName(shape).description, logMB, outMB,
+      best.messages, kRounds, best.seconds, logMB / best.seconds,
+      best.messages / best.seconds, best.seconds / bestFloor, bestFloor,
+      logMB / bestFloor, outMB, bestCopy, logMB / bestCopy, bestLines,
+      logMB / bestLines, bestCpu, bestFloorCpu, bestCpu / bestFloorCpu,
+      static_cast<double>(peak) / 1024.0, shapeName(shape).letter, megabytes,
+      best.seconds, bestFloor, best.seconds / bestFloor, logMB / best.seconds,
+      best.messages / best.seconds, static_cast<double>(peak) / 1024.0);
+  std::fflush(stdout);
+  std::filesystem::remove(dir + "/warm.copy");
+  if (!keep) {
+    std::filesystem::remove(log);
+    std::filesystem::remove(output);
+  }
+  return {shape,
+          megabytes,
+          best.seconds / bestFloor,
+          logMB / best.seconds,
+          best.messages / best.seconds,
+          static_cast<double>(peak) / 1024.0};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--write-log") {
-    return tess::bench::writeGeneratedLog(
-               argv[3], static_cast<size_t>(std::atoi(argv[2])) * 1000 * 1000)
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<LogShape> shapes;
+  for (size_t i = 0; i < args.size();) {
+    if (args[i] != "--shape") {
+      ++i;
+      continue;
+    }
+    const auto shape =
+        i + 1 < args.size() ? shapeFromLetter(args[i + 1]) : std::nullopt;
+    if (!shape) {
+      std::fprintf(stderr, "--shape takes one of the letters a to e\n");
+      return 2;
+    }
+    shapes.push_back(*shape);
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+               args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+  }
+  if (args.size() == 3 && args[0] == "--write-log") {
+    const LogShape shape = shapes.empty() ? LogShape::Today : shapes.front();
+    return writeShapedLog(
+               args[2],
+               static_cast<size_t>(std::atoi(args[1].c_str())) * 1000 * 1000,
+               shape)
                ? 0
                : 1;
   }
-  if (argc == 4 && std::string(argv[1]) == "--convert") {
-    std::filesystem::remove(argv[3]);
+  if (args.size() == 3 && args[0] == "--convert") {
+    std::filesystem::remove(args[2]);
     auto fs = tess::platform::makeRealFileSystem();
     tess::ConversionAssembly run(*fs);
     try {
-      run.convert(tess::ByteString(argv[2]), tess::ByteString(argv[3]),
+      run.convert(tess::ByteString(args[1]), tess::ByteString(args[2]),
                   tess::ConversionAssembly::OutputMode::New);
     } catch (const tess::RuntimeError& e) {
       std::printf("run-time error %d at line %u\n", e.number(), e.line());
@@ -195,93 +318,38 @@ int main(int argc, char** argv) {
   }
   bool keep = false;
   std::vector<size_t> sizes;
-  for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--keep") {
+  for (const std::string& arg : args) {
+    if (arg == "--keep") {
       keep = true;
       continue;
     }
-    sizes.push_back(static_cast<size_t>(std::max(1, std::atoi(argv[i]))));
+    sizes.push_back(static_cast<size_t>(std::max(1, std::atoi(arg.c_str()))));
   }
   if (sizes.empty()) sizes = {32, 256};
+  if (shapes.empty()) {
+    for (const auto& name : tess::bench::kLogShapes)
+      shapes.push_back(name.shape);
+  }
 
   const std::string dir = (std::filesystem::temp_directory_path() /
                            ("tess-convert-bench-" + std::to_string(::getpid())))
                               .string();
   std::filesystem::create_directories(dir);
   bool ok = true;
-  for (const size_t megabytes : sizes) {
-    const std::string name = std::to_string(megabytes) + "MB";
-    const std::string log = dir + "/" + name + ".LOG";
-    const std::string output = dir + "/" + name + ".ren";
-    tess::bench::writeGeneratedLog(log, megabytes * 1000 * 1000);
-    const double logMB =
-        static_cast<double>(std::filesystem::file_size(log)) / 1e6;
-
-    copyFile(log, dir + "/warm.copy");  // the log into the page cache
-    // A first conversion gives the output's size, which the floor writes.
-    const ChildRun first = convertInChild(log, output);
-    if (!first.ok) ok = false;
-    const size_t outputBytes =
-        static_cast<size_t>(std::filesystem::file_size(output));
-    double bestCopy = 1e9;
-    double bestFloor = 1e9;
-    double bestFloorCpu = 1e9;
-    double bestCpu = first.cpu;
-    double bestLines = 1e9;
-    ChildRun best = first;
-    long peak = first.peakKilobytes;
-    for (int round = 0; round < kRounds; ++round) {
-      auto start = Clock::now();
-      if (!copyFile(log, dir + "/log.copy")) ok = false;
-      bestCopy = std::min(bestCopy, secondsSince(start));
-      std::filesystem::remove(dir + "/log.copy");
-      // The floor: the log read and as many bytes as the output written,
-      // into a new file like the conversion's.
-      start = Clock::now();
-      const double cpuStart = ownCpuSeconds();
-      if (!copyFile(log, dir + "/log.copy", outputBytes)) ok = false;
-      bestFloor = std::min(bestFloor, secondsSince(start));
-      bestFloorCpu = std::min(bestFloorCpu, ownCpuSeconds() - cpuStart);
-      std::filesystem::remove(dir + "/log.copy");
-      start = Clock::now();
-      if (!copyLinesThroughRuntime(log, dir + "/lines.copy")) ok = false;
-      bestLines = std::min(bestLines, secondsSince(start));
-      std::filesystem::remove(dir + "/lines.copy");
-      const ChildRun run = convertInChild(log, output);
-      if (!run.ok) ok = false;
-      peak = std::max(peak, run.peakKilobytes);
-      if (run.seconds < best.seconds) best = run;
-      bestCpu = std::min(bestCpu, run.cpu);
+  std::vector<Summary> table;
+  for (const LogShape shape : shapes) {
+    for (const size_t megabytes : sizes) {
+      table.push_back(measure(dir, megabytes, shape, keep, ok));
     }
-    const double outMB = static_cast<double>(outputBytes) / 1e6;
-    std::printf(
-        "log %7.1f MB -> %7.1f MB, %d messages (MB/s of the log's bytes; "
-        "best of %d)\n"
-        "  conversion:      %6.3f s  (%7.1f MB/s)  %.2f x the floor\n"
-        "  floor:           %6.3f s  (%7.1f MB/s)  the log read and %.1f MB "
-        "written, 64 KiB blocks\n"
-        "  copy:            %6.3f s  (%7.1f MB/s)  the log read and written, "
-        "64 KiB blocks\n"
-        "  line copy:       %6.3f s  (%7.1f MB/s)  each line read and printed "
-        "through the runtime\n"
-        "  processor time:  conversion %.3f s, floor %.3f s, %.2f x (less "
-        "moved by other load on the machine than the wall time)\n"
-        "  conversion peak resident memory: %.1f MB\n"
-        "  summary %zu MB: time %.3f s, floor %.3f s, ratio %.2f, %.1f MB/s, "
-        "peak RSS %.1f MB\n",
-        logMB, outMB, best.messages, kRounds, best.seconds,
-        logMB / best.seconds, best.seconds / bestFloor, bestFloor,
-        logMB / bestFloor, outMB, bestCopy, logMB / bestCopy, bestLines,
-        logMB / bestLines, bestCpu, bestFloorCpu, bestCpu / bestFloorCpu,
-        static_cast<double>(peak) / 1024.0, megabytes, best.seconds, bestFloor,
-        best.seconds / bestFloor, logMB / best.seconds,
-        static_cast<double>(peak) / 1024.0);
-    std::fflush(stdout);
-    std::filesystem::remove(dir + "/warm.copy");
-    if (!keep) {
-      std::filesystem::remove(log);
-      std::filesystem::remove(output);
-    }
+  }
+  std::printf(
+      "\nshape                    MB  x floor     MB/s  messages/s  peak RSS "
+      "MB\n");
+  for (const Summary& row : table) {
+    std::printf("%c %-18s %6zu  %7.2f  %7.1f  %10.0f  %11.1f\n",
+                shapeName(row.shape).letter, shapeName(row.shape).description,
+                row.megabytes, row.ratio, row.megabytesPerSecond,
+                row.messagesPerSecond, row.peakMegabytes);
   }
   if (keep) {
     std::printf("logs and outputs kept in %s\n", dir.c_str());

@@ -28,7 +28,10 @@ class LogGenerator {
     return log;
   }
 
- private:
+  // The number of messages generated so far.
+  int messages() const { return messages_; }
+
+ protected:
   // One forum visit: GO command, board line, a run of messages with page
   // prompts, and the no-next-page line.
   void listing(std::string& log) {
@@ -60,6 +63,22 @@ class LogGenerator {
   }
 
   void message(std::string& log, int conference) {
+    messageHead(log, conference);
+    const int bodyLines = 1 + pick(30);
+    for (int i = 0; i < bodyLines; ++i) {
+      const size_t length = static_cast<size_t>(pick(121));
+      std::string text;
+      while (text.size() < length) {
+        text += pick(5) == 0 ? std::string(kAscii[pick(6)]) : word();
+      }
+      line(log, fit(text, length));
+    }
+    line(log, "");
+  }
+
+  // The header line and the date line of one message in the conference.
+  void messageHead(std::string& log, int conference) {
+    ++messages_;
     char head[64];
     const unsigned number = 1 + static_cast<unsigned>(pick(99998));
     std::snprintf(head, sizeof head, "%05u/%05u ", number,
@@ -88,17 +107,6 @@ class LogGenerator {
           "\x82\xD6\x82\xCC\x83\x52\x83\x81\x83\x93\x83\x67";  // へのコメント
     }
     line(log, date);
-
-    const int bodyLines = 1 + pick(30);
-    for (int i = 0; i < bodyLines; ++i) {
-      const size_t length = static_cast<size_t>(pick(121));
-      std::string text;
-      while (text.size() < length) {
-        text += pick(5) == 0 ? std::string(kAscii[pick(6)]) : word();
-      }
-      line(log, fit(text, length));
-    }
-    line(log, "");
   }
 
   // Cuts s to at most n bytes without splitting a double-byte character,
@@ -180,6 +188,7 @@ class LogGenerator {
   };
 
   std::mt19937 random_;
+  int messages_ = 0;  // message headers written so far
 };
 
 // Writes a generated log of at least bytes bytes, in pieces so that the
