@@ -295,21 +295,29 @@ log_position() {  # pid
     fi
   done
 }
+# The output of a.log alone: once an output of a.log and big.log is longer,
+# records of big.log have been written to it.
+"$program" -o alone.ren a.log 2> /dev/null || fail "a.log alone"
+alone_size=$(stat -c %s alone.ren)
 # Starts a conversion of a.log and big.log, stops the process once its
-# output has its first block, checks that it stands inside big.log, sends
-# the signal and lets it go on. Leaves the exit code in $rc.
+# output holds records of big.log, checks that it still stands inside
+# big.log, sends the signal and lets it go on. Leaves the exit code in $rc.
 signal_run() {  # signal, output
   rm -f "$2"
   "$program" -o "$2" a.log big.log 2> /dev/null &
   local pid=$! size=0
-  for _ in $(seq 1000); do
+  for _ in $(seq 3000); do
     size=$(stat -c %s "$2" 2> /dev/null || echo 0)
-    [[ $size -gt 0 ]] && break
+    [[ $size -gt $alone_size ]] && break
     sleep 0.01
   done
   kill -STOP "$pid"
   local position
   position=$(log_position "$pid")
+  size=$(stat -c %s "$2" 2> /dev/null || echo 0)
+  if [[ $size -le $alone_size ]]; then
+    fail "$1: no record of big.log reached the output before the hold"
+  fi
   if [[ -z "$position" || $position -ge $big_size ]]; then
     fail "$1: could not hold the program inside big.log (at [$position])"
   fi
