@@ -197,7 +197,7 @@ signal_run() {  # signal, output file, stdout file
   exec 3> "$work/in.fifo"
   printf '%s\n%s\n' "$big" "$2" >&3
   local held=""
-  for _ in $(seq 1000); do
+  for _ in $(seq 3000); do
     if [[ -s "$2" ]]; then
       kill -STOP "$pid" && held=1
       break
