@@ -191,11 +191,12 @@ class LogGenerator {
   int messages_ = 0;  // message headers written so far
 };
 
-// Writes a generated log of at least bytes bytes, in pieces so that the
-// benchmark itself never holds the log. False when the file cannot be
-// written.
-inline bool writeGeneratedLog(const std::string& path, size_t bytes) {
-  LogGenerator generator;
+// Writes at least bytes bytes of the generator's log to path, a piece of
+// about 1 MB at a time, so that the benchmark itself never holds the log.
+// False when the file cannot be written.
+template <typename Generator>
+bool writeLogInPieces(const std::string& path, size_t bytes,
+                      Generator& generator) {
   std::ofstream out(path, std::ios::binary);
   constexpr size_t kPiece = 1 << 20;
   for (size_t written = 0; written < bytes;) {
@@ -204,6 +205,12 @@ inline bool writeGeneratedLog(const std::string& path, size_t bytes) {
     written += piece.size();
   }
   return static_cast<bool>(out);
+}
+
+// Writes a generated log of at least bytes bytes.
+inline bool writeGeneratedLog(const std::string& path, size_t bytes) {
+  LogGenerator generator;
+  return writeLogInPieces(path, bytes, generator);
 }
 
 }  // namespace tess::bench

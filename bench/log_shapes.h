@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -270,20 +269,12 @@ class ShapeGenerator : public LogGenerator {
   size_t noiseLines_ = 0;
 };
 
-// Writes a generated log of the shape of at least bytes bytes, in pieces
-// so that the benchmark itself never holds the log. False when the file
-// cannot be written.
+// Writes a generated log of the shape of at least bytes bytes (the same
+// bytes as writeGeneratedLog for shape a).
 inline bool writeShapedLog(const std::string& path, size_t bytes,
                            LogShape shape) {
   ShapeGenerator generator(shape);
-  std::ofstream out(path, std::ios::binary);
-  constexpr size_t kPiece = 1 << 20;
-  for (size_t written = 0; written < bytes;) {
-    const std::string piece = generator.generate(kPiece);
-    out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    written += piece.size();
-  }
-  return static_cast<bool>(out);
+  return writeLogInPieces(path, bytes, generator);
 }
 
 }  // namespace tess::bench
