@@ -17,6 +17,11 @@
 //   convert_bench [--shape L] --write-log <megabytes> <log>
 //                         only writes a log (of shape a without --shape)
 //   convert_bench --convert <log> <output>   only converts (to profile)
+//   convert_bench --instructions [--shape L]... [megabytes]
+//                         the instructions a conversion executes, counted by
+//                         callgrind (valgrind must be installed; a log of
+//                         8 MB by default): per message and per byte of the
+//                         log, for every shape or the ones chosen
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -29,11 +34,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/callgrind_run.h"
 #include "bench/log_shapes.h"
 #include "conversion/conversion_assembly.h"
 #include "platform/file_system.h"
@@ -273,6 +280,69 @@ Summary measure(const std::string& dir, size_t megabytes, LogShape shape,
           static_cast<double>(peak) / 1024.0};
 }
 
+// Converts a log of each shape as a child process under callgrind and
+// prints what the conversion cost in instructions. self is this program,
+// which converts with --convert.
+int countInstructions(const std::string& self, const std::string& dir,
+                      const std::vector<LogShape>& shapes, size_t megabytes) {
+  const char* path = std::getenv("PATH");
+  const std::string valgrind =
+      tess::bench::findOnPath("valgrind", path ? path : "");
+  if (valgrind.empty()) {
+    std::fprintf(stderr,
+                 "convert_bench: valgrind is not installed (not found on "
+                 "PATH); --instructions counts with its callgrind tool\n");
+    return 1;
+  }
+  const auto instructions = [&](const std::string& log) {
+    const std::string output = dir + "/out.ren";
+    std::filesystem::remove(output);
+    return tess::bench::instructionsOf(valgrind, dir + "/callgrind.out",
+                                       {self, "--convert", log, output});
+  };
+  // The program's start and end alone, on a log without messages.
+  const std::string empty = dir + "/empty.LOG";
+  std::ofstream(empty, std::ios::binary).close();
+  const auto base = instructions(empty);
+  if (!base) return 1;
+  std::printf(
+      "shape                    MB  messages   instructions  per message  "
+      "per byte\n");
+  bool ok = true;
+  for (const LogShape shape : shapes) {
+    const std::string log = dir + "/" + shapeName(shape).letter + ".LOG";
+    if (!writeShapedLog(log, megabytes * 1000 * 1000, shape)) {
+      std::fprintf(stderr, "cannot write %s\n", log.c_str());
+      return 1;
+    }
+    const auto total = instructions(log);
+    const size_t messages =
+        tess::bench::countRecords(tess::bench::fileText(dir + "/out.ren"));
+    if (total && messages == 0) {
+      std::fprintf(stderr, "shape %c: no records in the output\n",
+                   shapeName(shape).letter);
+    }
+    if (!total || messages == 0) {
+      ok = false;
+      continue;
+    }
+    const double logBytes =
+        static_cast<double>(std::filesystem::file_size(log));
+    std::printf("%c %-18s %6zu  %8zu  %13llu  %11.0f  %8.1f\n",
+                shapeName(shape).letter, shapeName(shape).description,
+                megabytes, messages, static_cast<unsigned long long>(*total),
+                static_cast<double>(*total) / static_cast<double>(messages),
+                static_cast<double>(*total) / logBytes);
+    std::fflush(stdout);
+    std::filesystem::remove(log);
+  }
+  std::printf(
+      "(the totals are of whole runs of convert_bench --convert; the same "
+      "run on an empty log takes %llu)\n",
+      static_cast<unsigned long long>(*base));
+  return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -316,6 +386,30 @@ int main(int argc, char** argv) {
     std::printf("%d messages\n", run.converter().messageCount());
     return 0;
   }
+  const std::string dir = (std::filesystem::temp_directory_path() /
+                           ("tess-convert-bench-" + std::to_string(::getpid())))
+                              .string();
+  if (shapes.empty()) {
+    for (const auto& name : tess::bench::kLogShapes)
+      shapes.push_back(name.shape);
+  }
+  if (!args.empty() && args[0] == "--instructions") {
+    const int megabytes = args.size() == 2   ? std::atoi(args[1].c_str())
+                          : args.size() == 1 ? 8
+                                             : 0;
+    if (megabytes <= 0) {
+      std::fprintf(stderr, "--instructions takes one size in megabytes\n");
+      return 2;
+    }
+    std::error_code error;
+    std::string self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) self = argv[0];
+    std::filesystem::create_directories(dir);
+    const int status =
+        countInstructions(self, dir, shapes, static_cast<size_t>(megabytes));
+    std::filesystem::remove_all(dir);
+    return status;
+  }
   bool keep = false;
   std::vector<size_t> sizes;
   for (const std::string& arg : args) {
@@ -326,14 +420,7 @@ int main(int argc, char** argv) {
     sizes.push_back(static_cast<size_t>(std::max(1, std::atoi(arg.c_str()))));
   }
   if (sizes.empty()) sizes = {32, 256};
-  if (shapes.empty()) {
-    for (const auto& name : tess::bench::kLogShapes)
-      shapes.push_back(name.shape);
-  }
 
-  const std::string dir = (std::filesystem::temp_directory_path() /
-                           ("tess-convert-bench-" + std::to_string(::getpid())))
-                              .string();
   std::filesystem::create_directories(dir);
   bool ok = true;
   std::vector<Summary> table;
