@@ -305,9 +305,8 @@ int countInstructions(const std::string& self, const std::string& dir,
   std::ofstream(empty, std::ios::binary).close();
   const auto base = instructions(empty);
   if (!base) return 1;
-  std::printf(
-      "shape                    MB  messages   instructions  per message  "
-      "per byte\n");
+  std::printf("%-17s%5s%9s%13s%9s%7s\n", "shape", "MB", "messages",
+              "instructions", "/message", "/byte");
   bool ok = true;
   for (const LogShape shape : shapes) {
     const std::string log = dir + "/" + shapeName(shape).letter + ".LOG";
@@ -328,18 +327,16 @@ int countInstructions(const std::string& self, const std::string& dir,
     }
     const double logBytes =
         static_cast<double>(std::filesystem::file_size(log));
-    std::printf("%c %-18s %6zu  %8zu  %13llu  %11.0f  %8.1f\n",
-                shapeName(shape).letter, shapeName(shape).description,
-                megabytes, messages, static_cast<unsigned long long>(*total),
+    std::printf("%c %-15s%5zu%9zu%13llu%9.0f%7.1f\n", shapeName(shape).letter,
+                shapeName(shape).description, megabytes, messages,
+                static_cast<unsigned long long>(*total),
                 static_cast<double>(*total) / static_cast<double>(messages),
                 static_cast<double>(*total) / logBytes);
     std::fflush(stdout);
     std::filesystem::remove(log);
   }
-  std::printf(
-      "(the totals are of whole runs of convert_bench --convert; the same "
-      "run on an empty log takes %llu)\n",
-      static_cast<unsigned long long>(*base));
+  std::printf("(whole runs of --convert; on an empty log: %llu)\n",
+              static_cast<unsigned long long>(*base));
   return ok ? 0 : 1;
 }
 
