@@ -91,12 +91,14 @@ for log in "$source_dir"/samples/* "$source_dir"/tests/data/*; do
   esac
 done
 [[ ${#samples[@]} -gt 0 ]] || { echo "no sample logs found" >&2; exit 2; }
+echo "the sample logs..."
 for log in "${samples[@]}"; do
   compare "${log#"$source_dir/"}" "$log"
 done
 compare "all samples in one command" "${samples[@]}"
 
 # --- Random logs of three shapes -------------------------------------------
+echo "1,200 random logs..."
 "$bench_dir/write_random_logs" "$work/logs/random" 400 2026 ||
   { echo "write_random_logs failed" >&2; exit 2; }
 for shape in short long noisy; do
@@ -109,6 +111,7 @@ done
 rm -rf "$work/logs/random"
 
 # --- The benchmark's shapes at 8 MB ----------------------------------------
+echo "the benchmark's shapes at 8 MB..."
 for letter in a b c d e; do
   log=$work/logs/shape-$letter.LOG
   "$bench_dir/convert_bench" --shape "$letter" --write-log 8 "$log" ||
@@ -145,6 +148,7 @@ compare_input() {  # case name, first byte, file of the rest
   esac
 }
 
+echo "the fuzz target's inputs..."
 for log in "${samples[@]}"; do
   for byte in $(seq 0 44); do
     compare_input "fuzz seed ${log##*/} after byte $byte" "$byte" "$log"
