@@ -100,14 +100,6 @@ bool passesNumberTest(std::string_view field, double width) {
   return ZERONUM(numberToText(toSingle(value)), width) == text;
 }
 
-// The value of a text of at most two bytes, as textToNumber gives it.
-double shortNumber(std::string_view text) {
-  if (text.size() == 2 && isDigit(text[0]) && isDigit(text[1])) {
-    return (text[0] - '0') * 10 + (text[1] - '0');
-  }
-  return textToNumber(ByteString(text));
-}
-
 void assign(ByteString& field, std::string_view bytes) {
   field.mutableBytes().assign(bytes);
 }
@@ -234,7 +226,7 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   const std::string_view posted =
       dateLine.size() > 7 ? dateLine.substr(7, 14) : std::string_view();
   std::string& postedTime = record_.postedTime.mutableBytes();
-  postedTime.assign(shortNumber(posted.substr(0, 2)) > 70 ? "19" : "20");
+  postedTime.assign(shortTextToNumber(posted.substr(0, 2)) > 70 ? "19" : "20");
   postedTime.append(posted);
 
   const int64_t marker = findBytes(1, currentLine_, ByteString(kCommentMarker));
@@ -251,7 +243,7 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   record_.dateLine = currentLine_;
 
   if (record_.currentMes != record_.mes) {
-    recallBoard(toSingle(shortNumber(record_.mes.view().substr(1, 2))));
+    recallBoard(toSingle(shortTextToNumber(record_.mes.view().substr(1, 2))));
   }
   composeHeadline(true, title);
   readerState_ = HeaderComplete;
@@ -292,7 +284,8 @@ void Converter::composeHeadline(bool withNumber, size_t titleOffset) {
 bool Converter::dateLineAccepted() const {
   const std::string_view candidate = record_.mes.view();
   return !candidate.empty() && candidate.front() == '(' &&
-         candidate.back() == ')' && shortNumber(candidate.substr(1, 2)) != 0;
+         candidate.back() == ')' &&
+         shortTextToNumber(candidate.substr(1, 2)) != 0;
 }
 
 void Converter::cleanTitle() {
