@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "conversion/converter.h"
 #include "conversion/field_helpers.h"
@@ -209,7 +210,9 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   // piece with the board label and the number in front once the date line
   // is accepted (composeHeadline).
   cleanTitle();
-  record_.headerLine = currentLine_;
+  // The header line moves into the record; the date line is read into the
+  // storage of the record's last header line.
+  std::swap(record_.headerLine, currentLine_);
 
   files_.readLine(kLogChannel, currentLine_);
   const std::string_view dateLine = currentLine_.view();
@@ -229,8 +232,11 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   postedTime.assign(shortTextToNumber(posted.substr(0, 2)) > 70 ? "19" : "20");
   postedTime.append(posted);
 
-  const int64_t marker = findBytes(1, currentLine_, ByteString(kCommentMarker));
-  // A marker before byte 24 leaves no room for a number: no reference.
+  // The first comment marker (1-based; 0 when there is none). A marker
+  // before byte 24 leaves no room for a number: no reference.
+  const size_t found = dateLine.find(kCommentMarker);
+  const int64_t marker =
+      found == std::string_view::npos ? 0 : static_cast<int64_t>(found) + 1;
   if (marker > 24) {
     assign(record_.refer,
            dateLine.substr(23, static_cast<size_t>(marker - 24)));
