@@ -1,10 +1,11 @@
 #include "conversion/board_cache.h"
 
+#include <algorithm>
 #include <string_view>
 
-#include "conversion/field_helpers.h"
 #include "conversion/log_markers.inc"
 #include "runtime/numbers.h"
+#include "runtime/runtime_error.h"
 
 namespace tess {
 
@@ -32,30 +33,66 @@ int slotOf(float conference) {
 
 }  // namespace
 
+namespace {
+
+// The bytes of a view from a 0-based position on; none when it is past the
+// end.
+std::string_view from(std::string_view v, size_t position) {
+  return v.substr(std::min(position, v.size()));
+}
+
+}  // namespace
+
 bool BoardCache::takeBoardLine(const ByteString& line, MessageRecord& record) {
-  const int64_t marker = findBytes(1, line, ByteString(kConferenceMarker));
-  if (marker < 4 || marker > 15) return false;
-  record.board = upperAscii(trimTrailingBlanks(midBytes(line, 3, marker - 3)));
-  record.currentMes = midBytes(line, marker + 5, 4);
+  const std::string_view v = line.view();
+  // The first conference marker must start at byte 4 to 15 (0-based 3 to
+  // 14).
+  const size_t marker = v.find(kConferenceMarker);
+  if (marker == std::string_view::npos || marker < 3 || marker > 14) {
+    return false;
+  }
+  // The forum code: from byte 3 up to the marker, without the blanks
+  // behind it, upper-cased.
+  record.board =
+      upperAscii(trimTrailingBlanks(ByteString(v.substr(2, marker - 2))));
+  // The four bytes after "  MES": the conference, "(nn)".
+  record.currentMes.mutableBytes().assign(from(v, marker + 5).substr(0, 4));
   record.boardLine = line;
-  const int64_t closeParen = findBytes(1, line, ")");
-  const ByteString label =
-      midBytes(midBytes(line, closeParen + 2), forumOffset(record.board));
-  record.boardLabel = leftBytes(concatenate(CUTS(label, 10), "  "), 10);
-  remember(record, closeParen);
+  // The label: the text two bytes after the first ")" (from byte 2 when
+  // there is none), from the forum's offset on, cut to 10 bytes without
+  // splitting a character, then filled up with blanks to 10 bytes.
+  const size_t paren = v.find(')');
+  const size_t afterParen = paren == std::string_view::npos ? 1 : paren + 2;
+  const size_t offset = static_cast<size_t>(forumOffset(record.board) - 1);
+  const std::string_view label = from(from(v, afterParen), offset);
+  std::string& boardLabel = record.boardLabel.mutableBytes();
+  boardLabel.assign(label.substr(0, 10));
+  if (label.size() > 10 && endsInLoneLeadByte(boardLabel)) {
+    boardLabel.back() = ' ';
+  }
+  boardLabel.append("  ");
+  boardLabel.resize(std::min<size_t>(boardLabel.size(), 10));
+  remember(record, afterParen);
   return true;
 }
 
-void BoardCache::remember(const MessageRecord& record, int64_t closeParen) {
+void BoardCache::remember(const MessageRecord& record, size_t afterParen) {
   const float conference =
-      toSingle(textToNumber(midBytes(record.currentMes, 2, 2)));
-  // Meeting-room pages are not remembered.
-  if (midBytes(record.boardLine, closeParen + 3, 6) == kMeetingRoom) return;
+      toSingle(shortTextToNumber(record.currentMes.view().substr(
+          std::min<size_t>(1, record.currentMes.size()), 2)));
+  const std::string_view boardLine = record.boardLine.view();
+  // Meeting-room pages are not remembered: their label follows the ")"
+  // after one byte more.
+  if (from(boardLine, afterParen + 1).substr(0, 6) == kMeetingRoom) return;
   const int slot = slotOf(conference);
   if (slot < 0) return;
   if (record.boardLabel == boardLabels_[slot]) return;
-  boardLines_[slot] = concatenate(
-      leftBytes(record.boardLine, byteLength(record.boardLine) - 10), " -");
+  // The board line without its last ten bytes, closed with " -". A line
+  // of fewer bytes cannot be cut so.
+  if (boardLine.size() < 10) raiseError(err::kIllegalArgument);
+  std::string& remembered = boardLines_[slot].mutableBytes();
+  remembered.assign(boardLine.substr(0, boardLine.size() - 10));
+  remembered.append(" -");
   boardLabels_[slot] = record.boardLabel;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "conversion/message_record.h"
@@ -38,8 +39,9 @@ class BoardCache {
   const ConferenceTable& boardLabels() const { return boardLabels_; }
 
  private:
-  // closeParen: position of the first ")" of the board line just taken.
-  void remember(const MessageRecord& record, int64_t closeParen);
+  // afterParen: the 0-based position two bytes after the first ")" of the
+  // board line just taken (1 when it has none).
+  void remember(const MessageRecord& record, size_t afterParen);
 
   ConferenceTable boardLines_;
   ConferenceTable boardLabels_;

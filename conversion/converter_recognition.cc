@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "conversion/converter.h"
 #include "conversion/field_helpers.h"
@@ -98,14 +99,6 @@ bool passesNumberTest(std::string_view field, double width) {
   const double value = textToNumber(text);
   if (!fitsSingle(value) || !(value > 0)) return false;
   return ZERONUM(numberToText(toSingle(value)), width) == text;
-}
-
-// The value of a text of at most two bytes, as textToNumber gives it.
-double shortNumber(std::string_view text) {
-  if (text.size() == 2 && isDigit(text[0]) && isDigit(text[1])) {
-    return (text[0] - '0') * 10 + (text[1] - '0');
-  }
-  return textToNumber(ByteString(text));
 }
 
 void assign(ByteString& field, std::string_view bytes) {
@@ -217,7 +210,9 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   // piece with the board label and the number in front once the date line
   // is accepted (composeHeadline).
   cleanTitle();
-  record_.headerLine = currentLine_;
+  // The header line moves into the record; the date line is read into the
+  // storage of the record's last header line.
+  std::swap(record_.headerLine, currentLine_);
 
   files_.readLine(kLogChannel, currentLine_);
   const std::string_view dateLine = currentLine_.view();
@@ -234,11 +229,14 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   const std::string_view posted =
       dateLine.size() > 7 ? dateLine.substr(7, 14) : std::string_view();
   std::string& postedTime = record_.postedTime.mutableBytes();
-  postedTime.assign(shortNumber(posted.substr(0, 2)) > 70 ? "19" : "20");
+  postedTime.assign(shortTextToNumber(posted.substr(0, 2)) > 70 ? "19" : "20");
   postedTime.append(posted);
 
-  const int64_t marker = findBytes(1, currentLine_, ByteString(kCommentMarker));
-  // A marker before byte 24 leaves no room for a number: no reference.
+  // The first comment marker (1-based; 0 when there is none). A marker
+  // before byte 24 leaves no room for a number: no reference.
+  const size_t found = dateLine.find(kCommentMarker);
+  const int64_t marker =
+      found == std::string_view::npos ? 0 : static_cast<int64_t>(found) + 1;
   if (marker > 24) {
     assign(record_.refer,
            dateLine.substr(23, static_cast<size_t>(marker - 24)));
@@ -251,7 +249,7 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   record_.dateLine = currentLine_;
 
   if (record_.currentMes != record_.mes) {
-    recallBoard(toSingle(shortNumber(record_.mes.view().substr(1, 2))));
+    recallBoard(toSingle(shortTextToNumber(record_.mes.view().substr(1, 2))));
   }
   composeHeadline(true, title);
   readerState_ = HeaderComplete;
@@ -292,7 +290,8 @@ void Converter::composeHeadline(bool withNumber, size_t titleOffset) {
 bool Converter::dateLineAccepted() const {
   const std::string_view candidate = record_.mes.view();
   return !candidate.empty() && candidate.front() == '(' &&
-         candidate.back() == ')' && shortNumber(candidate.substr(1, 2)) != 0;
+         candidate.back() == ')' &&
+         shortTextToNumber(candidate.substr(1, 2)) != 0;
 }
 
 void Converter::cleanTitle() {

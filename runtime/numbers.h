@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "runtime/byte_string.h"
 
@@ -16,6 +17,10 @@ ByteString numberToText(float x);
 // Value of the number at the start of s (0 when there is none), as the
 // nearest double. Error 6 when the number is too large for double precision.
 double textToNumber(const ByteString& s);
+
+// textToNumber of a text of at most two bytes, as the conference numbers of
+// the log are: two digits are read at once, anything else the general way.
+double shortTextToNumber(std::string_view text);
 
 // Stores a value into a single-precision variable: rounds to the nearest
 // float; error 6 when it overflows single precision.

@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <string>
+#include <vector>
 
 #include "runtime/runtime_error.h"
 #include "tests/support/raised_error.h"
@@ -116,6 +117,21 @@ TEST(TextToNumber, NearestDoubleAndRange) {
   EXPECT_EQ(value("0." + std::string(400, '0') + "1"), 0);
   EXPECT_EQ(value(std::string(400, '0') + "1"), 1);
   EXPECT_EQ(value("0.000001e6"), 1);
+}
+
+TEST(TextToNumber, ShortTextsAsTheGeneralReading) {
+  // Every text of up to two bytes.
+  std::vector<std::string> texts = {""};
+  for (int a = 0; a < 256; ++a) {
+    texts.emplace_back(1, static_cast<char>(a));
+    for (int b = 0; b < 256; ++b) {
+      texts.push_back({static_cast<char>(a), static_cast<char>(b)});
+    }
+  }
+  for (const std::string& text : texts) {
+    ASSERT_EQ(shortTextToNumber(text), textToNumber(ByteString(text)))
+        << "[" << text << "]";
+  }
 }
 
 TEST(Singles, StoringAndRounding) {

@@ -219,6 +219,17 @@ FileStatementRun::FileStatementRun(Printer& printer, int64_t channel)
 void FileStatementRun::finish() {
   const size_t count = std::exchange(pendingCount_, 0);
   pendingBytes_ = 0;
+  StatementObserver* const observer = printer_.observer_;
+  if (count > 1 && observer != nullptr && observer->takesRuns()) {
+    // Nothing but the statements' bytes falls between their starts: the
+    // observer takes them as one run, and a throw leaves none printed.
+    printer_.statementLine_ = pending_[0].line;
+    observer->statementRun(pending_[0].line, pending_[count - 1].line,
+                           static_cast<uint32_t>(count));
+    printer_.statementLine_ = pending_[count - 1].line;
+    commit(count);
+    return;
+  }
   size_t started = 0;
   try {
     for (; started < count; ++started) {

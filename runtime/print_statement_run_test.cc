@@ -269,5 +269,66 @@ TEST(FileStatementRunTest, FailsAtTheFirstStatementAsPrintingDoes) {
   }
 }
 
+// An observer that takes runs of statement starts as one and stops the
+// program at the run or start numbered stopAt (0-based), as a break
+// request does.
+class RunTakingObserver : public StatementObserver {
+ public:
+  explicit RunTakingObserver(int stopAt) : left_(stopAt) {}
+  void statementStart(uint32_t line) override { act({line, line, 1}); }
+  bool takesRuns() const override { return true; }
+  void statementRun(uint32_t firstLine, uint32_t lastLine,
+                    uint32_t count) override {
+    act({firstLine, lastLine, count});
+  }
+  struct Run {
+    uint32_t first, last, count;
+    bool operator==(const Run&) const = default;
+  };
+  std::vector<Run> runs;
+
+ private:
+  void act(Run run) {
+    runs.push_back(run);
+    if (left_-- == 0) throw StopRequested{};
+  }
+  int left_;
+};
+
+TEST(FileStatementRunTest, ObserverTakingRunsIsToldOnceAndAStopPrintsNone) {
+  // Each round prints the same five statements as one run; the observer
+  // stops the second round at its run: none of its statements is printed.
+  FilePrintingWith<RunTakingObserver> p(1);
+  const auto printRun = [&p] {
+    FileStatementRun run(p.printer, 3);
+    run.add({"#S"}, kSites[0]);
+    run.add({"#K", "field", "@key"}, kSites[1]);
+    run.add<PrintSeparator::Semicolon>({"half"}, kSites[1]);
+    run.add({" line"}, kSites[2]);
+    run.add({""}, kSites[2]);
+    run.finish();
+  };
+  printRun();
+  using Run = RunTakingObserver::Run;
+  ASSERT_EQ(p.observer.runs,
+            (std::vector<Run>{{kSites[0].line(), kSites[2].line(), 5}}));
+  EXPECT_EQ(p.files.position(3), 30);
+  EXPECT_THROW(printRun(), StopRequested);
+  EXPECT_EQ(p.observer.runs.size(), 2u);
+  EXPECT_EQ(p.files.position(3), 30);
+  EXPECT_EQ(p.files.column(3), 0);
+  EXPECT_EQ(p.bytes(), "#S\r\n#Kfield@key\r\nhalf line\r\n\r\n");
+}
+
+TEST(FileStatementRunTest, OneStatementIsAStartOfItsOwn) {
+  FilePrintingWith<RunTakingObserver> p(-1);
+  FileStatementRun run(p.printer, 3);
+  run.add({"x"}, kSites[1]);
+  run.finish();
+  using Run = RunTakingObserver::Run;
+  EXPECT_EQ(p.observer.runs,
+            (std::vector<Run>{{kSites[1].line(), kSites[1].line(), 1}}));
+}
+
 }  // namespace
 }  // namespace tess

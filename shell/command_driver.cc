@@ -55,16 +55,31 @@ class CommandStatements : public StatementObserver {
                     Shared& shared, bool print)
       : host_(host), progress_(progress), shared_(shared), print_(print) {}
 
-  void statementStart(uint32_t /*line*/) override {
-    shared_.lastWasPrint = print_;
-    const unsigned counter = shared_.counter++;
-    if (counter % kStopInterval == 0) {
-      if (const int signal = host_.stopSignal()) throw CommandStop{signal};
-    }
-    if (progress_ && counter % kClockInterval == 0) progress_();
+  void statementStart(uint32_t /*line*/) override { startRun(1); }
+  // A run of statements looks at the stop request and the clock, at its
+  // first statement, when any of its statements would.
+  bool takesRuns() const override { return true; }
+  void statementRun(uint32_t /*firstLine*/, uint32_t /*lastLine*/,
+                    uint32_t count) override {
+    startRun(count);
   }
 
  private:
+  void startRun(unsigned count) {
+    shared_.lastWasPrint = print_;
+    const unsigned first = shared_.counter;
+    shared_.counter += count;
+    // True when one of the counts first .. first + count - 1 is a multiple
+    // of interval (the counter wraps at a multiple of both intervals).
+    const auto reaches = [first, count](unsigned interval) {
+      return first % interval == 0 || first % interval + count > interval;
+    };
+    if (reaches(kStopInterval)) {
+      if (const int signal = host_.stopSignal()) throw CommandStop{signal};
+    }
+    if (progress_ && reaches(kClockInterval)) progress_();
+  }
+
   CommandHost& host_;
   const std::function<void()>& progress_;
   Shared& shared_;

@@ -47,4 +47,10 @@ void StatementPump::statementStart(uint32_t line) {
   }
 }
 
+void StatementPump::statementRun(uint32_t firstLine, uint32_t lastLine,
+                                 uint32_t /*count*/) {
+  statementStart(firstLine);
+  currentLine_ = lastLine;
+}
+
 }  // namespace tess

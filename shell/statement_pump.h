@@ -42,6 +42,11 @@ class StatementPump : public StatementObserver {
       : ui_(ui), clock_(std::move(clock)) {}
 
   void statementStart(uint32_t line) override;
+  // A run is one statement start at its first line; its last line is the
+  // current one after it.
+  bool takesRuns() const override { return true; }
+  void statementRun(uint32_t firstLine, uint32_t lastLine,
+                    uint32_t count) override;
   uint32_t currentLine() const { return currentLine_; }
 
  private:
