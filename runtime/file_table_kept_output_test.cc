@@ -117,11 +117,11 @@ TEST(FileTableKeptOutputTest, OtherwiseTheFileIsOpenedAsItIsFound) {
   const Case cases[] = {
       {"kept", [](FakeFileSystem&, FileTable&) {}, "/out", ShareMode::DenyWrite,
        "A\r\nB\r\n\x1A", 1},
-      // An editor added a line end after the mark: it is opened anew, and
+      // An editor added line ends after the mark: it is opened anew, and
       // its end looked at.
       {"written meanwhile",
        [](FakeFileSystem& fs, FileTable&) {
-         fs.setFile("/out", *fs.fileBytes("/out") + "\r\n");
+         fs.setFile("/out", *fs.fileBytes("/out") + "\r\n\r\n\r\n");
        },
        "/out", ShareMode::DenyWrite, "A\r\nB\r\n\x1A", 2},
       // Another file renamed over it: that file is added to.
