@@ -151,11 +151,9 @@ void FileTable::install(std::unique_ptr<platform::File> file, std::string full,
     ch->file->close();
     throw;
   }
-  // The first block is read while the program goes on to what it does
-  // before its first read (opening the output, as a rule).
-  if (ch->io != nullptr && mode == FileMode::Input && ch->size > 0) {
-    ch->readAhead();
-  }
+  // The first block is read where it is first needed: what the program
+  // does before (opening the output) is too short to be worth waking the
+  // worker for. The blocks after it are read ahead.
   channels_[static_cast<size_t>(channel)] = std::move(ch);
 }
 
