@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -113,6 +114,10 @@ class FileSystem {
                                                  Share share, int* error) = 0;
   // What the resolved path names.
   virtual FileKind kindOf(const std::string& full) = 0;
+  // What identifies the file that the resolved path names now (its
+  // File::identity()); nothing when no file is there or it may not be read.
+  // The default opens it for reading.
+  virtual std::optional<std::string> identityOf(const std::string& full);
   // Deletes a file; the caller has already checked existence and open
   // channels. Any failure is 75.
   virtual int removeFile(const std::string& full) = 0;
@@ -143,6 +148,17 @@ class FileSystem {
   virtual size_t maxPathBytes() const { return kPlatformMaxPathBytes; }
   virtual char preferredSeparator() const = 0;
 };
+
+inline std::optional<std::string> FileSystem::identityOf(
+    const std::string& full) {
+  int error = 0;
+  std::unique_ptr<File> file =
+      open(full, Access::Read, Share::DenyNone, false, &error);
+  if (!file) return std::nullopt;
+  std::string id = file->identity();
+  file->close();
+  return id;
+}
 
 // The real file system of the platform this build is for.
 std::unique_ptr<FileSystem> makeRealFileSystem();

@@ -24,6 +24,7 @@ void FileTable::setLineTest(LineTest test) {
 }
 
 FileTable::~FileTable() {
+  keepOutput_ = false;
   for (auto& ch : channels_) {
     if (!ch) continue;
     try {
@@ -32,6 +33,7 @@ FileTable::~FileTable() {
       // Errors of the final close have nowhere to go.
     }
   }
+  closeKeptOutput();
 }
 
 void FileTable::raiseChannelError(int64_t channel) const {
@@ -127,6 +129,7 @@ void FileTable::closeFiles(std::initializer_list<int64_t> channels,
 void FileTable::deleteFile(const ByteString& name, std::source_location where) {
   statement(where, [&] {
     if (name.size() > fs_.maxPathBytes()) raiseError(err::kBadFileName);
+    check(closeKeptOutput());
     ByteString full;
     if (!fileExists(name, &full)) raiseError(err::kFileNotFound);
     for (const auto& ch : channels_) {

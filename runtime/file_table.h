@@ -78,6 +78,14 @@ class FileTable {
   void openReplacing(
       const ByteString& name, ShareMode share, int64_t channel,
       std::source_location where = std::source_location::current());
+  // For runs that all add to one output (the command line's): closing an
+  // output channel ends its file with the end-of-file mark as always but
+  // keeps the file open, with its sharing, and an Append open of that file
+  // with the same sharing, while its name still names it, goes on at that
+  // mark without opening the file, claiming its sharing and looking for its
+  // mark again. Any other opening for writing, a deletion and turning this
+  // off close the file kept (the failure of that close is raised).
+  void keepOutputOpen(bool keep);
   // What the name names (symbolic links followed).
   platform::FileKind fileKind(const ByteString& name);
   // selectInputFile plus readLine: stores the next line of the channel
@@ -161,10 +169,15 @@ class FileTable {
 
   struct Channel {
     FileMode mode = FileMode::Input;
+    platform::Share share = platform::Share::DenyNone;
     std::string path;  // full path as resolved at open
     std::unique_ptr<platform::File> file;
     // Input: the length at open. Output and Append: raised by writes.
     uint64_t size = 0;
+    // Input: the bytes of the blocks taken from the file so far. No block
+    // is read ahead once they reach the length at open: nothing after it is
+    // read as the log's (a log that grew is read on where it is needed).
+    uint64_t fetched = 0;
     // Offset of the next byte read or written (the program's view;
     // buffered bytes already count).
     uint64_t position = 0;
@@ -296,10 +309,21 @@ class FileTable {
   // file, or at its end when that run holds no mark.
   static int appendStart(platform::File& file, uint64_t size, uint64_t* start);
   // Enters an opened file as the channel (Append: at its end, before a final
-  // end-of-file mark).
+  // end-of-file mark). markedLength: the length of a kept output, just
+  // found unchanged, whose last byte is the mark written when it was kept.
   void install(std::unique_ptr<platform::File> file, std::string full,
-               FileMode mode, int64_t channel);
+               FileMode mode, platform::Share share, int64_t channel,
+               const uint64_t* markedLength = nullptr);
   void closeChannel(Channel& ch);
+  // closeChannel for an output that is kept open (keepOutputOpen): true
+  // when the channel's file became the file kept.
+  bool keepClosedOutput(Channel& ch);
+  // openFile's Append of the file kept, on channel: false when it is not
+  // that file (or not on the same terms), which is then opened anew.
+  bool reopenKeptOutput(const std::string& full, platform::Share share,
+                        int64_t channel);
+  // Closes the file kept, if any; returns the failure of its close.
+  int closeKeptOutput();
   // True when file (opened at full) is open on a channel, by any name.
   bool isOpenOnAChannel(platform::File& file, const std::string& full);
   // keepWholeRecords for one output channel.
@@ -319,6 +343,16 @@ class FileTable {
   // them.
   std::unique_ptr<BackgroundIo> io_;
   std::array<std::unique_ptr<Channel>, kChannels + 1> channels_;
+
+  // The output kept open between runs (keepOutputOpen): its file (null
+  // when none is kept), path, sharing and length, its mark included.
+  bool keepOutput_ = false;
+  struct KeptOutput {
+    std::unique_ptr<platform::File> file;
+    std::string path;
+    platform::Share share = platform::Share::DenyWrite;
+    uint64_t length = 0;
+  } kept_;
 };
 
 template <typename Body>

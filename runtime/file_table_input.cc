@@ -36,8 +36,10 @@ bool FileTable::Channel::refill() {
     check(failed);
     got = transfer.got;
   }
-  // The next block is read while this one is used; none past the end.
-  if (io != nullptr && got > 0) readAhead();
+  // The next block is read while this one is used; none past the end, nor
+  // past the length at open.
+  fetched += got;
+  if (io != nullptr && got > 0 && fetched < size) readAhead();
   end = got;
   nul = index->firstNul();
   return got > 0;

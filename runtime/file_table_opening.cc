@@ -18,6 +18,11 @@ void FileTable::openFile(const ByteString& name, FileMode mode, ShareMode share,
 
     std::string full;
     const bool resolved = fs_.fullPath(name.view(), &full);
+    if (mode == FileMode::Append && resolved &&
+        reopenKeptOutput(full, osShare, channel)) {
+      return;
+    }
+    if (mode != FileMode::Input) check(closeKeptOutput());
     const bool exists = resolved && fs_.exists(full);
     platform::Access access = platform::Access::Read;
     bool create = false;
@@ -49,7 +54,7 @@ void FileTable::openFile(const ByteString& name, FileMode mode, ShareMode share,
       file->close();
       raiseError(err::kAlreadyOpen);
     }
-    install(std::move(file), std::move(full), mode, channel);
+    install(std::move(file), std::move(full), mode, osShare, channel);
   });
 }
 
@@ -58,6 +63,7 @@ void FileTable::openReplacing(const ByteString& name, ShareMode share,
   statement(where, [&] {
     const platform::Share osShare =
         checkOpening(name, FileMode::Output, share, channel);
+    check(closeKeptOutput());
     std::string full;
     if (!fs_.fullPath(name.view(), &full)) raiseError(err::kBadFileName);
     int error = 0;
@@ -80,7 +86,8 @@ void FileTable::openReplacing(const ByteString& name, ShareMode share,
       file->close();
       throw;
     }
-    install(std::move(file), std::move(full), FileMode::Output, channel);
+    install(std::move(file), std::move(full), FileMode::Output, osShare,
+            channel);
   });
 }
 
@@ -97,9 +104,11 @@ bool FileTable::isOpenOnAChannel(platform::File& file,
 }
 
 void FileTable::install(std::unique_ptr<platform::File> file, std::string full,
-                        FileMode mode, int64_t channel) {
+                        FileMode mode, platform::Share share, int64_t channel,
+                        const uint64_t* markedLength) {
   auto ch = std::make_unique<Channel>();
   ch->mode = mode;
+  ch->share = share;
   ch->path = std::move(full);
   ch->file = std::move(file);
   try {
@@ -116,12 +125,20 @@ void FileTable::install(std::unique_ptr<platform::File> file, std::string full,
       if (!io_) io_ = std::make_unique<BackgroundIo>();
       ch->io = io_.get();
     }
-    check(ch->file->size(&ch->size));
+    if (markedLength != nullptr) {
+      ch->size = *markedLength;
+    } else {
+      check(ch->file->size(&ch->size));
+    }
     if (mode == FileMode::Append) {
       // The records go where the end-of-file mark is, and whatever an
       // editor saved after it goes: the file ends with one mark again.
       uint64_t start = 0;
-      check(appendStart(*ch->file, ch->size, &start));
+      if (markedLength != nullptr) {
+        start = ch->size - 1;  // the mark written when it was kept
+      } else {
+        check(appendStart(*ch->file, ch->size, &start));
+      }
       if (start + 1 < ch->size) check(ch->file->truncate(start));
       ch->size = ch->position = start;
       check(ch->file->seek(start));
@@ -134,9 +151,9 @@ void FileTable::install(std::unique_ptr<platform::File> file, std::string full,
     ch->file->close();
     throw;
   }
-  // The first block is read while the program goes on to what it does
-  // before its first read (opening the output, as a rule).
-  if (ch->io != nullptr && mode == FileMode::Input) ch->readAhead();
+  // The first block is read where it is first needed: what the program
+  // does before (opening the output) is too short to be worth waking the
+  // worker for. The blocks after it are read ahead.
   channels_[static_cast<size_t>(channel)] = std::move(ch);
 }
 

@@ -147,6 +147,7 @@ void FileTable::closeChannel(Channel& ch) {
       if (error == 0) error = cut;
     }
   }
+  if (error == 0 && keepClosedOutput(ch)) return;
   int closed = ch.file->close();
   if (error == 0) error = closed;
   check(error);

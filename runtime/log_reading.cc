@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "platform/shift_jis.h"
+#include "runtime/log_look.h"
 
 namespace tess {
 
@@ -11,8 +11,6 @@ namespace {
 // Multi-byte characters a block needs to be taken for UTF-8 or EUC-JP.
 constexpr size_t kFewCharacters = 4;
 
-constexpr unsigned char kCR = 0x0D;
-constexpr unsigned char kLF = 0x0A;
 constexpr unsigned char kEsc = 0x1B;
 
 unsigned char at(std::string_view text, size_t i) {
@@ -110,36 +108,6 @@ bool looksIso2022Jp(std::string_view block) {
   return switched;
 }
 
-// What the block looks like read as Shift-JIS with the given line ends.
-LogLook lookOf(std::string_view block, LineEnds lineEnds) {
-  size_t controls = 0, cr = 0, loneLf = 0, badShiftJis = 0;
-  for (size_t i = 0; i < block.size(); ++i) {
-    const unsigned char b = at(block, i);
-    if (b == kCR) {
-      ++cr;
-    } else if (b == kLF) {
-      if (i == 0 || at(block, i - 1) != kCR) ++loneLf;
-    } else if (b == 0 ||
-               (b < 0x20 && b != '\t' && b != kEsc && b != 0x0C && b != 0x1A)) {
-      ++controls;
-    } else if (platform::isLeadByte(b)) {
-      if (i + 1 == block.size()) break;
-      const unsigned char trail = at(block, i + 1);
-      // A lead byte at a line's end was cut from its trail byte.
-      if (trail != kCR && trail != kLF && !platform::isTrailByte(trail)) {
-        ++badShiftJis;
-      }
-      ++i;
-    } else if (b == 0x80 || b == 0xA0 || b >= 0xFD) {
-      ++badShiftJis;
-    }
-  }
-  if (controls * 100 > block.size() || controls >= 16) return LogLook::NotText;
-  if (lineEnds == LineEnds::Cr && loneLf > cr) return LogLook::LfEnds;
-  if (badShiftJis >= kFewCharacters) return LogLook::NotShiftJis;
-  return LogLook::Plain;
-}
-
 }  // namespace
 
 LogEncoding decideEncoding(std::string_view block, bool whole) {
@@ -178,9 +146,11 @@ LogReading decideLogReading(std::string_view block, bool whole,
   // What the log looked like matters only when it was read as Shift-JIS:
   // the look is taken when no message is found, which is rare.
   if (reading.encoding == LogEncoding::ShiftJis) {
-    reading.look = lookOf(block.substr(0, kDecisionBytes), reading.lineEnds);
+    reading.look =
+        lookByMasks(block.substr(0, kDecisionBytes), reading.lineEnds);
   } else if (reading.lineEnds == LineEnds::Cr) {
-    const LogLook look = lookOf(block.substr(0, kDecisionBytes), LineEnds::Cr);
+    const LogLook look =
+        lookByMasks(block.substr(0, kDecisionBytes), LineEnds::Cr);
     if (look == LogLook::LfEnds) reading.look = look;
   }
   return reading;

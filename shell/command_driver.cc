@@ -286,8 +286,14 @@ int CommandDriver::run(const CommandOptions& options) {
   Printer& printer = conversion.printer();
   const Converter& converter = conversion.converter();
   files.setLogChoice(options.logChoice);
+  // Every run adds to the one output: it stays open, held against other
+  // writers, from the first run to the end of the command.
+  files.keepOutputOpen(true);
   table = &files;
   converterSeen = &converter;
+  // The logs and the output are opened by the full paths found when they
+  // were checked.
+  const std::string& outputPath = outputResolved ? fullOutput : output;
 
   enum class Step { OpenLog, OpenOutput, Convert, Close };
   Step step = Step::OpenLog;
@@ -297,9 +303,9 @@ int CommandDriver::run(const CommandOptions& options) {
       const ByteString log(std::string_view(options.logs[current]));
       step = Step::OpenLog;
       if (progress) drawProgress();
-      conversion.openLog(log);
+      conversion.openLog(ByteString(std::string_view(fullLogs[current])));
       step = Step::OpenOutput;
-      conversion.openOutput(ByteString(std::string_view(output)),
+      conversion.openOutput(ByteString(std::string_view(outputPath)),
                             current == 0 && !options.append
                                 ? ConversionAssembly::OutputMode::New
                                 : ConversionAssembly::OutputMode::Append);
@@ -350,14 +356,18 @@ int CommandDriver::run(const CommandOptions& options) {
   files.setObserver(nullptr);
   printer.setObserver(nullptr);
   if (exitCode != kExitDone) files.keepWholeRecords();
-  try {
-    files.closeFiles();
-  } catch (const RuntimeError& error) {
-    if (exitCode == kExitDone) {
-      sayError(output, error.number());
-      exitCode = kExitError;
+  auto closing = [&](auto&& close) {
+    try {
+      close();
+    } catch (const RuntimeError& error) {
+      if (exitCode == kExitDone) {
+        sayError(output, error.number());
+        exitCode = kExitError;
+      }
     }
-  }
+  };
+  closing([&] { files.closeFiles(); });
+  closing([&] { files.keepOutputOpen(false); });
   if (progress) host_.status("");
   if (outputResolved) {
     const uint64_t sizeAfter = fileSize(fs_, fullOutput);

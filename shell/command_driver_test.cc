@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/wildcard.h"
@@ -16,6 +18,132 @@ namespace {
 
 using testing::FakeFileSystem;
 using testing::sjis;
+
+class QuietHost : public CommandHost {
+ public:
+  void message(std::string_view line) override { lines.emplace_back(line); }
+  void helpText(std::string_view) override {}
+  bool canShowStatus() const override { return false; }
+  void status(std::string_view) override {}
+  double seconds() override { return 0; }
+  int stopSignal() override { return stop; }
+
+  std::vector<std::string> lines;
+  int stop = 0;
+};
+
+std::string logOf(const char* title) {
+  return std::string(
+             "- FOO  MES(03) Free talk -\r\n"
+             "00001/00001 XYZ00001  guest            ") +
+         title +
+         "\r\n"
+         "(03)   96/12/31 23:59  \r\n"
+         "body\r\n";
+}
+
+// What a log costs the command: each log is opened once to check it, once
+// at its turn to convert it, and looked up by its name once more to see it
+// unchanged; the output is opened for writing once for the whole command,
+// looked up by its name at each later log, and its end never read back.
+// One read a log: none past the length the log had when it was opened.
+TEST(CommandDriverTest, EachLogIsOpenedAtItsTurnAndTheOutputOnce) {
+  for (const bool background : {false, true}) {
+    SCOPED_TRACE(background ? "read ahead" : "read at once");
+    FakeFileSystem fs;
+    fs.workFromAnyThread(background);
+    fs.setFile("/a.log", logOf("A"));
+    fs.setFile("/b.log", logOf("B"));
+    fs.setFile("/c.log", logOf("C"));
+    QuietHost host;
+    CommandOptions options;
+    options.logs = {"a.log", "b.log", "c.log"};
+    options.output = "out";
+    ASSERT_EQ(CommandDriver(fs, host, "tessarine").run(options), 0);
+    EXPECT_TRUE(host.lines.empty());
+
+    struct Open {
+      const char* path;
+      bool writes;
+    };
+    const Open expected[] = {
+        // Every log is checked before anything is written.
+        {"/a.log", false},
+        {"/b.log", false},
+        {"/c.log", false},
+        // a.log at its turn, the output written anew, a.log looked up.
+        {"/a.log", false},
+        {"/out.ren", true},
+        {"/a.log", false},
+        // Each later log: the output found under its name again.
+        {"/b.log", false},
+        {"/out.ren", false},
+        {"/b.log", false},
+        {"/c.log", false},
+        {"/out.ren", false},
+        {"/c.log", false},
+        // The size written, for the summary.
+        {"/out.ren", false},
+    };
+    const auto& opens = fs.opens();
+    ASSERT_EQ(opens.size(), std::size(expected));
+    for (size_t i = 0; i < opens.size(); ++i) {
+      EXPECT_EQ(opens[i].path, expected[i].path) << i;
+      EXPECT_EQ(opens[i].access != platform::Access::Read, expected[i].writes)
+          << i;
+      EXPECT_EQ(opens[i].error, 0) << i;
+    }
+    EXPECT_EQ(fs.readCalls(), 3u);
+    EXPECT_TRUE(fs.openHandles().empty());
+    const std::string records = *fs.fileBytes("/out.ren");
+    EXPECT_EQ(records.find('\x1A'), records.size() - 1);
+    for (const char* title : {"A", "B", "C"}) {
+      EXPECT_NE(records.find(std::string("guest            ") + title),
+                std::string::npos)
+          << records;
+    }
+  }
+}
+
+// A stop request in the middle of a later log: the output, kept open since
+// the first, ends after the records of the logs before it, with its mark,
+// and is closed.
+TEST(CommandDriverTest, AStopInALaterLogLeavesTheEarlierLogsRecords) {
+  FakeFileSystem fs;
+  fs.setFile("/a.log", logOf("A"));
+  std::string many;
+  for (int i = 0; i < 40; ++i) many += logOf("B");
+  fs.setFile("/b.log", many);
+  QuietHost alone;
+  CommandOptions options;
+  options.logs = {"a.log"};
+  options.output = "alone";
+  ASSERT_EQ(CommandDriver(fs, alone, "tessarine").run(options), 0);
+
+  QuietHost host;
+  options.logs = {"a.log", "b.log"};
+  options.output = "out";
+  const uint64_t readsBefore = fs.readCalls();
+  // b.log's first read: the stop request comes with it.
+  fs.beforeRead([&](uint64_t reads) {
+    if (reads == readsBefore + 2) host.stop = 15;
+  });
+  EXPECT_EQ(CommandDriver(fs, host, "tessarine").run(options), 128 + 15);
+  EXPECT_TRUE(host.lines.empty());
+  EXPECT_TRUE(fs.openHandles().empty());
+  // a.log's records, whole records of b.log (if any were written before
+  // the stop was seen), one mark.
+  const std::string first = *fs.fileBytes("/alone.ren");
+  const std::string out = *fs.fileBytes("/out.ren");
+  ASSERT_GE(out.size(), first.size());
+  EXPECT_EQ(out.compare(0, first.size() - 1, first, 0, first.size() - 1), 0);
+  EXPECT_EQ(out.find('\x1A'), out.size() - 1);
+  const std::string later = out.substr(first.size() - 1);
+  EXPECT_TRUE(later == "\x1A" ||
+              later.rfind("#E\r\n\r\n\x1A") == later.size() - 7)
+      << later;
+  EXPECT_LT(later.size(), many.size());
+}
 
 TEST(ExpandWildcards, NamesAndFoldersWithASeparatorAsSecondByte) {
   FakeFileSystem fs(FakeFileSystem::Style::Windows);

@@ -18,6 +18,7 @@
 #include <ctime>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,9 +35,17 @@ namespace {
 
 // --- Files -------------------------------------------------------------------
 
+// What identifies a file by whatever path it is reached: its device and
+// inode.
+std::string identityText(const struct stat& st) {
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
 class PosixFile : public File {
  public:
-  explicit PosixFile(int fd) : fd_(fd) {}
+  // st: the file's status, taken when it was opened.
+  PosixFile(int fd, const struct stat& st)
+      : fd_(fd), identity_(identityText(st)) {}
   ~PosixFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -99,11 +108,9 @@ class PosixFile : public File {
     return seek(bytes);
   }
 
-  std::string identity() override {
-    struct stat st;
-    if (::fstat(fd_, &st) != 0) return std::string();
-    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
-  }
+  // An open file stays the file it is: its identity is the one it had when
+  // it was opened.
+  std::string identity() override { return identity_; }
 
   int close() override {
     int fd = fd_;
@@ -117,6 +124,7 @@ class PosixFile : public File {
 
  private:
   int fd_;
+  std::string identity_;
 };
 
 // --- Directory search --------------------------------------------------------
@@ -180,6 +188,13 @@ int deniedReason(int code, const std::string& full, Access access) {
 // The error of an open refused for what the path names.
 int kindError(mode_t mode) {
   return S_ISDIR(mode) ? errorAtOpen(EISDIR) : kNotRegularFileError;
+}
+
+// Non-blocking was only for the open itself (a FIFO must not hang it). The
+// status flags the file was opened with, less that one: the others that
+// F_SETFL sets were not asked for, so none is dropped.
+void blockFromNowOn(int fd, int openFlags) {
+  ::fcntl(fd, F_SETFL, openFlags & ~O_NONBLOCK);
 }
 
 bool sameTime(const struct timespec& a, const struct timespec& b) {
@@ -265,18 +280,18 @@ class PosixFileSystem : public FileSystem {
       *error = deniedReason(code, full, access);
       return nullptr;
     }
-    auto file = std::make_unique<PosixFile>(fd);
     struct stat st;
     if (::fstat(fd, &st) != 0) {
       *error = errorAtOpen(errno);
+      ::close(fd);
       return nullptr;
     }
+    auto file = std::make_unique<PosixFile>(fd, st);
     if (S_ISDIR(st.st_mode)) {
       *error = errorAtOpen(EISDIR);
       return nullptr;
     }
-    // Non-blocking was only for the open itself (a FIFO must not hang it).
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    blockFromNowOn(fd, flags);
     if (beforeClaim_) beforeClaim_(full);
     if (int e = claimSharing(fd, access, share)) {
       *error = e;
@@ -313,12 +328,16 @@ class PosixFileSystem : public FileSystem {
       if (code == ENOENT && !folderExists(full)) code = ENOTDIR;
       return refuse(deniedReason(code, full, Access::Write));
     }
-    auto file = std::make_unique<PosixFile>(fd);
     struct stat opened;
-    if (::fstat(fd, &opened) != 0) return refuse(errorAtOpen(errno));
+    if (::fstat(fd, &opened) != 0) {
+      const int code = errno;
+      ::close(fd);
+      return refuse(errorAtOpen(code));
+    }
+    auto file = std::make_unique<PosixFile>(fd, opened);
     // Something else may have taken the path since the look above.
     if (!S_ISREG(opened.st_mode)) return refuse(kindError(opened.st_mode));
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    blockFromNowOn(fd, flags);
     if (beforeClaim_) beforeClaim_(full);
     if (int e = claimSharing(fd, Access::Write, share)) return refuse(e);
     // A file that changed before the claim, or that the path no longer
@@ -333,6 +352,19 @@ class PosixFileSystem : public FileSystem {
     }
     *error = 0;
     return file;
+  }
+
+  // Opened for reading as the default does, without the sharing marks:
+  // they do not change which file it is.
+  std::optional<std::string> identityOf(const std::string& full) override {
+    const int fd =
+        ::open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct stat st;
+    const bool known = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    ::close(fd);
+    if (!known) return std::nullopt;
+    return identityText(st);
   }
 
   FileKind kindOf(const std::string& full) override {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,33 @@ TEST_F(PosixFileSystemTest, FilesReadWriteSeekAndSize) {
   ASSERT_TRUE(file);
   ASSERT_EQ(file->size(&size), 0);
   EXPECT_EQ(size, 5u);
+}
+
+// What identifies a file: the same for every handle on it and for the file
+// its path names, until another file is renamed over the path; an open file
+// keeps the identity it had at its open.
+TEST_F(PosixFileSystemTest, IdentityOfTheFileANameNames) {
+  write("log", "one");
+  write("other", "two");
+  int error = 0;
+  auto log =
+      fs->open(path("log"), Access::Read, Share::DenyNone, false, &error);
+  ASSERT_TRUE(log) << error;
+  const std::string id = log->identity();
+  EXPECT_FALSE(id.empty());
+  EXPECT_EQ(fs->identityOf(path("log")), id);
+  EXPECT_NE(fs->identityOf(path("other")), id);
+  // A file held against writing is still named.
+  auto held = fs->open(path("other"), Access::ReadWrite, Share::DenyWrite,
+                       false, &error);
+  ASSERT_TRUE(held) << error;
+  EXPECT_EQ(fs->identityOf(path("other")), held->identity());
+  EXPECT_EQ(fs->identityOf(path("missing")), std::nullopt);
+  EXPECT_EQ(fs->identityOf(dir), std::nullopt);
+  std::filesystem::rename(path("other"), path("log"));
+  EXPECT_EQ(fs->identityOf(path("log")), held->identity());
+  EXPECT_EQ(log->identity(), id);
+  EXPECT_NE(fs->identityOf(path("log")), id);
 }
 
 TEST_F(PosixFileSystemTest, OpenErrorsMapToRunTimeNumbers) {

@@ -239,6 +239,12 @@ FileKind EncodingFileSystem::kindOf(const std::string& full) {
   return native ? inner_->kindOf(*native) : FileKind::Missing;
 }
 
+std::optional<std::string> EncodingFileSystem::identityOf(
+    const std::string& full) {
+  std::optional<std::string> native = nativePath(full);
+  return native ? inner_->identityOf(*native) : std::nullopt;
+}
+
 int EncodingFileSystem::removeFile(const std::string& full) {
   std::optional<std::string> native = nativePath(full);
   return native ? inner_->removeFile(*native) : 75;

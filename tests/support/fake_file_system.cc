@@ -192,6 +192,12 @@ void FakeFileSystem::setFile(std::string_view name, std::string_view bytes) {
   ++slot->version;
 }
 
+void FakeFileSystem::replaceFile(std::string_view name,
+                                 std::string_view bytes) {
+  nodes_.erase(key(resolveOrFail(name)));
+  setFile(name, bytes);
+}
+
 void FakeFileSystem::setSpecial(std::string_view name, FileKind kind) {
   setFile(name, "");
   if (Node* n = find(resolveOrFail(name))) n->special = kind;

@@ -56,6 +56,9 @@ class FakeFileSystem : public platform::FileSystem {
   // Creates or replaces a file (name resolved against the current
   // directory); its parent folders are created as needed.
   void setFile(std::string_view name, std::string_view bytes);
+  // Puts a new file at name, as a file renamed over it does: handles open
+  // on the file that was there keep that one.
+  void replaceFile(std::string_view name, std::string_view bytes);
   // Creates a folder and its parents.
   void addDirectory(std::string_view name);
   bool hasFile(std::string_view name) const;
