@@ -14,26 +14,11 @@ namespace {
 constexpr std::string_view kConferenceMarker = "  MES(";
 constexpr std::string_view kMeetingRoom = texts::kMeetingRoom;
 
-// Some forums put a fixed prefix before the conference's name; the label
-// starts at this byte of the label text.
-int64_t forumOffset(const ByteString& board) {
-  const std::string_view code = board.view();
-  if (code == "FMKTG" || code == "FWINMM" || code == "FMSDEV") return 9;
-  if (code == "FTRAN1") return 11;
-  if (code == "FGALDC") return 13;
-  if (code == "FGALEL") return 15;
-  return 1;
-}
-
 // The table slot of a conference number, or -1 when the tables have none.
 int slotOf(float conference) {
   const int32_t slot = roundToInteger(conference);
   return slot >= 0 && slot < BoardCache::kConferenceSlots ? slot : -1;
 }
-
-}  // namespace
-
-namespace {
 
 // The bytes of a view from a 0-based position on; none when it is past the
 // end.
@@ -42,6 +27,14 @@ std::string_view from(std::string_view v, size_t position) {
 }
 
 }  // namespace
+
+int64_t forumLabelOffset(std::string_view code) {
+  if (code == "FMKTG" || code == "FWINMM" || code == "FMSDEV") return 9;
+  if (code == "FTRAN1") return 11;
+  if (code == "FGALDC") return 13;
+  if (code == "FGALEL") return 15;
+  return 1;
+}
 
 bool BoardCache::takeBoardLine(const ByteString& line, MessageRecord& record) {
   const std::string_view v = line.view();
@@ -63,7 +56,8 @@ bool BoardCache::takeBoardLine(const ByteString& line, MessageRecord& record) {
   // splitting a character, then filled up with blanks to 10 bytes.
   const size_t paren = v.find(')');
   const size_t afterParen = paren == std::string_view::npos ? 1 : paren + 2;
-  const size_t offset = static_cast<size_t>(forumOffset(record.board) - 1);
+  const size_t offset =
+      static_cast<size_t>(forumLabelOffset(record.board.view()) - 1);
   const std::string_view label = from(from(v, afterParen), offset);
   std::string& boardLabel = record.boardLabel.mutableBytes();
   boardLabel.assign(label.substr(0, 10));

@@ -8,11 +8,17 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "conversion/message_record.h"
 #include "runtime/byte_string.h"
 
 namespace tess {
+
+// Some forums put a fixed prefix before the conference's name: the byte
+// (1-based) of a board line's label text where the label starts, for the
+// forum's code.
+int64_t forumLabelOffset(std::string_view code);
 
 class BoardCache {
  public:

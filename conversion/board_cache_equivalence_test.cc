@@ -31,8 +31,8 @@ class StepByStepBoards {
     record.currentMes = midBytes(line, marker + 5, 4);
     record.boardLine = line;
     const int64_t closeParen = findBytes(1, line, ByteString(")"));
-    const ByteString label =
-        midBytes(midBytes(line, closeParen + 2), forumOffset(record.board));
+    const ByteString label = midBytes(midBytes(line, closeParen + 2),
+                                      forumLabelOffset(record.board.view()));
     record.boardLabel = leftBytes(concatenate(CUTS(label, 10), "  "), 10);
     const float conference =
         toSingle(textToNumber(midBytes(record.currentMes, 2, 2)));
@@ -51,16 +51,6 @@ class StepByStepBoards {
 
   BoardCache::ConferenceTable lines;
   BoardCache::ConferenceTable labels;
-
- private:
-  static int64_t forumOffset(const ByteString& board) {
-    const std::string_view code = board.view();
-    if (code == "FMKTG" || code == "FWINMM" || code == "FMSDEV") return 9;
-    if (code == "FTRAN1") return 11;
-    if (code == "FGALDC") return 13;
-    if (code == "FGALEL") return 15;
-    return 1;
-  }
 };
 
 // A line made of the pieces board lines are made of, in random order: the

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/wildcard.h"
+#include "shell/command_test_host.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/sjis.h"
 
@@ -19,18 +20,7 @@ namespace {
 using testing::FakeFileSystem;
 using testing::sjis;
 
-class QuietHost : public CommandHost {
- public:
-  void message(std::string_view line) override { lines.emplace_back(line); }
-  void helpText(std::string_view) override {}
-  bool canShowStatus() const override { return false; }
-  void status(std::string_view) override {}
-  double seconds() override { return 0; }
-  int stopSignal() override { return stop; }
-
-  std::vector<std::string> lines;
-  int stop = 0;
-};
+using RecordingHost = testing::RecordingCommandHost;
 
 std::string logOf(const char* title) {
   return std::string(
@@ -55,7 +45,7 @@ TEST(CommandDriverTest, EachLogIsOpenedAtItsTurnAndTheOutputOnce) {
     fs.setFile("/a.log", logOf("A"));
     fs.setFile("/b.log", logOf("B"));
     fs.setFile("/c.log", logOf("C"));
-    QuietHost host;
+    RecordingHost host;
     CommandOptions options;
     options.logs = {"a.log", "b.log", "c.log"};
     options.output = "out";
@@ -114,13 +104,13 @@ TEST(CommandDriverTest, AStopInALaterLogLeavesTheEarlierLogsRecords) {
   std::string many;
   for (int i = 0; i < 40; ++i) many += logOf("B");
   fs.setFile("/b.log", many);
-  QuietHost alone;
+  RecordingHost alone;
   CommandOptions options;
   options.logs = {"a.log"};
   options.output = "alone";
   ASSERT_EQ(CommandDriver(fs, alone, "tessarine").run(options), 0);
 
-  QuietHost host;
+  RecordingHost host;
   options.logs = {"a.log", "b.log"};
   options.output = "out";
   const uint64_t readsBefore = fs.readCalls();

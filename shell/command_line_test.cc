@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "shell/command_driver.h"
+#include "shell/command_test_host.h"
 #include "shell/command_window.h"
 #include "shell/program.h"
 #include "shell/run_driver.h"
@@ -140,19 +141,7 @@ TEST(CommandLineTest, OutputNamesFollowTheSaveDialogsRuleOnTheirNamePart) {
   }
 }
 
-class RecordingHost : public CommandHost {
- public:
-  void message(std::string_view line) override { lines.emplace_back(line); }
-  void helpText(std::string_view text) override { help += text; }
-  bool canShowStatus() const override { return false; }
-  void status(std::string_view) override { ADD_FAILURE() << "status drawn"; }
-  double seconds() override { return 0; }
-  int stopSignal() override { return stop; }
-
-  std::vector<std::string> lines;
-  std::string help;
-  int stop = 0;
-};
+using RecordingHost = testing::RecordingCommandHost;
 
 constexpr const char* kLog =
     "- FOO  MES(03) Free talk -\r\n"
@@ -226,8 +215,7 @@ TEST(CommandDriverTest, UnusableOutputNamesAndFoldersWriteNothing) {
         runCommandLine({append, "adir.ren", "a.log"}, fs, host, "tessarine"),
         1);
     ASSERT_EQ(host.lines.size(), 1u);
-    EXPECT_EQ(host.lines[0],
-              "tessarine: adir.ren: is a folder (error 74)");
+    EXPECT_EQ(host.lines[0], "tessarine: adir.ren: is a folder (error 74)");
   }
   EXPECT_FALSE(fs.fileBytes("/out.ren").has_value());
   EXPECT_FALSE(fs.fileBytes("/.ren").has_value());

@@ -9,6 +9,7 @@
 #include "conversion/log_reading_texts.h"
 #include "shell/command_driver.h"
 #include "shell/command_line.h"
+#include "shell/command_test_host.h"
 #include "shell/command_texts.h"
 #include "shell/command_window.h"
 #include "shell/program.h"
@@ -78,22 +79,7 @@ TEST(CommandReadingTest, ParsesTheReadingOptions) {
   }
 }
 
-class RecordingHost : public CommandHost {
- public:
-  void message(std::string_view line) override { lines.emplace_back(line); }
-  void helpText(std::string_view) override {}
-  bool canShowStatus() const override { return false; }
-  void status(std::string_view) override {}
-  double seconds() override { return 0; }
-  int stopSignal() override { return 0; }
-  void runStarted(const std::string&, const std::string&,
-                  const LogReading& reading) override {
-    readings.push_back(reading);
-  }
-
-  std::vector<std::string> lines;
-  std::vector<LogReading> readings;
-};
+using RecordingHost = testing::RecordingCommandHost;
 
 // One message in UTF-8 with LF ends; its body holds é, which Shift-JIS
 // cannot hold.
