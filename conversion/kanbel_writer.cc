@@ -1,5 +1,8 @@
 #include "conversion/kanbel_writer.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <source_location>
 #include <string_view>
 
 #include "conversion/log_markers.inc"
@@ -22,11 +25,67 @@ constexpr std::string_view kAtTime = texts::kAtTime;
 constexpr std::string_view kDown = texts::kDown;
 constexpr std::string_view kUp = texts::kUp;
 
+// The bytes, the number and the first and last source lines of the head's
+// statements.
+struct HeadMeasure {
+  template <PrintSeparator separator = PrintSeparator::EndOfStatement,
+            size_t count>
+  void add(const std::string_view (&parts)[count],
+           std::source_location where = std::source_location::current()) {
+    for (const std::string_view part : parts) bytes += part.size();
+    if (separator == PrintSeparator::EndOfStatement) bytes += 2;
+    if (statements++ == 0) firstLine = where.line();
+    lastLine = where.line();
+  }
+  size_t bytes = 0;
+  uint32_t statements = 0;
+  uint32_t firstLine = 0;
+  uint32_t lastLine = 0;
+};
+
+// The head's bytes copied behind each other from out on, where there is
+// room for all of them.
+struct HeadCopy {
+  template <PrintSeparator separator = PrintSeparator::EndOfStatement,
+            size_t count>
+  [[gnu::always_inline]] void add(const std::string_view (&parts)[count],
+                                  std::source_location = {}) {
+    for (const std::string_view part : parts) {
+      copyBytes(out, part.data(), part.size());
+      out += part.size();
+    }
+    if (separator == PrintSeparator::EndOfStatement) {
+      *out++ = '\r';
+      *out++ = '\n';
+    }
+  }
+  char* out;
+};
+
 }  // namespace
 
 void KanbelWriter::writeHead(const MessageRecord& r) {
   // Each line is its own print statement; they reach the output together.
+  // Their bytes are known before they are written: where the channel's
+  // buffer has room for them and their statement starts can be taken as
+  // one run, they are copied there in one pass.
+  HeadMeasure measure;
+  addHeadStatements(r, measure);
+  if (char* const room = printer_.beginStatementBlock(
+          channel_, measure.bytes, measure.firstLine, measure.lastLine,
+          measure.statements)) {
+    HeadCopy copy{room};
+    addHeadStatements(r, copy);
+    printer_.endStatementBlock(channel_, measure.bytes);
+    return;
+  }
   FileStatementRun head(printer_, channel_);
+  addHeadStatements(r, head);
+  head.finish();
+}
+
+template <typename Sink>
+void KanbelWriter::addHeadStatements(const MessageRecord& r, Sink& head) {
   head.add({"#S"});
   head.add({"#W80"});
   head.add({"#T", r.headline.view()});
@@ -50,12 +109,12 @@ void KanbelWriter::writeHead(const MessageRecord& r) {
   head.add({r.dateLine.view()});
 
   // The summary line: up to three statements that make one line.
-  head.add<kSemicolon>({kDown, r.mes.view(), r.messageNumber.view(), ","});
+  head.template add<kSemicolon>(
+      {kDown, r.mes.view(), r.messageNumber.view(), ","});
   if (!r.refer.empty()) {
-    head.add<kSemicolon>({r.mes.view(), r.refer.view(), ","});
+    head.template add<kSemicolon>({r.mes.view(), r.refer.view(), ","});
   }
   head.add({r.title.view(), kUp});
-  head.finish();
 }
 
 }  // namespace tess

@@ -20,6 +20,11 @@ class KanbelWriter {
   void writeHead(const MessageRecord& record);
 
  private:
+  // The head's print statements, one call of sink.add each, in order: the
+  // one list that is measured, copied or printed statement by statement.
+  template <typename Sink>
+  static void addHeadStatements(const MessageRecord& r, Sink& sink);
+
   Printer& printer_;
   int64_t channel_;
 };

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "conversion/conversion_test_doubles.h"
+#include "runtime/statements.h"
+#include "tests/support/recording_observer.h"
 
 namespace tess {
 namespace {
@@ -106,6 +111,72 @@ TEST_F(KanbelWriterTest, BlankFieldsCountAsNotEmpty) {
   EXPECT_NE(out.find("#K        " + sjis("＠id") + "\r\n"), std::string::npos);
   EXPECT_NE(out.find("#K " + sjis("＠refer") + "\r\n"), std::string::npos);
   EXPECT_TRUE(out.ends_with(sjis("▼") + ", ," + sjis("▲") + "\r\n")) << out;
+}
+
+// Observes statement starts taken as runs: each start or run in order.
+class RunRecorder : public StatementObserver {
+ public:
+  struct Run {
+    uint32_t first, last, count;
+  };
+  void statementStart(uint32_t line) override {
+    runs.push_back({line, line, 1});
+  }
+  bool takesRuns() const override { return true; }
+  void statementRun(uint32_t first, uint32_t last, uint32_t count) override {
+    runs.push_back({first, last, count});
+  }
+  std::vector<Run> runs;
+};
+
+// A random field: empty now and then, large enough now and then that a
+// head does not fit into the room left in the output's buffer.
+ByteString randomField(std::mt19937& random) {
+  const auto kind = static_cast<uint32_t>(random() % 10);
+  const size_t size =
+      kind == 0 ? 0 : (kind == 1 ? random() % 30000 : random() % 40);
+  return ByteString(std::string(size, static_cast<char>('a' + random() % 26)));
+}
+
+TEST(KanbelWriterBlockTest, SameBytesAndStartsAsStatementByStatement) {
+  // Heads are copied into the buffer in one block where they fit and their
+  // starts can be taken as one run (no observer, or one that takes runs),
+  // else printed statement by statement (an observer that wants each
+  // start): random records written all three ways.
+  std::mt19937 random(31);
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    ConverterHarness block, runs, each;
+    RunRecorder runRecorder;
+    testing::RecordingObserver eachRecorder;
+    for (ConverterHarness* h : {&block, &runs, &each}) h->open("");
+    runs.printer.setObserver(&runRecorder);
+    each.printer.setObserver(&eachRecorder);
+    for (int n = 0; n < 100; ++n) {
+      MessageRecord r;
+      for (ByteString* field :
+           {&r.board, &r.mes, &r.headline, &r.title, &r.handle, &r.userId,
+            &r.messageNumber, &r.postedTime, &r.refer, &r.sortKey, &r.boardLine,
+            &r.headerLine, &r.dateLine}) {
+        *field = randomField(random);
+      }
+      for (ConverterHarness* h : {&block, &runs, &each}) {
+        KanbelWriter(h->printer, Converter::kOutputChannel).writeHead(r);
+      }
+    }
+    const std::string expected = each.output();
+    ASSERT_EQ(block.output(), expected);
+    ASSERT_EQ(runs.output(), expected);
+    // The runs cover the same starts, in order.
+    size_t start = 0;
+    for (const RunRecorder::Run& run : runRecorder.runs) {
+      ASSERT_LE(start + run.count, eachRecorder.lines.size());
+      EXPECT_EQ(run.first, eachRecorder.lines[start]);
+      EXPECT_EQ(run.last, eachRecorder.lines[start + run.count - 1]);
+      start += run.count;
+    }
+    EXPECT_EQ(start, eachRecorder.lines.size());
+  }
 }
 
 }  // namespace

@@ -175,6 +175,33 @@ void Printer::printFileParts(int64_t channel, const std::string_view* parts,
   }
 }
 
+char* Printer::beginStatementBlock(int64_t channel, size_t bytes,
+                                   uint32_t firstLine, uint32_t lastLine,
+                                   uint32_t count) {
+  FileTable::Channel* const target = files_.openOrNull(channel);
+  if (target == nullptr || target->mode == FileMode::Input ||
+      bytes >= FileTable::kBufferBytes - target->end || count == 0) {
+    return nullptr;
+  }
+  if (observer_ != nullptr) {
+    if (count == 1) {
+      startStatement(firstLine);
+    } else {
+      if (!observer_->takesRuns()) return nullptr;
+      statementLine_ = firstLine;
+      observer_->statementRun(firstLine, lastLine, count);
+    }
+  }
+  statementLine_ = lastLine;
+  toWindow_ = false;
+  channel_ = channel;
+  return target->buffer.get() + target->end;
+}
+
+void Printer::endStatementBlock(int64_t channel, size_t bytes) {
+  countPrinted(files_.openChannel(channel), bytes, true);
+}
+
 void Printer::printNumber(float value, PrintSeparator separator) {
   ByteString text = numberToText(value);
   text.mutableBytes().push_back(' ');

@@ -93,6 +93,18 @@ class Printer {
   void printFileStatementOf(
       int64_t channel, const std::string_view (&parts)[count],
       std::source_location where = std::source_location::current());
+  // Print statements whose bytes the caller knows beforehand, written
+  // straight into an output channel's buffer: bytes in all, of count
+  // statements, the first starting at firstLine and the last at lastLine,
+  // the last of them ending its line. Null when they must be printed the
+  // general way (FileStatementRun): the channel is not open for writing,
+  // the bytes do not fit into the room left in its buffer, or the observer
+  // wants to see each start. Otherwise the statements have started (as one
+  // run) and the room for their bytes is returned; the caller copies them
+  // there and ends the block with their number of bytes.
+  char* beginStatementBlock(int64_t channel, size_t bytes, uint32_t firstLine,
+                            uint32_t lastLine, uint32_t count);
+  void endStatementBlock(int64_t channel, size_t bytes);
   void printNumber(float value, PrintSeparator separator);
   // The blanks that move the print position to column n (0..255, else 5);
   // may write a line end to the target first.
