@@ -39,15 +39,7 @@ class LogGenerator {
     const int conference = 1 + pick(25);
     line(log, std::string("\x81\x84" /* ＞ */ "GO ") + kForums[forum]);
     line(log, "");
-    std::string board = "- ";
-    board += kForums[forum];
-    board += "  MES(";
-    board += twoDigits(conference);
-    board += "):";
-    board += word();
-    board += "\x89\xEF\x8B\x63\x8E\xBA";  // 会議室
-    board += " -";
-    line(log, board);
+    boardLine(log, forum, conference);
     const int messages = 5 + pick(40);
     for (int i = 0; i < messages; ++i) {
       message(log, conference);
@@ -125,6 +117,19 @@ class LogGenerator {
   static void line(std::string& log, std::string_view text) {
     log += text;
     log += "\r\n";
+  }
+
+  // The board line of a forum's conference, with a random label.
+  void boardLine(std::string& log, int forum, int conference) {
+    std::string board = "- ";
+    board += kForums[forum];
+    board += "  MES(";
+    board += twoDigits(conference);
+    board += "):";
+    board += word();
+    board += "\x89\xEF\x8B\x63\x8E\xBA";  // 会議室
+    board += " -";
+    line(log, board);
   }
 
   static std::string twoDigits(int n) {

@@ -128,18 +128,6 @@ class ShapeGenerator : public LogGenerator {
     line(log, kNoNextPage);
   }
 
-  void boardLine(std::string& log, int forum, int conference) {
-    std::string board = "- ";
-    board += kForums[forum];
-    board += "  MES(";
-    board += twoDigits(conference);
-    board += "):";
-    board += word();
-    board += "\x89\xEF\x8B\x63\x8E\xBA";  // 会議室
-    board += " -";
-    line(log, board);
-  }
-
   void counted(std::string& log, std::string_view text) {
     line(log, text);
     ++messageLines_;
