@@ -105,17 +105,17 @@ void assign(ByteString& field, std::string_view bytes) {
   field.mutableBytes().assign(bytes);
 }
 
-// Appends CUTS(text, width) to out without building the texts that CUTS
-// compares. CUTS counts the characters of the first width and the first
-// width + 1 bytes; the counts are equal exactly when the first width bytes
-// end in a lone lead byte that the next byte would complete, and then a
-// blank takes that lead byte's place.
-void appendCut(std::string& out, std::string_view text, size_t width) {
-  const size_t start = out.size();
-  out.append(text.substr(0, width));
-  if (text.size() > width &&
-      endsInLoneLeadByte(std::string_view(out).substr(start))) {
-    out.back() = ' ';
+// Copies CUTS(text, width) to out, which has room for min(size, width)
+// bytes, without building the texts that CUTS compares. CUTS counts the
+// characters of the first width and the first width + 1 bytes; the counts
+// are equal exactly when the first width bytes end in a lone lead byte that
+// the next byte would complete, and then a blank takes that lead byte's
+// place.
+void copyCut(char* out, std::string_view text, size_t width) {
+  const std::string_view cut = text.substr(0, width);
+  std::copy(cut.begin(), cut.end(), out);
+  if (text.size() > width && endsInLoneLeadByte(std::string_view(out, width))) {
+    out[width - 1] = ' ';
   }
 }
 
@@ -212,7 +212,7 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   cleanTitle();
   // The header line moves into the record; the date line is read into the
   // storage of the record's last header line.
-  std::swap(record_.headerLine, currentLine_);
+  record_.headerLine.mutableBytes().swap(currentLine_.mutableBytes());
 
   files_.readLine(kLogChannel, currentLine_);
   const std::string_view dateLine = currentLine_.view();
@@ -246,7 +246,9 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   assignFiveDigits(record_.sortKey, record_.refer.empty()
                                         ? record_.messageNumber.view()
                                         : record_.refer.view());
-  record_.dateLine = currentLine_;
+  // The date line, too, moves into the record: the next line is read into
+  // the storage of the record's last one.
+  record_.dateLine.mutableBytes().swap(currentLine_.mutableBytes());
 
   if (record_.currentMes != record_.mes) {
     recallBoard(toSingle(shortTextToNumber(record_.mes.view().substr(1, 2))));
@@ -256,34 +258,41 @@ void Converter::parseMessageHeader(bool fiveDigits) {
 }
 
 void Converter::composeHeadline(bool withNumber, size_t titleOffset) {
+  // The headline's bytes are known beforehand: it is sized once and its
+  // pieces are copied into place.
+  const std::string_view label =
+      withNumber ? record_.boardLabel.view() : std::string_view();
+  const std::string_view number = record_.messageNumber.view();
+  const std::string_view rawTitle =
+      record_.headerLine.view().substr(titleOffset, 34);
+  const std::string_view handle = record_.handle.view();
+  const size_t handleBytes = std::min<size_t>(handle.size(), 10);
+  const size_t column = withNumber ? label.size() + 7 : 0;
   std::string& headline = record_.headline.mutableBytes();
-  headline.clear();
+  headline.resize(column + 34 + 1 + handleBytes);
+  char* const out = headline.data();
   // Board label, blank, the number as five digits (the last five bytes of
   // "00000" followed by the number) and blank.
   if (withNumber) {
-    const std::string_view number = record_.messageNumber.view();
-    headline.append(record_.boardLabel.view());
-    headline += ' ';
-    if (number.size() >= 5) {
-      headline.append(number.substr(number.size() - 5));
-    } else {
-      headline.append(5 - number.size(), '0');
-      headline.append(number);
-    }
-    headline += ' ';
+    std::copy(label.begin(), label.end(), out);
+    char* const digits = out + label.size() + 1;
+    digits[-1] = ' ';
+    const size_t shown = std::min<size_t>(number.size(), 5);
+    std::fill(digits, digits + 5 - shown, '0');
+    std::copy(number.end() - static_cast<ptrdiff_t>(shown), number.end(),
+              digits + 5 - shown);
+    digits[5] = ' ';
   }
   // The title column, CUTS(the raw title filled up with blanks to 35 bytes,
   // 34): the first 34 of those bytes, the last of them a blank when they
   // end in a lone lead byte. The raw title is the header line's.
-  const size_t column = headline.size();
-  headline.append(record_.headerLine.view().substr(titleOffset, 34));
-  headline.resize(column + 34, ' ');
-  if (endsInLoneLeadByte(std::string_view(headline).substr(column))) {
-    headline.back() = ' ';
-  }
+  char* const title = out + column;
+  std::copy(rawTitle.begin(), rawTitle.end(), title);
+  std::fill(title + rawTitle.size(), title + 34, ' ');
+  if (endsInLoneLeadByte(std::string_view(title, 34))) title[33] = ' ';
   // Blank and the handle column, CUTS(handle, 10).
-  headline += ' ';
-  appendCut(headline, record_.handle.view(), 10);
+  title[34] = ' ';
+  copyCut(title + 35, handle, 10);
 }
 
 // The conference number: "(", two digits, ")", with a value other than 0.

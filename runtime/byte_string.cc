@@ -169,6 +169,20 @@ constexpr std::array<uint8_t, 256> buildTableRows() {
 
 constexpr std::array<uint8_t, 256> kTableRowOf = buildTableRows();
 
+// The table row of every lead byte, as kTableRowOf; kNoPair for any other
+// byte, which stands as a single-byte character. One look-up tells the
+// walk what to do with a byte.
+constexpr uint8_t kNoPair = 0xFF;
+constexpr std::array<uint8_t, 256> buildPairRows() {
+  std::array<uint8_t, 256> rows{};
+  for (size_t b = 0; b < 256; ++b) {
+    rows[b] =
+        isLeadByte(static_cast<unsigned char>(b)) ? kTableRowOf[b] : kNoPair;
+  }
+  return rows;
+}
+constexpr std::array<uint8_t, 256> kPairRowOf = buildPairRows();
+
 void mapSingleBytesInPlace(std::string& text, unsigned char from,
                            unsigned char to, int delta) {
   // Byte by byte, carrying whether the byte is the second of a double-byte
@@ -407,33 +421,59 @@ ByteString toHalfWidth(const ByteString& s) {
 }
 
 void toHalfWidthLowerAsciiInPlace(std::string& text, size_t from) {
-  char* const bytes = text.data();
+  unsigned char* const bytes = reinterpret_cast<unsigned char*>(text.data());
   const size_t n = text.size();
-  size_t out = 0;  // the result so far is bytes[0, out); out <= i
   // The walk of toHalfWidth, a character at a time: a lead byte with a byte
   // after it starts a double-byte character, any other byte is a
-  // single-byte character.
-  for (size_t i = from; i < n; ++i) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    if (!isLeadByte(b) || i + 1 == n) {
+  // single-byte character. The result so far is bytes[0, out), out <= i.
+  // The last byte, with no byte after it, is a single-byte character
+  // whatever it is: it is taken after the loop.
+  size_t i = from;
+  size_t out = 0;
+  // While the result starts where the text does, a character that stays as
+  // it is needs no write: up to the first pair with a half-width form (the
+  // one change that can shorten the text), only letters are written.
+  if (from == 0) {
+    while (i + 1 < n) {
+      const unsigned row = kPairRowOf[bytes[i]];
+      if (row == kNoPair) {
+        bytes[i] = lowerLetter(bytes[i]);
+        ++i;
+        continue;
+      }
+      if (kHalfWidthTable[row * 256 + bytes[i + 1]] != 0) break;
+      i += 2;
+    }
+    out = i;
+  }
+  while (i + 1 < n) {
+    const unsigned b = bytes[i];
+    const unsigned row = kPairRowOf[b];
+    if (row == kNoPair) {
       // Lower-casing changes only a single-byte character A to Z.
-      bytes[out++] = static_cast<char>(lowerLetter(b));
+      bytes[out++] = lowerLetter(b);
+      ++i;
       continue;
     }
-    const auto trail = static_cast<unsigned char>(bytes[++i]);
-    const uint16_t half = kHalfWidthTable[kTableRowOf[b] * 256 + trail];
+    const unsigned trail = bytes[i + 1];
+    const unsigned half = kHalfWidthTable[row * 256 + trail];
+    i += 2;
     if (half == 0) {
       // No half-width form: the pair as it is, never lower-cased.
-      bytes[out++] = static_cast<char>(b);
-      bytes[out++] = static_cast<char>(trail);
+      bytes[out] = static_cast<unsigned char>(b);
+      bytes[out + 1] = static_cast<unsigned char>(trail);
+      out += 2;
       continue;
     }
     // The half-width form of the pair: one or two single-byte characters,
     // none of them a lead byte, so the characters after it start where
-    // they started before. Its letter is lower-cased.
-    bytes[out++] = static_cast<char>(lowerLetter(half & 0xFF));
-    if ((half >> 8) != 0) bytes[out++] = static_cast<char>(half >> 8);
+    // they started before. Its letter is lower-cased. The second byte is
+    // written either way (out + 1 < i): it counts only when there is one.
+    bytes[out] = lowerLetter(half & 0xFF);
+    bytes[out + 1] = static_cast<unsigned char>(half >> 8);
+    out += (half >> 8) != 0 ? 2 : 1;
   }
+  if (i < n) bytes[out++] = lowerLetter(bytes[i]);
   text.resize(out);
 }
 
