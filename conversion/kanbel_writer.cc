@@ -50,10 +50,7 @@ struct HeadCopy {
             size_t count>
   [[gnu::always_inline]] void add(const std::string_view (&parts)[count],
                                   std::source_location = {}) {
-    for (const std::string_view part : parts) {
-      copyBytes(out, part.data(), part.size());
-      out += part.size();
-    }
+    out = copyParts(out, parts);
     if (separator == PrintSeparator::EndOfStatement) {
       *out++ = '\r';
       *out++ = '\n';

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <source_location>
 #include <string_view>
+#include <utility>
 
 #include "runtime/byte_string.h"
 #include "runtime/file_table.h"
@@ -59,6 +60,19 @@ constexpr int printZoneWidth = 14;
     out[n / 2] = in[n / 2];
     out[n - 1] = in[n - 1];
   }
+}
+
+// Copies the parts behind each other from out on; returns the end of the
+// copy. Each part is its own copy, with its length known where it is a
+// literal's.
+template <size_t count>
+[[gnu::always_inline]] inline char* copyParts(
+    char* out, const std::string_view (&parts)[count]) {
+  [&]<size_t... i>(std::index_sequence<i...>) __attribute__((always_inline)) {
+    ((copyBytes(out, parts[i].data(), parts[i].size()), out += parts[i].size()),
+     ...);
+  }(std::make_index_sequence<count>{});
+  return out;
 }
 
 class Printer {
@@ -173,10 +187,7 @@ inline void Printer::printFileStatementOf(
 template <size_t count>
 [[gnu::always_inline]] inline char* Printer::copyStatement(
     char* out, const std::string_view (&parts)[count], bool endsLine) {
-  for (const std::string_view part : parts) {
-    copyBytes(out, part.data(), part.size());
-    out += part.size();
-  }
+  out = copyParts(out, parts);
   if (endsLine) {
     *out++ = '\r';
     *out++ = '\n';
