@@ -46,8 +46,9 @@ bool BoardCache::takeBoardLine(const ByteString& line, MessageRecord& record) {
   }
   // The forum code: from byte 3 up to the marker, without the blanks
   // behind it, upper-cased.
-  record.board =
-      upperAscii(trimTrailingBlanks(ByteString(v.substr(2, marker - 2))));
+  record.board.mutableBytes().assign(v.substr(2, marker - 2));
+  trimTrailingBlanksInPlace(record.board);
+  upperAsciiInPlace(record.board);
   // The four bytes after "  MES": the conference, "(nn)".
   record.currentMes.mutableBytes().assign(from(v, marker + 5).substr(0, 4));
   record.boardLine = line;

@@ -330,6 +330,10 @@ void lowerAsciiInPlace(ByteString& s) {
   mapSingleBytesInPlace(s.mutableBytes(), 'A', 'Z', 0x20);
 }
 
+void upperAsciiInPlace(ByteString& s) {
+  mapSingleBytesInPlace(s.mutableBytes(), 'a', 'z', -0x20);
+}
+
 size_t leadingBlankBytes(std::string_view v) {
   size_t i = 0;
   while (i < v.size()) {
@@ -353,10 +357,12 @@ ByteString trimLeadingBlanks(const ByteString& s) {
   return copyOf(v.substr(i));
 }
 
-ByteString trimTrailingBlanks(const ByteString& s) {
-  const std::string_view v = s.view();
+namespace {
+
+// The number of bytes that trimTrailingBlanks keeps of v.
+size_t trailingBlanksStart(std::string_view v) {
   // A trailing blank ends in 0x20 or in the 0x40 of a full-width space.
-  if (v.empty() || (v.back() != ' ' && v.back() != '\x40')) return s;
+  if (v.empty() || (v.back() != ' ' && v.back() != '\x40')) return v.size();
   // Only the tail made of the bytes 0x20, 0x40 and 0x81 can hold blanks:
   // the character that ends just before it is no blank. Walking the
   // characters from the first byte would find the same boundaries inside
@@ -384,8 +390,19 @@ ByteString trimTrailingBlanks(const ByteString& s) {
     }
     i += w;
   }
-  if (runStart == v.size()) return s;
-  return copyOf(v.substr(0, runStart));
+  return runStart;
+}
+
+}  // namespace
+
+ByteString trimTrailingBlanks(const ByteString& s) {
+  const size_t end = trailingBlanksStart(s.view());
+  if (end == s.size()) return s;
+  return copyOf(s.view().substr(0, end));
+}
+
+void trimTrailingBlanksInPlace(ByteString& s) {
+  s.mutableBytes().resize(trailingBlanksStart(s.view()));
 }
 
 ByteString toHalfWidth(const ByteString& s) {

@@ -120,8 +120,11 @@ ByteString midChars(const ByteString& s, int64_t start, int64_t length);
 int isDoubleByteAt(const ByteString& s, int64_t n);
 ByteString upperAscii(const ByteString& s);
 ByteString lowerAscii(const ByteString& s);
-// lowerAscii into the string's own storage.
+// lowerAscii, upperAscii and trimTrailingBlanks into the string's own
+// storage.
 void lowerAsciiInPlace(ByteString& s);
+void upperAsciiInPlace(ByteString& s);
+void trimTrailingBlanksInPlace(ByteString& s);
 ByteString trimLeadingBlanks(const ByteString& s);
 ByteString trimTrailingBlanks(const ByteString& s);
 ByteString toHalfWidth(const ByteString& s);

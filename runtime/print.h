@@ -71,7 +71,8 @@ template <size_t count>
   [&]<size_t... i>(std::index_sequence<i...>) __attribute__((always_inline)) {
     ((copyBytes(out, parts[i].data(), parts[i].size()), out += parts[i].size()),
      ...);
-  }(std::make_index_sequence<count>{});
+  }
+  (std::make_index_sequence<count>{});
   return out;
 }
 
