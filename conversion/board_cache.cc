@@ -46,11 +46,12 @@ bool BoardCache::takeBoardLine(const ByteString& line, MessageRecord& record) {
   }
   // The forum code: from byte 3 up to the marker, without the blanks
   // behind it, upper-cased.
-  record.board.mutableBytes().assign(v.substr(2, marker - 2));
+  assignBytes(record.board.mutableBytes(), v.substr(2, marker - 2));
   trimTrailingBlanksInPlace(record.board);
   upperAsciiInPlace(record.board);
   // The four bytes after "  MES": the conference, "(nn)".
-  record.currentMes.mutableBytes().assign(from(v, marker + 5).substr(0, 4));
+  assignBytes(record.currentMes.mutableBytes(),
+              from(v, marker + 5).substr(0, 4));
   record.boardLine = line;
   // The label: the text two bytes after the first ")" (from byte 2 when
   // there is none), from the forum's offset on, cut to 10 bytes without
@@ -61,7 +62,7 @@ bool BoardCache::takeBoardLine(const ByteString& line, MessageRecord& record) {
       static_cast<size_t>(forumLabelOffset(record.board.view()) - 1);
   const std::string_view label = from(from(v, afterParen), offset);
   std::string& boardLabel = record.boardLabel.mutableBytes();
-  boardLabel.assign(label.substr(0, 10));
+  assignBytes(boardLabel, label.substr(0, 10));
   if (label.size() > 10 && endsInLoneLeadByte(boardLabel)) {
     boardLabel.back() = ' ';
   }

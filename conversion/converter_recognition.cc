@@ -102,7 +102,7 @@ bool passesNumberTest(std::string_view field, double width) {
 }
 
 void assign(ByteString& field, std::string_view bytes) {
-  field.mutableBytes().assign(bytes);
+  assignBytes(field.mutableBytes(), bytes);
 }
 
 // Copies CUTS(text, width) to out, which has room for min(size, width)
@@ -123,10 +123,11 @@ void copyCut(char* out, std::string_view text, size_t width) {
 void assignFiveDigits(ByteString& field, std::string_view text) {
   std::string& out = field.mutableBytes();
   if (text.size() >= 5) {
-    out.assign(text.substr(text.size() - 5));
+    assignBytes(out, text.substr(text.size() - 5));
   } else {
-    out.assign(5 - text.size(), '0');
-    out.append(text);
+    out.resize(5);
+    std::fill_n(out.begin(), 5 - text.size(), '0');
+    copyBytes(out.data() + 5 - text.size(), text.data(), text.size());
   }
 }
 
@@ -229,8 +230,10 @@ void Converter::parseMessageHeader(bool fiveDigits) {
   const std::string_view posted =
       dateLine.size() > 7 ? dateLine.substr(7, 14) : std::string_view();
   std::string& postedTime = record_.postedTime.mutableBytes();
-  postedTime.assign(shortTextToNumber(posted.substr(0, 2)) > 70 ? "19" : "20");
-  postedTime.append(posted);
+  postedTime.resize(2 + posted.size());
+  copyBytes(postedTime.data(),
+            shortTextToNumber(posted.substr(0, 2)) > 70 ? "19" : "20", 2);
+  copyBytes(postedTime.data() + 2, posted.data(), posted.size());
 
   // The first comment marker (1-based; 0 when there is none). A marker
   // before byte 24 leaves no room for a number: no reference.

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -19,6 +20,51 @@
 #endif
 
 namespace tess {
+
+// Copies n bytes from in to out, which do not overlap. The short pieces of
+// the print path and of the record's fields (keywords, fields, line ends)
+// are copied with a few loads and stores of their own instead of a library
+// call each. It is always inlined: a record head's keywords reach it with
+// their lengths known, and their copies become single stores.
+[[gnu::always_inline]] inline void copyBytes(char* out, const char* in,
+                                             size_t n) {
+  if (n >= 16) {
+    if (n > 32) {
+      std::memcpy(out, in, n);
+      return;
+    }
+    // 16 to 32 bytes: the first and the last 16, which may overlap.
+    char head[16], tail[16];
+    std::memcpy(head, in, 16);
+    std::memcpy(tail, in + n - 16, 16);
+    std::memcpy(out, head, 16);
+    std::memcpy(out + n - 16, tail, 16);
+  } else if (n >= 8) {
+    uint64_t head, tail;
+    std::memcpy(&head, in, 8);
+    std::memcpy(&tail, in + n - 8, 8);
+    std::memcpy(out, &head, 8);
+    std::memcpy(out + n - 8, &tail, 8);
+  } else if (n >= 4) {
+    uint32_t head, tail;
+    std::memcpy(&head, in, 4);
+    std::memcpy(&tail, in + n - 4, 4);
+    std::memcpy(out, &head, 4);
+    std::memcpy(out + n - 4, &tail, 4);
+  } else if (n > 0) {
+    // 1 to 3 bytes: the first, the middle and the last.
+    out[0] = in[0];
+    out[n / 2] = in[n / 2];
+    out[n - 1] = in[n - 1];
+  }
+}
+
+// Sets text to bytes, which must not lie in text. A field that keeps its
+// length from one message to the next is copied with no library call.
+inline void assignBytes(std::string& text, std::string_view bytes) {
+  text.resize(bytes.size());
+  copyBytes(text.data(), bytes.data(), bytes.size());
+}
 
 class ByteString {
  public:

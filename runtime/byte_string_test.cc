@@ -202,6 +202,39 @@ TEST(ToHalfWidth, InPlaceWithLowerCaseGivesTheTwoSteps) {
   }
 }
 
+TEST(AssignBytes, EveryLengthOverEveryLength) {
+  // Every size class of the short copies, written over a text that was
+  // shorter, as long, or longer.
+  std::string source;
+  for (int i = 0; i < 80; ++i) source.push_back(static_cast<char>(0x21 + i));
+  for (size_t before = 0; before <= 70; before += 7) {
+    for (size_t length = 0; length <= 70; ++length) {
+      std::string text(before, '\x81');
+      assignBytes(text, std::string_view(source).substr(3, length));
+      ASSERT_EQ(text, source.substr(3, length)) << before << " " << length;
+    }
+  }
+}
+
+TEST(CaseAndBlanks, InPlaceGivesWhatTheCopiesGive) {
+  const std::vector<std::string> pieces = {
+      "a", "Z", " ", "\x81", "\x40", "\x81\x40", "\x82\x61", sjis("表"), "z"};
+  std::mt19937 random(77);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (size_t i = random() % 9; i > 0; --i) {
+      text += pieces[random() % pieces.size()];
+    }
+    SCOPED_TRACE(::testing::PrintToString(text));
+    ByteString upper = S(text);
+    upperAsciiInPlace(upper);
+    EXPECT_EQ(upper, upperAscii(S(text)));
+    ByteString trimmed = S(text);
+    trimTrailingBlanksInPlace(trimmed);
+    EXPECT_EQ(trimmed, trimTrailingBlanks(S(text)));
+  }
+}
+
 TEST(CompareAndJoin, ByteWise) {
   EXPECT_NE(compareStrings(S("abc"), S("abc ")), 0);
   EXPECT_LT(compareStrings(S("abc"), S("abc ")), 0);

@@ -23,45 +23,6 @@ enum class PrintSeparator { EndOfStatement = 0, Comma = 1, Semicolon = 2 };
 
 constexpr int printZoneWidth = 14;
 
-// Copies n bytes from in to out, which do not overlap. The short pieces of
-// the print path (fields, keywords, line ends) are copied with a few loads
-// and stores of their own instead of a library call each. It is always
-// inlined, as are the statement copies and the run's add below: a record
-// head's keywords then reach it with their lengths known, and their copies
-// become single stores.
-[[gnu::always_inline]] inline void copyBytes(char* out, const char* in,
-                                             size_t n) {
-  if (n >= 16) {
-    if (n > 32) {
-      std::memcpy(out, in, n);
-      return;
-    }
-    // 16 to 32 bytes: the first and the last 16, which may overlap.
-    char head[16], tail[16];
-    std::memcpy(head, in, 16);
-    std::memcpy(tail, in + n - 16, 16);
-    std::memcpy(out, head, 16);
-    std::memcpy(out + n - 16, tail, 16);
-  } else if (n >= 8) {
-    uint64_t head, tail;
-    std::memcpy(&head, in, 8);
-    std::memcpy(&tail, in + n - 8, 8);
-    std::memcpy(out, &head, 8);
-    std::memcpy(out + n - 8, &tail, 8);
-  } else if (n >= 4) {
-    uint32_t head, tail;
-    std::memcpy(&head, in, 4);
-    std::memcpy(&tail, in + n - 4, 4);
-    std::memcpy(out, &head, 4);
-    std::memcpy(out + n - 4, &tail, 4);
-  } else if (n > 0) {
-    // 1 to 3 bytes: the first, the middle and the last.
-    out[0] = in[0];
-    out[n / 2] = in[n / 2];
-    out[n - 1] = in[n - 1];
-  }
-}
-
 // Copies the parts behind each other from out on; returns the end of the
 // copy. Each part is its own copy, with its length known where it is a
 // literal's.
