@@ -29,11 +29,19 @@ namespace tess {
 [[gnu::always_inline]] inline void copyBytes(char* out, const char* in,
                                              size_t n) {
   if (n >= 16) {
-    if (n > 32) {
+    if (n > 64) {
       std::memcpy(out, in, n);
       return;
     }
-    // 16 to 32 bytes: the first and the last 16, which may overlap.
+    // 16 to 64 bytes: the first and the last 16, or 32, which may overlap.
+    if (n > 32) {
+      char head[32], tail[32];
+      std::memcpy(head, in, 32);
+      std::memcpy(tail, in + n - 32, 32);
+      std::memcpy(out, head, 32);
+      std::memcpy(out + n - 32, tail, 32);
+      return;
+    }
     char head[16], tail[16];
     std::memcpy(head, in, 16);
     std::memcpy(tail, in + n - 16, 16);
