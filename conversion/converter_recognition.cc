@@ -87,6 +87,16 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // A field of width digits passes when its value is above zero and it is
 // the zero-padded decimal text of that value. A value that a
 // single-precision number cannot hold never passes.
+// passesNumberTest of a field that is not all digits.
+[[gnu::noinline]] bool passesNumberTestByValue(std::string_view field,
+                                               double width) {
+  if (exceedsSingleRange(field)) return false;
+  const ByteString text(field);
+  const double value = textToNumber(text);
+  if (!fitsSingle(value) || !(value > 0)) return false;
+  return ZERONUM(numberToText(toSingle(value)), width) == text;
+}
+
 bool passesNumberTest(std::string_view field, double width) {
   // Digits only (the usual case): the decimal text of a value below 10^6
   // is its digits, so the field passes unless it is all zeros.
@@ -94,11 +104,7 @@ bool passesNumberTest(std::string_view field, double width) {
     return std::any_of(field.begin(), field.end(),
                        [](char c) { return c != '0'; });
   }
-  if (exceedsSingleRange(field)) return false;
-  const ByteString text(field);
-  const double value = textToNumber(text);
-  if (!fitsSingle(value) || !(value > 0)) return false;
-  return ZERONUM(numberToText(toSingle(value)), width) == text;
+  return passesNumberTestByValue(field, width);
 }
 
 void assign(ByteString& field, std::string_view bytes) {
@@ -113,7 +119,7 @@ void assign(ByteString& field, std::string_view bytes) {
 // place.
 void copyCut(char* out, std::string_view text, size_t width) {
   const std::string_view cut = text.substr(0, width);
-  std::copy(cut.begin(), cut.end(), out);
+  copyBytes(out, cut.data(), cut.size());
   if (text.size() > width && endsInLoneLeadByte(std::string_view(out, width))) {
     out[width - 1] = ' ';
   }
@@ -277,20 +283,19 @@ void Converter::composeHeadline(bool withNumber, size_t titleOffset) {
   // Board label, blank, the number as five digits (the last five bytes of
   // "00000" followed by the number) and blank.
   if (withNumber) {
-    std::copy(label.begin(), label.end(), out);
+    copyBytes(out, label.data(), label.size());
     char* const digits = out + label.size() + 1;
     digits[-1] = ' ';
     const size_t shown = std::min<size_t>(number.size(), 5);
     std::fill(digits, digits + 5 - shown, '0');
-    std::copy(number.end() - static_cast<ptrdiff_t>(shown), number.end(),
-              digits + 5 - shown);
+    copyBytes(digits + 5 - shown, number.data() + number.size() - shown, shown);
     digits[5] = ' ';
   }
   // The title column, CUTS(the raw title filled up with blanks to 35 bytes,
   // 34): the first 34 of those bytes, the last of them a blank when they
   // end in a lone lead byte. The raw title is the header line's.
   char* const title = out + column;
-  std::copy(rawTitle.begin(), rawTitle.end(), title);
+  copyBytes(title, rawTitle.data(), rawTitle.size());
   std::fill(title + rawTitle.size(), title + 34, ' ');
   if (endsInLoneLeadByte(std::string_view(title, 34))) title[33] = ' ';
   // Blank and the handle column, CUTS(handle, 10).
