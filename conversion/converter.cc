@@ -136,6 +136,13 @@ void Converter::skipToHeader() {
   do {
     // An exhausted log ends the search: there is nothing left to read.
     if (!files_.hasUnreadBytes(kLogChannel)) return;
+    // A line that would pass the body loop's steps unchanged is message
+    // text, which leaves the search where it is: a run of such lines in the
+    // buffer is passed over at once. Two bytes are left behind it, so that
+    // neither the end test nor the exhausted log could have stopped the
+    // search within the run, and the line after it is read as before.
+    const size_t text = files_.bufferedPassingLines(kLogChannel, 2);
+    if (text > 0) files_.skipBufferedLines(kLogChannel, text);
     files_.readLine(kLogChannel, currentLine_);
     parseLogLine();
   } while (readerState_ < HeaderComplete && !files_.atEndOfFile(kLogChannel));

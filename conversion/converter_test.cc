@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -225,6 +226,58 @@ TEST(ConverterTest, SkippedLinesBetweenMessages) {
   // the board line; after the no-next-page line, message 3 looks up (05).
   EXPECT_EQ(out.records[1].head[3], "#KFOO  " + sjis("＠board"));
   EXPECT_EQ(out.records[2].head[2].substr(0, 12), "#TFive -   0");
+}
+
+TEST(ConverterTest, SkippedTextGivesWhatTheLinesReadOneByOneGive) {
+  // Runs of message text while the pass looks for a header are passed over
+  // at once when the log has CR LF ends; with LF ends each line is read.
+  // Random logs of listings, prompts, text and messages, whatever their
+  // last bytes, must come out the same both ways.
+  const std::vector<std::string> pieces = {
+      "list text",
+      "",
+      "a/b/c/d/e",
+      "123/456 short",
+      pad("12/", 45) + "x",
+      "#W80",
+      "- not a board",
+      "-",
+      sjis("＞GO FMKTG"),
+      sjis("◆次頁はありません◆"),
+      sjis("次頁(Enter),MES番号(番号),終了(E)>"),
+      "- FOO  MES(05) Five -",
+      "- BAR  MES(03) Three -",
+      sjis("漢字のテキスト"),
+      "cut \x82",
+      header("00001", "t"),
+      header("00002", sjis("タイトル")) + "\r\n" + date("(05)"),
+      header("00003", "RE: x") + "\r\n" + date("(03)"),
+  };
+  std::mt19937 random(2024);
+  for (int round = 0; round < 300; ++round) {
+    std::string log;
+    for (size_t i = random() % 40; i > 0; --i) {
+      log += pieces[random() % pieces.size()] + "\r\n";
+    }
+    // The end: a whole line, a line without its end, or the final mark
+    // after a line. (An empty last line would be a single LF byte with LF
+    // ends, which the end test takes for the end of the log.)
+    log += "last";
+    const int end = static_cast<int>(random() % 3);
+    if (end != 1) log += "\r\n";
+    if (end == 2) log += "\x1a";
+    std::string lf = log;
+    for (size_t p; (p = lf.find("\r\n")) != std::string::npos;) {
+      lf.replace(p, 2, "\n");
+    }
+    SCOPED_TRACE(::testing::PrintToString(log));
+    ConverterHarness crlfEnds;
+    ConverterHarness lfEnds;
+    lfEnds.files.setLogChoice({LogEncoding::ShiftJis, LineEnds::Lf});
+    const std::string expected = lfEnds.convert(lf);
+    EXPECT_EQ(crlfEnds.convert(log), expected);
+    EXPECT_EQ(crlfEnds.window.transcript(), lfEnds.window.transcript());
+  }
 }
 
 TEST(ConverterTest, FalseHeaderInTheBodyBecomesBodyText) {

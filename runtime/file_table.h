@@ -109,6 +109,12 @@ class FileTable {
   void copyBufferedLines(
       int64_t from, int64_t to, size_t count,
       std::source_location where = std::source_location::current());
+  // The first count bytes of bufferedInput(channel), whole lines, consumed
+  // as the reads of those lines would consume them, in one statement that
+  // announces its start at where: lines that are only read and passed over.
+  void skipBufferedLines(
+      int64_t channel, size_t count,
+      std::source_location where = std::source_location::current());
   // For an input read another way (LF ends or another encoding): one print
   // statement to the output `to` of the lines at the unread position that,
   // once in Shift-JIS, pass the line test, each whole in the buffered block,

@@ -115,6 +115,16 @@ void FileTable::copyBufferedLines(int64_t from, int64_t to, size_t count,
   });
 }
 
+void FileTable::skipBufferedLines(int64_t channel, size_t count,
+                                  std::source_location where) {
+  statement(where, [&] {
+    Channel& in = openChannel(channel);
+    if (in.mode != FileMode::Input) raiseError(err::kBadFileMode);
+    in.begin += count;
+    in.position += count;
+  });
+}
+
 bool FileTable::atEndOfFile(int64_t channel) {
   const Channel& ch = openChannel(channel);
   if (ch.mode != FileMode::Input) raiseError(err::kBadFileMode);

@@ -287,6 +287,18 @@ TEST_F(FileTableTest, BufferedInputStopsAtNulAndAtTheSizeTakenAtOpen) {
   EXPECT_EQ(files.bufferedInput(1), "B\r\n");
   files.closeFiles();
 
+  // Lines passed over are consumed as their reads would consume them.
+  fs.setFile("/log", "A\r\nB\r\nC\r\nD\r\n");
+  files.openFile("/log", FileMode::Input, ShareMode::Default, 1);
+  files.readLine(1, line);
+  files.skipBufferedLines(1, 6);
+  files.readLine(1, line);
+  EXPECT_EQ(line.str(), "D");
+  EXPECT_TRUE(files.atEndOfFile(1));
+  files.openFile("/skipped", FileMode::Output, ShareMode::Default, 3);
+  EXPECT_EQ(errorOf([&] { files.skipBufferedLines(3, 0); }), 51);
+  files.closeFiles();
+
   fs.setFile("/log", std::string("A\r\nB\r\nC\0D\r\n", 12));
   files.openFile("/log", FileMode::Input, ShareMode::Default, 1);
   files.openFile("/out", FileMode::Output, ShareMode::Default, 3);
