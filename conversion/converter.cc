@@ -23,22 +23,6 @@ bool isControlLike(std::string_view line) {
          std::string_view::npos;
 }
 
-void markLineSuspects(const uint64_t* places, size_t words, uint64_t* bits) {
-  enum { kHash, kDash, kFirstOfTwo, kSecond84, kSecond9f, kSlash, kLooked };
-  static_assert(kLooked == kSuspectBytes.size());
-  // Each word's marks need the first bytes of the next word.
-  for (size_t w = 0; w < words; ++w) {
-    const uint64_t* word = places + w * kLooked;
-    const uint64_t* next = word + kLooked;
-    const uint64_t second = word[kSecond84] | word[kSecond9f];
-    const uint64_t nextSecond = next[kSecond84] | next[kSecond9f];
-    bits[w] = word[kHash] | word[kDash] |
-              (word[kFirstOfTwo] & ((second >> 1) | (nextSecond << 63))) |
-              (word[kSlash] >> 3) | (next[kSlash] << 61) | (word[kSlash] >> 5) |
-              (next[kSlash] << 59);
-  }
-}
-
 Converter::Converter(FileTable& files, Printer& printer,
                      ConversionObserver* observer)
     : files_(files),

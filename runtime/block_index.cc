@@ -29,14 +29,12 @@ bool bitAt(const std::array<uint64_t, n>& bits, size_t at) {
   return (bits[at >> 6] >> (at & 63)) & 1;
 }
 
-// Where the bytes that build needs stand in a block's words: CR, LF, NUL,
-// the lead range, and the bytes that the line test looks at.
+// Where the bytes that build needs stand in a block's words: CR, LF, NUL
+// and the lead range.
 struct Places {
   uint64_t* cr;
   uint64_t* lf;
   uint64_t* lead;
-  uint64_t* looked;  // looked[w * values.size() + k] for values[k]
-  std::string_view values;
   uint64_t firstNulWord = 0;  // the NUL bytes of the first word that has any
   size_t firstNulAt = 0;      // that word's first byte, or the block's size
 };
@@ -44,10 +42,8 @@ struct Places {
 // The word of data[at, at + count), count <= 64, one byte at a time.
 void placeBytes(const char* data, size_t at, size_t count, Places& out) {
   const size_t w = at / 64;
-  const size_t n = out.values.size();
   uint64_t nul = 0;
   out.cr[w] = out.lf[w] = out.lead[w] = 0;
-  for (size_t k = 0; k < n; ++k) out.looked[w * n + k] = 0;
   for (size_t i = 0; i < count; ++i) {
     const uint64_t bit = uint64_t{1} << i;
     const char byte = data[at + i];
@@ -55,9 +51,6 @@ void placeBytes(const char* data, size_t at, size_t count, Places& out) {
     if (byte == '\n') out.lf[w] |= bit;
     if (byte == '\0') nul |= bit;
     if (isLeadByte(static_cast<unsigned char>(byte))) out.lead[w] |= bit;
-    for (size_t k = 0; k < n; ++k) {
-      if (byte == out.values[k]) out.looked[w * n + k] |= bit;
-    }
   }
   if (nul != 0 && out.firstNulWord == 0) {
     out.firstNulWord = nul;
@@ -78,22 +71,17 @@ struct WordBytes {
 };
 
 // The full words of a block, with the vectors of Isa: Isa::word gives the
-// bytes of a word that every index needs, Isa::equal where a value stands
-// in it. Both take and give no vector, so that this loop, inlined into a
-// function built for Isa, needs no vector instructions of its own.
+// bytes of a word that every index needs. It takes and gives no vector, so
+// that this loop, inlined into a function built for Isa, needs no vector
+// instructions of its own.
 template <class Isa>
 [[gnu::always_inline]] inline void placeWords(const char* data, size_t words,
                                               Places& out) {
-  const size_t n = out.values.size();
   for (size_t w = 0; w < words; ++w) {
-    const char* word = data + w * 64;
-    const WordBytes found = Isa::word(word);
+    const WordBytes found = Isa::word(data + w * 64);
     out.cr[w] = found.cr;
     out.lf[w] = found.lf;
     out.lead[w] = found.lead;
-    for (size_t k = 0; k < n; ++k) {
-      out.looked[w * n + k] = Isa::equal(word, out.values[k]);
-    }
     if (found.nul != 0 && out.firstNulWord == 0) {
       out.firstNulWord = found.nul;
       out.firstNulAt = w * 64;
@@ -117,15 +105,6 @@ struct Sse2 {
       found.lead |= uint64_t{leadByteMask(bytes)} << part;
     }
     return found;
-  }
-  static uint64_t equal(const char* at, char value) {
-    uint64_t places = 0;
-    for (int part = 0; part < 64; part += 16) {
-      const __m128i bytes =
-          _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + part));
-      places |= mask(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(value))) << part;
-    }
-    return places;
   }
 };
 #endif
@@ -166,15 +145,6 @@ struct Avx2 {
     }
     return found;
   }
-  [[gnu::target("avx2")]] static uint64_t equal(const char* at, char value) {
-    uint64_t places = 0;
-    for (int part = 0; part < 64; part += 32) {
-      const __m256i bytes =
-          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + part));
-      places |= mask(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(value))) << part;
-    }
-    return places;
-  }
 };
 
 struct Avx512 {
@@ -192,11 +162,6 @@ struct Avx512 {
         _mm512_cmpeq_epi8_mask(bytes, _mm512_setzero_si512()),
         inRange(bytes, platform::kLeadLowFirst, platform::kLeadLowLast) |
             inRange(bytes, platform::kLeadHighFirst, platform::kLeadHighLast)};
-  }
-  [[gnu::target("avx512bw")]] static uint64_t equal(const char* at,
-                                                    char value) {
-    return _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(at),
-                                  _mm512_set1_epi8(value));
   }
 };
 
@@ -263,9 +228,7 @@ BlockIndex::Scan BlockIndex::widestScan() {
 void BlockIndex::build(const char* data, size_t size, const LineTest& test) {
   size_ = size;
   const size_t words = (size + 63) / 64;
-  const size_t n = std::min(test.looked.size(), LineTest::kMaxLooked);
-  Places places{cr_.data(), lf_.data(), lead_.data(), looked_.data(),
-                test.looked.substr(0, n)};
+  Places places{cr_.data(), lf_.data(), lead_.data()};
   places.firstNulAt = size;
   switch (scan_) {
 #if defined(TESS_X86_DISPATCH)
@@ -289,12 +252,6 @@ void BlockIndex::build(const char* data, size_t size, const LineTest& test) {
           ? places.firstNulAt +
                 static_cast<size_t>(std::countr_zero(places.firstNulWord))
           : size;
-  if (test.passes != nullptr && test.markSuspects != nullptr) {
-    std::fill_n(looked_.begin() + static_cast<ptrdiff_t>(words * n), n, 0);
-    test.markSuspects(looked_.data(), words, suspects_.data());
-  } else {
-    std::fill_n(suspects_.begin(), words, kAll);
-  }
   // The lines as line reading takes them: a CR ends a line, and an LF
   // right after it belongs to that end. Before the block's first CR no line
   // start is known. A line stops a run when it does not end by CR LF, when
@@ -329,10 +286,13 @@ void BlockIndex::build(const char* data, size_t size, const LineTest& test) {
       stopLineAt(w * 64 + static_cast<size_t>(std::countr_zero(bad)));
     }
     if (test.passes == nullptr) continue;
-    for (uint64_t asked = starts & suspects_[w]; asked != 0;
-         asked &= asked - 1) {
+    for (uint64_t asked = starts; asked != 0; asked &= asked - 1) {
       const size_t start =
           w * 64 + static_cast<size_t>(std::countr_zero(asked));
+      if (test.mayFail != nullptr &&
+          !test.mayFail(std::string_view(data + start, size - start))) {
+        continue;
+      }
       const size_t end = crFrom(start);
       // A line without its CR LF here stops the run anyway.
       if (end + 1 < size && data[end + 1] == '\n' &&

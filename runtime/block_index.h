@@ -18,21 +18,16 @@ namespace tess {
 // must touch nothing but what they are given: they may run on the worker
 // thread.
 struct LineTest {
-  static constexpr size_t kMaxLooked = 6;
-
   // Whether a line passes, from its bytes without the terminator. Null: no
   // line passes.
   bool (*passes)(std::string_view line) = nullptr;
-  // A first look at every place of a block at once, from where the looked
-  // bytes stand in it: places[w * looked.size() + k] has bit b set where
-  // byte 64 * w + b of the block is looked[k], for its words and one word of
-  // zeros after them. It sets in bits (one word for each) the places where
-  // a line that started there could fail `passes`, and only those lines are
-  // given to `passes`: the others pass. Null: every line is given to
-  // `passes`.
-  void (*markSuspects)(const uint64_t* places, size_t words,
-                       uint64_t* bits) = nullptr;
-  std::string_view looked;  // at most kMaxLooked bytes
+  // A first look at a line from its first bytes, before its end is looked
+  // for: rest holds the block's bytes from the line's start on (the line
+  // and what follows it). False when the line passes whenever it is whole
+  // in the block, ended by CR LF, and does not end inside a double-byte
+  // character, which the index finds itself; true when `passes` must
+  // decide. Null: every line is given to `passes`.
+  bool (*mayFail)(std::string_view rest) = nullptr;
 };
 
 class BlockIndex {
@@ -81,12 +76,9 @@ class BlockIndex {
   // Set at the start of a line that does not pass: it does not end by
   // CR LF within the block, or it fails the test.
   std::array<uint64_t, kWords> stops_;
-  // Scratch for build: the LF bytes, the lead-range bytes, the looked
-  // bytes of the test, and the places its first look marks.
+  // Scratch for build: the LF bytes and the lead-range bytes.
   std::array<uint64_t, kWords> lf_;
   std::array<uint64_t, kWords> lead_;
-  std::array<uint64_t, (kWords + 1) * LineTest::kMaxLooked> looked_;
-  std::array<uint64_t, kWords> suspects_;
   // For each word, the first line start at or after it whose line does
   // not pass, or size_ (one more entry for the end).
   std::array<uint32_t, kWords + 1> firstStopFrom_;

@@ -167,7 +167,7 @@ TEST_P(FileTableReadingTest, CharactersNotInShiftJisAreReplacedAndCounted) {
 TEST_P(FileTableReadingTest, OnlyPlainLogsAreCopiedAsTheyWereRead) {
   // The shortcut that copies whole lines from the buffer must not take the
   // lines of a log that is read another way.
-  const LineTest all{[](std::string_view) { return true; }, nullptr, {}};
+  const LineTest all{[](std::string_view) { return true; }, nullptr};
   files.setLineTest(all);
   for (const auto& [log, plain] :
        {std::pair<std::string, bool>{"a\r\nb\r\nc\r\nd\r\n", true},
@@ -187,8 +187,7 @@ TEST_P(FileTableReadingTest, ConvertedLinesAreCopiedWhileTheyPass) {
   // Lines that start with "#" do not pass; every other line does.
   const LineTest noHash{
       [](std::string_view line) { return line.empty() || line[0] != '#'; },
-      nullptr,
-      {}};
+      nullptr};
   files.setLineTest(noHash);
   const std::string a = "\xE3\x81\x82";  // あ in UTF-8
   const struct {
