@@ -69,7 +69,8 @@ namespace tess {
 
 // Sets text to bytes, which must not lie in text. A field that keeps its
 // length from one message to the next is copied with no library call.
-inline void assignBytes(std::string& text, std::string_view bytes) {
+[[gnu::always_inline]] inline void assignBytes(std::string& text,
+                                               std::string_view bytes) {
   text.resize(bytes.size());
   copyBytes(text.data(), bytes.data(), bytes.size());
 }
