@@ -236,12 +236,4 @@ int32_t roundToInteger(double x) {
   return static_cast<int32_t>(rounded);
 }
 
-double shortTextToNumber(std::string_view text) {
-  if (text.size() == 2 && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' &&
-      text[1] <= '9') {
-    return (text[0] - '0') * 10 + (text[1] - '0');
-  }
-  return textToNumber(ByteString(text));
-}
-
 }  // namespace tess

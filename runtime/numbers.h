@@ -20,7 +20,15 @@ double textToNumber(const ByteString& s);
 
 // textToNumber of a text of at most two bytes, as the conference numbers of
 // the log are: two digits are read at once, anything else the general way.
-double shortTextToNumber(std::string_view text);
+// Inline: the recogniser reads the two digits of a conference or a year
+// several times a message.
+inline double shortTextToNumber(std::string_view text) {
+  if (text.size() == 2 && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' &&
+      text[1] <= '9') {
+    return (text[0] - '0') * 10 + (text[1] - '0');
+  }
+  return textToNumber(ByteString(text));
+}
 
 // Stores a value into a single-precision variable: rounds to the nearest
 // float; error 6 when it overflows single precision.
