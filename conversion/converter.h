@@ -39,22 +39,25 @@ LineKind lineKind(std::string_view line);
 // A message header line is longer than 38 bytes.
 constexpr size_t kShortestHeaderLine = 39;
 
+// The first bytes that make lineKind or isControlLike look further: "#" or
+// "-" first, or 0x81 0x84 or 0x81 0x9F first.
+inline bool startsLikeControlOrListing(std::string_view text) {
+  if (text.empty()) return false;
+  const auto first = static_cast<unsigned char>(text[0]);
+  return first == '#' || first == '-' ||
+         (first == 0x81 && text.size() >= 2 &&
+          (text[1] == '\x84' || text[1] == '\x9f'));
+}
+
 // The bytes that lineKind and isControlLike look at first, seen at once:
-// true when neither can answer anything but message text (no "#" first, no
-// 0x81 0x84 or 0x81 0x9F first, no "-" first, and in a line long enough for
-// a header no "/" at byte 4 or byte 6). False says only that the full
-// checks must decide. Inline: the body loop's shortcut asks it of every
-// line.
+// true when neither can answer anything but message text (none of those
+// first bytes, and in a line long enough for a header no "/" at byte 4 or
+// byte 6). False says only that the full checks must decide. Inline: the
+// body loop's shortcut asks it of every line.
 inline bool plainTextStart(std::string_view line) {
-  if (line.empty()) return true;
-  const auto first = static_cast<unsigned char>(line[0]);
-  if (first == '#' || first == '-') return false;
-  if (first == 0x81 && line.size() >= 2 &&
-      (line[1] == '\x84' || line[1] == '\x9f')) {
-    return false;
-  }
-  return line.size() < kShortestHeaderLine ||
-         (line[3] != '/' && line[5] != '/');
+  return !startsLikeControlOrListing(line) &&
+         (line.size() < kShortestHeaderLine ||
+          (line[3] != '/' && line[5] != '/'));
 }
 
 // True when the steps of the body loop pass the line through unchanged:
@@ -75,14 +78,8 @@ inline bool passesUnchanged(std::string_view line) {
 // it passes unchanged exactly when it does not end inside a double-byte
 // character.
 inline bool mayNotPassUnchanged(std::string_view rest) {
-  if (rest.empty()) return false;
-  const auto first = static_cast<unsigned char>(rest[0]);
-  if (first == '#' || first == '-') return true;
-  if (first == 0x81 && rest.size() >= 2 &&
-      (rest[1] == '\x84' || rest[1] == '\x9f')) {
-    return true;
-  }
-  return (rest.size() > 3 && rest[3] == '/') ||
+  return startsLikeControlOrListing(rest) ||
+         (rest.size() > 3 && rest[3] == '/') ||
          (rest.size() > 5 && rest[5] == '/');
 }
 
