@@ -3,31 +3,46 @@
 // baseline for the window's cost: bench/wine_window_bench.sh converts the
 // same log once here and once in the program's window.
 //
-//   headless_convert --write-log <megabytes> <log>   writes a generated log
-//   headless_convert <log> <output>                  converts; prints the
-//                                                    seconds and messages
+//   headless_convert --write-log <megabytes> <log> [--shape L]
+//                      writes a generated log of the shape L (a to e, the
+//                      shapes of bench/log_shapes.h; a without --shape)
+//   headless_convert <log> <output>
+//                      converts; prints the seconds and messages
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
-#include "bench/log_generator.h"
+#include "bench/log_shapes.h"
 #include "conversion/conversion_assembly.h"
 #include "platform/file_system.h"
 #include "runtime/runtime_error.h"
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--write-log") {
+  if (argc >= 4 && std::string(argv[1]) == "--write-log") {
     const long megabytes = std::atol(argv[2]);
-    if (megabytes <= 0) return 2;
-    return tess::bench::writeGeneratedLog(argv[3],
-                                          static_cast<size_t>(megabytes) << 20)
+    std::optional<tess::bench::LogShape> shape = tess::bench::LogShape::Today;
+    if (argc == 6 && std::string(argv[4]) == "--shape") {
+      shape = tess::bench::shapeFromLetter(argv[5]);
+    } else if (argc != 4) {
+      shape.reset();
+    }
+    if (megabytes <= 0 || !shape) {
+      std::fprintf(stderr,
+                   "usage: headless_convert --write-log MB LOG "
+                   "[--shape a|b|c|d|e]\n");
+      return 2;
+    }
+    return tess::bench::writeShapedLog(
+               argv[3], static_cast<size_t>(megabytes) << 20, *shape)
                ? 0
                : 1;
   }
   if (argc != 3) {
     std::fprintf(stderr,
-                 "usage: headless_convert --write-log MB LOG | LOG OUTPUT\n");
+                 "usage: headless_convert --write-log MB LOG [--shape L] | "
+                 "LOG OUTPUT\n");
     return 2;
   }
   auto fs = tess::platform::makeRealFileSystem();
