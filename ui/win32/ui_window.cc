@@ -74,13 +74,13 @@ class WindowsFrontEnd final : public FrontEnd {
   PumpEvents pump() override {
     refresh();
     MSG message;
-    while (!quit_ && PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-      BOOL got = GetMessageW(&message, nullptr, 0, 0);
-      if (got == 0) {
+    // Each message is taken in one call: a look first and a take after
+    // would ask the system twice for every message.
+    while (!quit_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
         quit_ = true;
         break;
       }
-      if (got < 0) break;
       // No accelerator table is set, so there is nothing to translate
       // through one.
       TranslateMessage(&message);
@@ -400,7 +400,9 @@ class WindowsFrontEnd final : public FrontEnd {
                       {cellWidth_, cellHeight_}, {view_.x(), view_.y()});
   }
 
-  // The rows whose cells changed since the last look are drawn again.
+  // The rows whose cells changed since the last look are drawn again: the
+  // band from the first to the last of them, in one request (while a
+  // conversion scrolls the window every row changes).
   void refresh() {
     if (window_ == nullptr || host_ == nullptr) return;
     CellView view = host_->cells();
@@ -410,15 +412,21 @@ class WindowsFrontEnd final : public FrontEnd {
       InvalidateRect(window_, nullptr, FALSE);
       all = false;
     }
+    int first = -1;
+    int last = -1;
     for (int row = 0; row < view.rows; ++row) {
       size_t start = static_cast<size_t>(row) * view.columns;
       if (all || std::memcmp(shown_.data() + start, view.cells + start,
                              static_cast<size_t>(view.columns)) != 0) {
-        RECT cells{0, row * cellHeight_ - view_.y(),
-                   view.columns * cellWidth_ - view_.x(),
-                   (row + 1) * cellHeight_ - view_.y()};
-        InvalidateRect(window_, &cells, FALSE);
+        if (first < 0) first = row;
+        last = row;
       }
+    }
+    if (first >= 0) {
+      RECT cells{0, first * cellHeight_ - view_.y(),
+                 view.columns * cellWidth_ - view_.x(),
+                 (last + 1) * cellHeight_ - view_.y()};
+      InvalidateRect(window_, &cells, FALSE);
     }
     rememberCells();
     placeCaret();
