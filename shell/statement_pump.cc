@@ -1,18 +1,16 @@
 #include "shell/statement_pump.h"
 
 #include "platform/clock.h"
+#include "shell/sparse_clock.h"
 
 namespace tess {
 
 MillisecondClock steadyClock() {
   // In a conversion statement starts follow each other within a fraction of
-  // a microsecond: the system's clock is read at every 8th one, and the
-  // reading stands for the time of the 7 after it.
-  constexpr unsigned kReadEvery = 8;
-  return [calls = 0u, last = uint64_t{0}]() mutable {
-    if (calls++ % kReadEvery == 0) last = platform::monotonicMilliseconds();
-    return last;
-  };
+  // a microsecond, and a reading of the system's clock can cost as much as
+  // a statement (a call into the system under some implementations): it is
+  // read sparsely.
+  return SparseClock(platform::monotonicMilliseconds);
 }
 
 void StatementPump::statementStart(uint32_t line) {

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "runtime/statements.h"
+#include "shell/sparse_clock.h"
 #include "ui/front_end.h"
 
 namespace tess {
@@ -24,11 +25,9 @@ struct ProgramEnd {
   uint32_t line;  // the line current when the request was acted on
 };
 
-// Milliseconds since some fixed moment; never goes back.
-using MillisecondClock = std::function<uint64_t()>;
-
-// The process's monotonic clock, made cheap to read for statement starts:
-// its time may lag by a few milliseconds, and by 7 readings.
+// The process's monotonic clock, made cheap to read for statement starts
+// (sparse_clock.h): its time may lag by about a millisecond while statements
+// are quick, and by up to 31 readings when they turn slow.
 MillisecondClock steadyClock();
 
 class StatementPump : public StatementObserver {
