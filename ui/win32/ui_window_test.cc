@@ -80,8 +80,9 @@ class TextWindowTest : public ::testing::Test {
     return {client.right, client.bottom};
   }
 
-  // The window's picture as it paints it, one COLORREF per pixel.
-  std::vector<COLORREF> picture(int* width, int* height) {
+  // The window's picture as it paints it, one COLORREF per pixel; with
+  // shown, the picture that its painting left on the screen instead.
+  std::vector<COLORREF> picture(int* width, int* height, bool shown = false) {
     SIZE size = clientSize();
     *width = size.cx;
     *height = size.cy;
@@ -89,8 +90,12 @@ class TextWindowTest : public ::testing::Test {
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    SendMessageA(window_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
-                 PRF_CLIENT);
+    if (shown) {
+      BitBlt(memory, 0, 0, size.cx, size.cy, screen, 0, 0, SRCCOPY);
+    } else {
+      SendMessageA(window_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                   PRF_CLIENT);
+    }
     std::vector<COLORREF> pixels;
     for (int y = 0; y < size.cy; ++y) {
       for (int x = 0; x < size.cx; ++x)
@@ -279,6 +284,56 @@ TEST_F(TextWindowTest, PaintsTheCellsWhiteOnBlack) {
                          3 * cellHeight) +
                        litIn(0, 5 * cellHeight, 2 * cellWidth, 6 * cellHeight))
       << "nothing lights up outside the written cells";
+}
+
+// A pump draws again every row whose cells changed since the last one:
+// what the screen shows after it is the cells, whichever rows changed.
+TEST_F(TextWindowTest, PumpDrawsEveryChangedRowOnTheScreen) {
+  cells_.cursorVisible = false;
+  ui_->pump();
+  int width = 0;
+  int height = 0;
+  std::vector<COLORREF> shown = picture(&width, &height, true);
+  const int cellHeight = height / 24;
+  auto litIn = [&](int top, int bottom) {
+    int lit = 0;
+    for (int y = top * cellHeight; y < bottom * cellHeight; ++y) {
+      for (int x = 0; x < width; ++x) {
+        COLORREF pixel = shown[static_cast<size_t>(y) * width + x];
+        if (GetRValue(pixel) > 128 && GetGValue(pixel) > 128 &&
+            GetBValue(pixel) > 128) {
+          ++lit;
+        }
+      }
+    }
+    return lit;
+  };
+  ASSERT_EQ(litIn(0, 24), 0) << "the window starts blank";
+  std::vector<int> everyRow;
+  for (int row = 0; row < 24; ++row) everyRow.push_back(row);
+  struct Case {
+    const char* what;
+    std::vector<int> rows;
+  };
+  const Case cases[] = {
+      {"two rows apart", {2, 5}},
+      {"the top row", {0}},
+      {"the bottom row", {23}},
+      {"the top and the bottom row", {0, 23}},
+      {"every row (a scroll)", everyRow},
+  };
+  for (const Case& c : cases) {
+    for (int row : c.rows) cells_.put(10, row, "##");
+    ui_->pump();
+    shown = picture(&width, &height, true);
+    for (int row : c.rows) {
+      EXPECT_GT(litIn(row, row + 1), 0) << c.what << ": row " << row;
+    }
+    for (int row : c.rows) cells_.put(10, row, "  ");
+    ui_->pump();
+    shown = picture(&width, &height, true);
+    EXPECT_EQ(litIn(0, 24), 0) << c.what << ": cleared again";
+  }
 }
 
 TEST_F(TextWindowTest, BreakRequestAndClosingReachThePump) {
