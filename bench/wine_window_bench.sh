@@ -10,9 +10,9 @@
 # end-of-file mark 0x1A, which the conversion writes last (the save dialog
 # may make and remove an empty file to try the name first). The watcher
 # reads only the file, so that nothing asks the display for its windows
-# while a conversion runs. Three headless runs and three rounds in the
-# window, each into a new output; the fastest of each counts (the machine
-# may be shared).
+# while a conversion runs. Five rounds, each a headless run and a run in the
+# window, into new outputs; the fastest of each counts (the machine may be
+# shared).
 #
 # The window's rounds are also timed from the save dialog's OK to the next
 # open dialog; each round then converts a log of a few messages, whose time
@@ -139,24 +139,6 @@ echo "writing a ${megabytes} MB log of shape $shape"
   --shape "$shape")
 head -c 2000 "$work/1997BIG.LOG" >"$work/1997TINY.LOG"
 
-echo "without a window (headless_convert.exe under Wine):"
-for round in 1 2 3; do
-  rm -f "$work/headless.ren"
-  watch_output "$work/headless.ren" "$work/headless-output.txt"
-  (cd "$work" && wine_run "$headless" 1997BIG.LOG headless.ren) | tr -d '\r' |
-    tee -a "$work/headless.txt"
-  wait_watcher headless.ren
-  printf 'round %d: %.2f s from the first bytes to the end mark\n' "$round" \
-    "$(tail -n 1 "$work/headless-output.txt")"
-done
-
-(cd "$work" && wine_run "$build/tessarine.exe" >/dev/null 2>&1) &
-program_pid=$!
-open=$(wait_window nifty 120) || {
-  echo "no open dialog" >&2
-  exit 1
-}
-
 # Chooses the log $2 in the open dialog $1, types the output name $3 in the
 # save dialog, appends the seconds from its OK to the next open dialog to
 # the file $4 and the watcher's to $5, and writes the next dialog's id to
@@ -190,10 +172,25 @@ convert_in_window() {
   awk -v a="$start" -v b="$end" 'BEGIN { print b - a }' >>"$4"
 }
 
-# Three rounds of the big log and the tiny one, each into a new output (a
-# name other than the run before's writes anew).
-rounds=3
+# Headless runs and rounds in the window take turns (the window waits at its
+# open dialog meanwhile), so that a change in the machine's load touches
+# both alike. Each round converts the big log without a window, then in the
+# window, then the tiny log in the window, each into a new output (a name
+# other than the run before's writes anew).
+rounds=5
+(cd "$work" && wine_run "$build/tessarine.exe" >/dev/null 2>&1) &
+program_pid=$!
+open=$(wait_window nifty 120) || {
+  echo "no open dialog" >&2
+  exit 1
+}
+
 for round in $(seq 1 $rounds); do
+  rm -f "$work/headless.ren"
+  watch_output "$work/headless.ren" "$work/headless-output.txt"
+  (cd "$work" && wine_run "$headless" 1997BIG.LOG headless.ren) | tr -d '\r' \
+    >>"$work/headless.txt"
+  wait_watcher headless.ren
   convert_in_window "$open" 1997BIG.LOG "window$round.ren" \
     "$work/window.txt" "$work/window-output.txt"
   cmp "$work/window$round.ren" "$work/headless.ren" || {
@@ -204,8 +201,9 @@ for round in $(seq 1 $rounds); do
   convert_in_window "$(cat "$work/next")" 1997TINY.LOG "tiny$round.ren" \
     "$work/dialogs.txt" "$work/tiny-output.txt"
   open=$(cat "$work/next")
-  printf 'round %d: %.2f s from the first bytes to the end mark; OK to the next dialog %.2f s, %.2f s for the tiny log\n' \
-    "$round" "$(tail -n 1 "$work/window-output.txt")" \
+  printf 'round %d: first bytes to end mark %.2f s without a window, %.2f s in the window; OK to the next dialog %.2f s, %.2f s for the tiny log\n' \
+    "$round" "$(tail -n 1 "$work/headless-output.txt")" \
+    "$(tail -n 1 "$work/window-output.txt")" \
     "$(tail -n 1 "$work/window.txt")" "$(tail -n 1 "$work/dialogs.txt")"
 done
 xdotool windowfocus "$open"
@@ -259,13 +257,19 @@ alone_watched=$(fastest "$work/headless-output.txt")
 window_watched=$(fastest "$work/window-output.txt")
 window=$(fastest "$work/window.txt")
 dialogs=$(fastest "$work/dialogs.txt")
-echo "shape $shape, ${megabytes} MB; the fastest of three each:"
+echo "shape $shape, ${megabytes} MB; the fastest of $rounds each:"
 printf 'without a window: %.2f s (its own timing), %.2f s (first bytes to end mark)\n' \
   "$alone" "$alone_watched"
 awk -v w="$window_watched" -v a="$alone_watched" 'BEGIN {
   r = w / a
   printf "in the window: %.2f s (first bytes to end mark), %.2f times the conversion without it (aim: at most 1.20): %s\n", w, r, (r <= 1.2 ? "met" : "NOT met")
 }'
+# Each round's own ratio (the two ran a few seconds apart), and their
+# median.
+paste "$work/window-output.txt" "$work/headless-output.txt" |
+  awk '{ printf "%.2f\n", $1 / $2 }' >"$work/ratios.txt"
+printf 'rounds: %s times; median %s\n' "$(tr '\n' ' ' <"$work/ratios.txt")" \
+  "$(sort -g "$work/ratios.txt" | awk '{ r[NR] = $1 } END { print r[int((NR + 1) / 2)] }')"
 printf 'in the window: %.2f s from the save dialog OK to the next open dialog, %.2f s for the tiny log\n' \
   "$window" "$dialogs"
 awk -v w="$window" -v d="$dialogs" -v a="$alone" 'BEGIN {
