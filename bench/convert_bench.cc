@@ -10,10 +10,13 @@
 // time, floor, their ratio, MB/s, messages/s and peak memory; a table of
 // these lines ends the run.
 //
-//   convert_bench [--keep] [--shape L]... [megabytes...]
+//   convert_bench [--keep] [--program P] [--shape L]... [megabytes...]
 //                         --keep: the logs and the outputs stay in the
 //                         folder; --shape: only the shapes of these letters
-//                         (a to e), every shape without it
+//                         (a to e), every shape without it; --program: the
+//                         program P converts each log too, from the command
+//                         line and in line mode, timed against the same
+//                         floor, and its outputs must be the conversion's
 //   convert_bench [--shape L] --write-log <megabytes> <log>
 //                         only writes a log (of shape a without --shape)
 //   convert_bench --convert <log> <output>   only converts (to profile)
@@ -42,6 +45,7 @@
 
 #include "bench/callgrind_run.h"
 #include "bench/log_shapes.h"
+#include "bench/program_runs.h"
 #include "conversion/conversion_assembly.h"
 #include "platform/file_system.h"
 #include "runtime/file_table.h"
@@ -191,12 +195,14 @@ struct Summary {
   LogShape shape;
   size_t megabytes;
   double ratio, megabytesPerSecond, messagesPerSecond, peakMegabytes;
+  // The program's own runs against the floor (with --program).
+  double commandLineRatio = 0, lineModeRatio = 0;
 };
 
 // Writes a log of the shape and size, measures its conversion against the
 // floor and prints the figures. ok turns false when a step fails.
 Summary measure(const std::string& dir, size_t megabytes, LogShape shape,
-                bool keep, bool& ok) {
+                const std::string& program, bool keep, bool& ok) {
   const std::string name =
       std::to_string(megabytes) + "MB-" + shapeName(shape).letter;
   const std::string log = dir + "/" + name + ".LOG";
@@ -218,6 +224,9 @@ Summary measure(const std::string& dir, size_t megabytes, LogShape shape,
   double bestLines = 1e9;
   ChildRun best = first;
   long peak = first.peakKilobytes;
+  using tess::bench::ProgramMode;
+  const ProgramMode modes[] = {ProgramMode::CommandLine, ProgramMode::LineMode};
+  tess::bench::ProgramRun bestOfProgram[2];
   for (int round = 0; round < kRounds; ++round) {
     auto start = Clock::now();
     if (!copyFile(log, dir + "/log.copy")) ok = false;
@@ -240,6 +249,23 @@ Summary measure(const std::string& dir, size_t megabytes, LogShape shape,
     peak = std::max(peak, run.peakKilobytes);
     if (run.seconds < best.seconds) best = run;
     bestCpu = std::min(bestCpu, run.cpu);
+    for (size_t m = 0; m < 2 && !program.empty(); ++m) {
+      const auto byProgram =
+          tess::bench::runProgram(program, modes[m], log, dir + "/program.ren");
+      if (!byProgram.ok) ok = false;
+      if (round == 0 || byProgram.seconds < bestOfProgram[m].seconds) {
+        bestOfProgram[m] = byProgram;
+      }
+      peak = std::max(peak, byProgram.peakKilobytes);
+      // The last round's outputs must be the conversion's, byte for byte.
+      if (round + 1 == kRounds &&
+          !tess::bench::sameFileBytes(output, dir + "/program.ren")) {
+        std::printf("  %s: the output differs from the conversion's\n",
+                    tess::bench::programModeName(modes[m]));
+        ok = false;
+      }
+      std::filesystem::remove(dir + "/program.ren");
+    }
   }
   const double outMB = static_cast<double>(outputBytes) / 1e6;
   std::printf(
@@ -266,6 +292,12 @@ Summary measure(const std::string& dir, size_t megabytes, LogShape shape,
       static_cast<double>(peak) / 1024.0, shapeName(shape).letter, megabytes,
       best.seconds, bestFloor, best.seconds / bestFloor, logMB / best.seconds,
       best.messages / best.seconds, static_cast<double>(peak) / 1024.0);
+  for (size_t m = 0; m < 2 && !program.empty(); ++m) {
+    std::printf("  %-13s    %6.3f s  %.2f x the floor, peak RSS %.1f MB\n",
+                tess::bench::programModeName(modes[m]),
+                bestOfProgram[m].seconds, bestOfProgram[m].seconds / bestFloor,
+                static_cast<double>(bestOfProgram[m].peakKilobytes) / 1024.0);
+  }
   std::fflush(stdout);
   std::filesystem::remove(dir + "/warm.copy");
   if (!keep) {
@@ -277,7 +309,9 @@ Summary measure(const std::string& dir, size_t megabytes, LogShape shape,
           best.seconds / bestFloor,
           logMB / best.seconds,
           best.messages / best.seconds,
-          static_cast<double>(peak) / 1024.0};
+          static_cast<double>(peak) / 1024.0,
+          bestOfProgram[0].seconds / bestFloor,
+          bestOfProgram[1].seconds / bestFloor};
 }
 
 // Converts a log of each shape as a child process under callgrind and
@@ -408,10 +442,16 @@ int main(int argc, char** argv) {
     return status;
   }
   bool keep = false;
+  std::string program;
   std::vector<size_t> sizes;
-  for (const std::string& arg : args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--keep") {
       keep = true;
+      continue;
+    }
+    if (arg == "--program" && i + 1 < args.size()) {
+      program = std::filesystem::absolute(args[++i]).string();
       continue;
     }
     sizes.push_back(static_cast<size_t>(std::max(1, std::atoi(arg.c_str()))));
@@ -423,17 +463,22 @@ int main(int argc, char** argv) {
   std::vector<Summary> table;
   for (const LogShape shape : shapes) {
     for (const size_t megabytes : sizes) {
-      table.push_back(measure(dir, megabytes, shape, keep, ok));
+      table.push_back(measure(dir, megabytes, shape, program, keep, ok));
     }
   }
   std::printf(
       "\nshape                    MB  x floor     MB/s  messages/s  peak RSS "
-      "MB\n");
+      "MB%s\n",
+      program.empty() ? "" : "  command line  line mode");
   for (const Summary& row : table) {
-    std::printf("%c %-18s %6zu  %7.2f  %7.1f  %10.0f  %11.1f\n",
+    std::printf("%c %-18s %6zu  %7.2f  %7.1f  %10.0f  %11.1f",
                 shapeName(row.shape).letter, shapeName(row.shape).description,
                 row.megabytes, row.ratio, row.megabytesPerSecond,
                 row.messagesPerSecond, row.peakMegabytes);
+    if (!program.empty()) {
+      std::printf("  %12.2f  %9.2f", row.commandLineRatio, row.lineModeRatio);
+    }
+    std::printf("\n");
   }
   if (keep) {
     std::printf("logs and outputs kept in %s\n", dir.c_str());
