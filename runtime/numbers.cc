@@ -185,6 +185,10 @@ ByteString numberToText(float x) {
   return ByteString(std::move(out));
 }
 
+double textToNumberOf(std::string_view text) {
+  return textToNumber(ByteString(text));
+}
+
 double textToNumber(const ByteString& s) {
   std::string_view v = s.view();
   size_t i = 0;

@@ -18,6 +18,10 @@ ByteString numberToText(float x);
 // nearest double. Error 6 when the number is too large for double precision.
 double textToNumber(const ByteString& s);
 
+// textToNumber of a text given as bytes: out of line, so that the callers'
+// fast paths stay small.
+double textToNumberOf(std::string_view text);
+
 // textToNumber of a text of at most two bytes, as the conference numbers of
 // the log are: two digits are read at once, anything else the general way.
 // Inline: the recogniser reads the two digits of a conference or a year
@@ -27,7 +31,7 @@ inline double shortTextToNumber(std::string_view text) {
       text[1] <= '9') {
     return (text[0] - '0') * 10 + (text[1] - '0');
   }
-  return textToNumber(ByteString(text));
+  return textToNumberOf(text);
 }
 
 // Stores a value into a single-precision variable: rounds to the nearest
