@@ -364,7 +364,7 @@ class FileTable {
 template <typename Body>
 void FileTable::statement(std::source_location where, Body&& body) {
   try {
-    if (observer_ != nullptr) observer_->statementStart(where.line());
+    if (observer_ != nullptr) observer_->start(where.line());
     body();
   } catch (RuntimeError& e) {
     e.setLine(where.line());

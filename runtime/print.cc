@@ -189,7 +189,7 @@ char* Printer::beginStatementBlock(int64_t channel, size_t bytes,
     } else {
       if (!observer_->takesRuns()) return nullptr;
       statementLine_ = firstLine;
-      observer_->statementRun(firstLine, lastLine, count);
+      observer_->startRun(firstLine, lastLine, count);
     }
   }
   statementLine_ = lastLine;
@@ -251,8 +251,8 @@ void FileStatementRun::finish() {
     // Nothing but the statements' bytes falls between their starts: the
     // observer takes them as one run, and a throw leaves none printed.
     printer_.statementLine_ = pending_[0].line;
-    observer->statementRun(pending_[0].line, pending_[count - 1].line,
-                           static_cast<uint32_t>(count));
+    observer->startRun(pending_[0].line, pending_[count - 1].line,
+                       static_cast<uint32_t>(count));
     printer_.statementLine_ = pending_[count - 1].line;
     commit(count);
     return;

@@ -99,7 +99,7 @@ class Printer {
   // The statement start of a print statement at the given source line.
   void startStatement(uint32_t line) {
     statementLine_ = line;
-    if (observer_ != nullptr) observer_->statementStart(line);
+    if (observer_ != nullptr) observer_->start(line);
   }
   // Copies the parts, and the line end when endsLine, to out (the channel's
   // buffer, with room for them); returns the end of the copy.

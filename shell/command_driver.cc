@@ -18,6 +18,7 @@
 #include "runtime/runtime_error.h"
 #include "runtime/screen.h"
 #include "runtime/statements.h"
+#include "shell/command_statements.h"
 #include "shell/dialogs.h"
 
 namespace tess {
@@ -29,62 +30,6 @@ using platform::DirEntry;
 using platform::File;
 using platform::FileSystem;
 using platform::Share;
-
-// Thrown from a statement start when a signal asks the command to stop.
-struct CommandStop {
-  int signal;
-};
-
-// Statement starts of the command's runs: a stop request ends the command
-// within a few statements, and the progress line is redrawn now and then.
-// The printer's statements and the file table's have one each, so that an
-// error can be told to be about the output (a print statement writes it).
-class CommandStatements : public StatementObserver {
- public:
-  // Statements between two looks at the stop request (and, in the window,
-  // at the window's messages), and between two looks at the clock.
-  static constexpr unsigned kStopInterval = 16;
-  static constexpr unsigned kClockInterval = 4096;
-
-  struct Shared {
-    unsigned counter = 0;
-    bool lastWasPrint = false;
-  };
-
-  CommandStatements(CommandHost& host, const std::function<void()>& progress,
-                    Shared& shared, bool print)
-      : host_(host), progress_(progress), shared_(shared), print_(print) {}
-
-  void statementStart(uint32_t /*line*/) override { startRun(1); }
-  // A run of statements looks at the stop request and the clock, at its
-  // first statement, when any of its statements would.
-  bool takesRuns() const override { return true; }
-  void statementRun(uint32_t /*firstLine*/, uint32_t /*lastLine*/,
-                    uint32_t count) override {
-    startRun(count);
-  }
-
- private:
-  void startRun(unsigned count) {
-    shared_.lastWasPrint = print_;
-    const unsigned first = shared_.counter;
-    shared_.counter += count;
-    // True when one of the counts first .. first + count - 1 is a multiple
-    // of interval (the counter wraps at a multiple of both intervals).
-    const auto reaches = [first, count](unsigned interval) {
-      return first % interval == 0 || first % interval + count > interval;
-    };
-    if (reaches(kStopInterval)) {
-      if (const int signal = host_.stopSignal()) throw CommandStop{signal};
-    }
-    if (progress_ && reaches(kClockInterval)) progress_();
-  }
-
-  CommandHost& host_;
-  const std::function<void()>& progress_;
-  Shared& shared_;
-  bool print_;
-};
 
 // Errors that only writing raises: about the output wherever they come
 // from.
@@ -264,8 +209,8 @@ int CommandDriver::run(const CommandOptions& options) {
   const std::function<void()> progressHook =
       progress ? std::function<void()>(drawProgress) : std::function<void()>();
   CommandStatements::Shared shared;
-  CommandStatements fileStatements(host_, progressHook, shared, false);
-  CommandStatements printStatements(host_, progressHook, shared, true);
+  CommandStatements fileStatements(host_, progressHook, shared);
+  CommandStatements printStatements(host_, progressHook, shared);
   auto warn = [&](const std::string& line) {
     if (progress) host_.status("");
     host_.message(line);
@@ -342,7 +287,7 @@ int CommandDriver::run(const CommandOptions& options) {
     const bool aboutOutput =
         step == Step::OpenOutput || step == Step::Close ||
         (step == Step::Convert &&
-         (shared.lastWasPrint || isWriteError(error.number())));
+         (printStatements.hadLastStart() || isWriteError(error.number())));
     sayError(aboutOutput ? output : options.logs[current], error.number());
     exitCode = kExitError;
   } catch (const CommandStop& stop) {

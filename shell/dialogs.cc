@@ -86,7 +86,7 @@ Dialogs::~Dialogs() = default;
 template <typename F>
 auto Dialogs::statement(std::source_location where, F&& body)
     -> decltype(body()) {
-  if (observer_ != nullptr) observer_->statementStart(where.line());
+  if (observer_ != nullptr) observer_->start(where.line());
   try {
     return body();
   } catch (RuntimeError& e) {

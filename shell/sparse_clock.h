@@ -26,6 +26,13 @@ class SparseClock {
 
   uint64_t operator()();
 
+  // The calls from now on that will take the last reading: taken from the
+  // clock (the next call reads the fine clock) by a caller that lets that
+  // many calls pass without asking, and given back, as far as they were
+  // not used, before it asks again.
+  uint32_t takeCalls() { return std::exchange(untilRead_, 0); }
+  void giveBackCalls(uint32_t calls) { untilRead_ += calls; }
+
  private:
   MillisecondClock fine_;
   bool read_ = false;       // the fine clock has been read

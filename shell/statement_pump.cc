@@ -1,9 +1,23 @@
 #include "shell/statement_pump.h"
 
+#include <typeinfo>
+#include <utility>
+
 #include "platform/clock.h"
 #include "shell/sparse_clock.h"
 
 namespace tess {
+
+namespace {
+
+// The sparse clock that the clock is, if it is one.
+SparseClock* sparseClockOf(MillisecondClock& clock) {
+  return clock.target_type() == typeid(SparseClock)
+             ? clock.target<SparseClock>()
+             : nullptr;
+}
+
+}  // namespace
 
 MillisecondClock steadyClock() {
   // In a conversion statement starts follow each other within a fraction of
@@ -13,8 +27,27 @@ MillisecondClock steadyClock() {
   return SparseClock(platform::monotonicMilliseconds);
 }
 
+StatementPump::StatementPump(ui::FrontEnd& ui, MillisecondClock clock)
+    : ui_(ui), clock_(std::move(clock)), sparseClock_(sparseClockOf(clock_)) {
+  setQuietStarts(&quiet_);
+}
+
 void StatementPump::statementStart(uint32_t line) {
-  currentLine_ = line;
+  // The starts that passed quietly each took the clock's last reading; the
+  // calls they did not use go back to the clock. (A hold is seen only by a
+  // fresh reading, which finds time passed and so leaves no calls to the
+  // last one: no quiet start follows a restart, and none can end it.)
+  if (sparseClock_ != nullptr) {
+    sparseClock_->giveBackCalls(std::exchange(quiet_.left, 0));
+  }
+  takeStart(line);
+  // From the first start on, each start pumps or reads the clock: the calls
+  // that would take its last reading may pass quietly.
+  if (sparseClock_ != nullptr) quiet_.left = sparseClock_->takeCalls();
+}
+
+void StatementPump::takeStart(uint32_t line) {
+  quiet_.line = line;
   if (pumped_) {
     const uint64_t now = clock_();
     const bool held = now - lastStart_ >= kPumpIntervalMs;
@@ -48,7 +81,7 @@ void StatementPump::statementStart(uint32_t line) {
 void StatementPump::statementRun(uint32_t firstLine, uint32_t lastLine,
                                  uint32_t /*count*/) {
   statementStart(firstLine);
-  currentLine_ = lastLine;
+  quiet_.line = lastLine;
 }
 
 }  // namespace tess

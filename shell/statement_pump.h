@@ -37,8 +37,9 @@ class StatementPump : public StatementObserver {
   static constexpr uint64_t kPumpIntervalMs = 10;
 
   explicit StatementPump(ui::FrontEnd& ui,
-                         MillisecondClock clock = steadyClock())
-      : ui_(ui), clock_(std::move(clock)) {}
+                         MillisecondClock clock = steadyClock());
+  StatementPump(const StatementPump&) = delete;
+  StatementPump& operator=(const StatementPump&) = delete;
 
   void statementStart(uint32_t line) override;
   // A run is one statement start at its first line; its last line is the
@@ -46,16 +47,24 @@ class StatementPump : public StatementObserver {
   bool takesRuns() const override { return true; }
   void statementRun(uint32_t firstLine, uint32_t lastLine,
                     uint32_t count) override;
-  uint32_t currentLine() const { return currentLine_; }
+  uint32_t currentLine() const { return quiet_.line; }
 
  private:
+  // A statement start as it is told, once the quiet ones are accounted.
+  void takeStart(uint32_t line);
+
   ui::FrontEnd& ui_;
   MillisecondClock clock_;
+  // The clock when it is the sparse one: the starts that would take its
+  // last reading are let pass quietly (each of them would find no time
+  // passed since the last start and the last pump, and so do nothing but
+  // make its line the current one).
+  SparseClock* const sparseClock_;
+  QuietStarts quiet_;
   bool pumped_ = false;
   uint64_t lastPump_ = 0;
   uint64_t lastStart_ = 0;
   bool restarted_ = false;
-  uint32_t currentLine_ = 0;
 };
 
 }  // namespace tess

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "shell/sparse_clock.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_front_end.h"
 
@@ -90,6 +93,89 @@ TEST(StatementPump, BreakAndCloseEndTheRunAtTheNextPump) {
     EXPECT_EQ(reason, quit ? ProgramEnd::Reason::WindowClosed
                            : ProgramEnd::Reason::BreakRequested);
   }
+}
+
+// A pump that counts the starts it is told of.
+class CountingPump : public StatementPump {
+ public:
+  using StatementPump::StatementPump;
+  void statementStart(uint32_t line) override {
+    ++told;
+    StatementPump::statementStart(line);
+  }
+  int told = 0;
+};
+
+// The runtime lets the starts pass quietly that would take the sparse
+// clock's last reading. Against a pump told of every start, with the same
+// times: the pumps come at the same statements, the current line is the
+// same after each, and the fine clock is read as often, through quick
+// statements, runs, slow statements, holds, slow painting and a break.
+TEST(StatementPump, QuietStartsPumpWhereEveryStartWouldPump) {
+  std::mt19937 random(515);
+  const uint64_t advances[] = {0, 0, 0, 0, 0, 0, 1, 2, 3, 9, 10, 11, 25, 60};
+  int quietTold = 0;
+  int everyTold = 0;
+  for (int round = 0; round < 60; ++round) {
+    FakeClock quietTime;
+    FakeClock everyTime;
+    int quietReadings = 0;
+    int everyReadings = 0;
+    const auto counted = [](FakeClock& time, int& readings) {
+      return MillisecondClock([fine = time.clock(), &readings] {
+        ++readings;
+        return fine();
+      });
+    };
+    FakeFrontEnd quietUi;
+    FakeFrontEnd everyUi;
+    const uint64_t painting = round % 3 == 0 ? 12 : 0;
+    quietUi.onPump([&](int) { quietTime.advance(painting); });
+    everyUi.onPump([&](int) { everyTime.advance(painting); });
+    if (round % 4 == 1) {
+      ui::PumpEvents events;
+      events.breakRequested = true;
+      quietUi.setPumpEvents(30, events);
+      everyUi.setPumpEvents(30, events);
+    }
+    CountingPump quiet(quietUi, SparseClock(counted(quietTime, quietReadings)));
+    CountingPump every(everyUi, SparseClock(counted(everyTime, everyReadings)));
+    uint32_t line = 0;
+    for (int step = 0; step < 400; ++step) {
+      const uint64_t advance = advances[random() % std::size(advances)];
+      quietTime.advance(advance);
+      everyTime.advance(advance);
+      const int statements = 1 + static_cast<int>(random() % 80);
+      for (int i = 0; i < statements; ++i) {
+        const uint32_t count =
+            random() % 4 == 0 ? 2 + static_cast<uint32_t>(random() % 20) : 1;
+        const uint32_t first = ++line;
+        line += count - 1;
+        bool quietEnded = false;
+        bool everyEnded = false;
+        try {
+          count == 1 ? quiet.start(first) : quiet.startRun(first, line, count);
+        } catch (const ProgramEnd&) {
+          quietEnded = true;
+        }
+        try {
+          count == 1 ? every.statementStart(first)
+                     : every.statementRun(first, line, count);
+        } catch (const ProgramEnd&) {
+          everyEnded = true;
+        }
+        ASSERT_EQ(quietEnded, everyEnded) << "line " << line;
+        ASSERT_EQ(quietUi.pumpCalls(), everyUi.pumpCalls()) << "line " << line;
+        ASSERT_EQ(quiet.currentLine(), every.currentLine());
+        ASSERT_EQ(quietReadings, everyReadings) << "line " << line;
+        if (quietEnded) break;
+      }
+    }
+    quietTold += quiet.told;
+    everyTold += every.told;
+  }
+  // Most starts passed quietly.
+  EXPECT_LT(quietTold * 4, everyTold);
 }
 
 }  // namespace
