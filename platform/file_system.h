@@ -118,6 +118,13 @@ class FileSystem {
   // File::identity()); nothing when no file is there or it may not be read.
   // The default opens it for reading.
   virtual std::optional<std::string> identityOf(const std::string& full);
+  // The file that the resolved path names now, as identityOf finds it, with
+  // its size. The default opens it for reading.
+  struct NamedFile {
+    std::string identity;
+    uint64_t size = 0;
+  };
+  virtual std::optional<NamedFile> namedFile(const std::string& full);
   // Deletes a file; the caller has already checked existence and open
   // channels. Any failure is 75.
   virtual int removeFile(const std::string& full) = 0;
@@ -158,6 +165,20 @@ inline std::optional<std::string> FileSystem::identityOf(
   std::string id = file->identity();
   file->close();
   return id;
+}
+
+inline std::optional<FileSystem::NamedFile> FileSystem::namedFile(
+    const std::string& full) {
+  int error = 0;
+  std::unique_ptr<File> file =
+      open(full, Access::Read, Share::DenyNone, false, &error);
+  if (!file) return std::nullopt;
+  NamedFile named;
+  named.identity = file->identity();
+  const int failed = file->size(&named.size);
+  file->close();
+  if (failed != 0) return std::nullopt;
+  return named;
 }
 
 // The real file system of the platform this build is for.

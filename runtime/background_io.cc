@@ -1,10 +1,16 @@
 #include "runtime/background_io.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/worker_thread.h"
 
 namespace tess {
+
+BackgroundIo::BackgroundIo() : BackgroundIo(platform::startWorkerThread) {}
+
+BackgroundIo::BackgroundIo(WorkerStarter startWorker)
+    : startWorker_(std::move(startWorker)) {}
 
 BackgroundIo::~BackgroundIo() {
   {
@@ -41,7 +47,7 @@ void BackgroundIo::start(Transfer& transfer) {
     queued_count_.store(queue_.size(), std::memory_order_release);
   }
   if (!worker_.joinable()) {
-    worker_ = platform::startWorkerThread([this] { work(); });
+    worker_ = startWorker_([this] { work(); });
   } else {
     queued_.notify_one();
   }
@@ -49,6 +55,8 @@ void BackgroundIo::start(Transfer& transfer) {
 
 void BackgroundIo::wait(Transfer& transfer) {
   if (!transfer.started) return;
+  if (transfer.done.load(std::memory_order_acquire)) return;
+  if (runHere(transfer)) return;
   for (int i = 0; i < kSpins; ++i) {
     if (transfer.done.load(std::memory_order_acquire)) return;
     pause();
@@ -57,10 +65,50 @@ void BackgroundIo::wait(Transfer& transfer) {
   finished_.wait(lock, [&] { return transfer.done.load(); });
 }
 
+bool BackgroundIo::runHere(Transfer& transfer) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (busy_ ||
+      std::find(queue_.begin(), queue_.end(), &transfer) == queue_.end()) {
+    return false;
+  }
+  // The transfers before it too, in their order: none of them has started.
+  busy_ = true;
+  Transfer* t = nullptr;
+  do {
+    t = queue_.front();
+    queue_.pop_front();
+    queued_count_.store(queue_.size(), std::memory_order_relaxed);
+    lock.unlock();
+    run(*t);
+    lock.lock();
+    t->done.store(true, std::memory_order_release);
+  } while (t != &transfer);
+  busy_ = false;
+  const bool more = !queue_.empty();
+  lock.unlock();
+  // Another waiter may wait for one of those run here.
+  finished_.notify_all();
+  if (more) queued_.notify_one();
+  return true;
+}
+
+void BackgroundIo::run(Transfer& t) {
+  int error = 0;
+  size_t got = 0;
+  if (t.write) {
+    error = t.file->write(t.data, t.size);
+  } else {
+    error = t.file->read(t.data, t.size, &got);
+    if (t.index != nullptr) t.index->build(t.data, got, t.lineTest);
+  }
+  t.error = error;
+  t.got = got;
+}
+
 void BackgroundIo::work() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    if (queue_.empty() && !stopping_) {
+    if ((queue_.empty() || busy_) && !stopping_) {
       lock.unlock();
       for (int i = 0; i < kSpins; ++i) {
         if (queued_count_.load(std::memory_order_acquire) != 0) break;
@@ -68,25 +116,21 @@ void BackgroundIo::work() {
       }
       lock.lock();
     }
-    queued_.wait(lock, [&] { return !queue_.empty() || stopping_; });
+    // While the program's thread runs transfers itself, the ones after
+    // them wait for it.
+    queued_.wait(lock,
+                 [&] { return !busy_ && (!queue_.empty() || stopping_); });
     // Queued transfers are run before the worker stops: the destructor
     // never leaves one half done.
     if (queue_.empty()) return;
     Transfer& t = *queue_.front();
     queue_.pop_front();
     queued_count_.store(queue_.size(), std::memory_order_relaxed);
+    busy_ = true;
     lock.unlock();
-    int error = 0;
-    size_t got = 0;
-    if (t.write) {
-      error = t.file->write(t.data, t.size);
-    } else {
-      error = t.file->read(t.data, t.size, &got);
-      if (t.index != nullptr) t.index->build(t.data, got, t.lineTest);
-    }
+    run(t);
     lock.lock();
-    t.error = error;
-    t.got = got;
+    busy_ = false;
     t.done.store(true, std::memory_order_release);
     finished_.notify_all();
   }

@@ -2,13 +2,17 @@
 // program goes on: the file channels read the log's next block and write
 // the output's last full buffer there, so that the copying into and out of
 // the operating system's file cache overlaps the conversion. Transfers run
-// one at a time in the order they were started.
+// one at a time in the order they were started. A transfer waited for that
+// the worker has not taken yet is run by the waiting thread (with those
+// queued before it): the worker may not even be running yet, and waking it
+// to be waited for costs more than the transfer.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -43,7 +47,12 @@ class BackgroundIo {
     std::atomic<bool> done{false};  // the worker's side
   };
 
-  BackgroundIo() = default;
+  // How the worker thread is started: the platform's way by default; a
+  // test may hold the thread it starts.
+  using WorkerStarter = std::function<std::thread(std::function<void()>)>;
+
+  BackgroundIo();
+  explicit BackgroundIo(WorkerStarter startWorker);
   // Waits for the transfers started and ends the worker.
   ~BackgroundIo();
   BackgroundIo(const BackgroundIo&) = delete;
@@ -56,6 +65,11 @@ class BackgroundIo {
   void wait(Transfer& transfer);
 
  private:
+  // Runs the transfer here, with the ones queued before it, when the
+  // worker runs none and has not taken it; false otherwise.
+  bool runHere(Transfer& transfer);
+  // Reads or writes; sets the results.
+  static void run(Transfer& transfer);
   void work();
 
   std::mutex mutex_;
@@ -63,7 +77,10 @@ class BackgroundIo {
   std::condition_variable finished_;
   std::deque<Transfer*> queue_;
   std::atomic<size_t> queued_count_{0};
+  WorkerStarter startWorker_;
   bool stopping_ = false;
+  // A transfer is running (in the worker, or in a waiting thread).
+  bool busy_ = false;
   std::thread worker_;
 };
 

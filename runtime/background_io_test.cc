@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <functional>
 #include <mutex>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "runtime/file_table.h"
@@ -23,12 +26,13 @@ namespace {
 
 using testing::FakeFileSystem;
 
-// A file that records, in order, what was done to it.
+// A file that records, in order, what was done to it, and by which thread.
 class RecordingFile : public platform::File {
  public:
   int read(void* buffer, size_t n, size_t* got) override {
     std::lock_guard<std::mutex> lock(mutex);
     log.push_back("read " + std::to_string(n));
+    threads.push_back(std::this_thread::get_id());
     *got = std::min<size_t>(n, 3);
     std::memset(buffer, 'r', *got);
     return failReads;
@@ -36,6 +40,7 @@ class RecordingFile : public platform::File {
   int write(const void* buffer, size_t n) override {
     std::lock_guard<std::mutex> lock(mutex);
     log.push_back("write " + std::string(static_cast<const char*>(buffer), n));
+    threads.push_back(std::this_thread::get_id());
     return 0;
   }
   int seek(uint64_t) override { return 0; }
@@ -49,8 +54,84 @@ class RecordingFile : public platform::File {
 
   std::mutex mutex;
   std::vector<std::string> log;
+  std::vector<std::thread::id> threads;
   int failReads = 0;
 };
+
+// Starts the worker held: it runs nothing until it is let go (or, should a
+// wait rely on it wrongly, after a long bound, so that the test fails
+// rather than hangs).
+class HeldWorker {
+ public:
+  BackgroundIo::WorkerStarter starter() {
+    return [this](std::function<void()> body) {
+      return std::thread([this, body = std::move(body)] {
+        {
+          std::unique_lock<std::mutex> lock(mutex_);
+          gate_.wait_for(lock, std::chrono::seconds(20), [&] { return open_; });
+        }
+        body();
+      });
+    };
+  }
+  void letGo() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      open_ = true;
+    }
+    gate_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable gate_;
+  bool open_ = false;
+};
+
+void setTransfer(BackgroundIo::Transfer& t, platform::File& file, bool write,
+                 char* data, size_t size) {
+  t.file = &file;
+  t.write = write;
+  t.data = data;
+  t.size = size;
+}
+
+TEST(BackgroundIoTest, AWaitedTransferNotTakenYetRunsInTheWaitingThread) {
+  // The worker is started but does not run: waiting for the second of
+  // three transfers runs the first two here, in their order, and leaves
+  // the third to the worker.
+  RecordingFile file;
+  char a[] = "first";
+  char b[] = "second";
+  char in[8] = {};
+  HeldWorker held;
+  {
+    BackgroundIo io(held.starter());
+    BackgroundIo::Transfer write1, read, write2;
+    setTransfer(write1, file, true, a, 5);
+    setTransfer(read, file, false, in, sizeof in);
+    setTransfer(write2, file, true, b, 6);
+    io.start(write1);
+    io.start(read);
+    io.start(write2);
+    io.wait(read);
+    EXPECT_EQ(read.got, 3u);
+    EXPECT_EQ(std::string(in, 3), "rrr");
+    io.wait(write1);  // already run
+    {
+      std::lock_guard<std::mutex> lock(file.mutex);
+      EXPECT_EQ(file.log, (std::vector<std::string>{"write first", "read 8"}));
+      EXPECT_EQ(file.threads,
+                (std::vector<std::thread::id>(2, std::this_thread::get_id())));
+    }
+    // write2 is not waited for: the end of the worker runs it.
+    held.letGo();
+  }
+  EXPECT_EQ(file.log, (std::vector<std::string>{"write first", "read 8",
+                                                "write second"}));
+  ASSERT_EQ(file.threads.size(), 3u);
+  EXPECT_NE(file.threads[2], std::this_thread::get_id());
+}
 
 TEST(BackgroundIoTest, TransfersRunInOrderAndAllBeforeTheEnd) {
   RecordingFile file;

@@ -36,14 +36,13 @@ bool FileTable::reopenKeptOutput(const std::string& full, platform::Share share,
   }
   // The name may name another file by now (the output renamed away, or
   // another file put in its place): that one is opened as it is found.
-  const std::optional<std::string> named = fs_.identityOf(full);
-  if (!named || *named != kept_.file->identity()) return false;
+  const std::optional<platform::FileSystem::NamedFile> named =
+      fs_.namedFile(full);
+  if (!named || named->identity != kept_.file->identity()) return false;
   // Another program that wrote it meanwhile (not bound by the sharing):
-  // its end is looked at as a new opening looks at it.
-  uint64_t length = 0;
-  if (kept_.file->size(&length) != 0 || length != kept_.length || length == 0) {
-    return false;
-  }
+  // its end is looked at as a new opening looks at it. The name names the
+  // file kept: the size found is that file's.
+  if (named->size != kept_.length || named->size == 0) return false;
   std::unique_ptr<platform::File> file = std::move(kept_.file);
   // A file open on a channel (the log, under another name) is never
   // written.

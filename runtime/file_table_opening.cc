@@ -23,12 +23,14 @@ void FileTable::openFile(const ByteString& name, FileMode mode, ShareMode share,
       return;
     }
     if (mode != FileMode::Input) check(closeKeptOutput());
-    const bool exists = resolved && fs_.exists(full);
+    // A log is simply opened: whether it exists is only asked when it
+    // cannot be.
+    const bool exists = mode != FileMode::Input && resolved && fs_.exists(full);
     platform::Access access = platform::Access::Read;
     bool create = false;
     switch (mode) {
       case FileMode::Input:
-        if (!exists) raiseError(err::kFileNotFound);
+        if (!resolved) raiseError(err::kFileNotFound);
         break;
       case FileMode::Output:
         // An existing file is never overwritten by this open.
@@ -47,7 +49,14 @@ void FileTable::openFile(const ByteString& name, FileMode mode, ShareMode share,
     int error = 0;
     std::unique_ptr<platform::File> file =
         fs_.open(full, access, osShare, create, &error);
-    if (!file) check(error != 0 ? error : err::kSystemError);
+    if (!file) {
+      // A log that is not there (a folder is no log) is not found, whatever
+      // the opening said.
+      if (mode == FileMode::Input && !fs_.exists(full)) {
+        raiseError(err::kFileNotFound);
+      }
+      check(error != 0 ? error : err::kSystemError);
+    }
     // A file open on a channel (the log chosen as the output to add to,
     // under any of its names) is never written.
     if (mode != FileMode::Input && isOpenOnAChannel(*file, full)) {

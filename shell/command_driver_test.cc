@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/wildcard.h"
+#include "runtime/runtime_error.h"
 #include "shell/command_test_host.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/sjis.h"
@@ -92,6 +96,80 @@ TEST(CommandDriverTest, EachLogIsOpenedAtItsTurnAndTheOutputOnce) {
                 std::string::npos)
           << records;
     }
+  }
+}
+
+// A log is opened at its turn without asking first whether it is there:
+// only the check of every log before anything is written asks.
+TEST(CommandDriverTest, ALogIsOpenedAtItsTurnWithoutALookFirst) {
+  FakeFileSystem fs;
+  fs.setFile("/a.log", logOf("A"));
+  fs.setFile("/b.log", logOf("B"));
+  RecordingHost host;
+  CommandOptions options;
+  options.logs = {"a.log", "b.log"};
+  options.output = "out";
+  ASSERT_EQ(CommandDriver(fs, host, "tessarine").run(options), 0);
+  EXPECT_EQ(fs.existsCalls(), 2u);
+}
+
+// A log that goes, turns into a folder, is taken by another program or may
+// not be read any more after every log was checked fails at its turn as it
+// fails when it is so at the check: the same error, after the records of
+// the logs before it, which the output keeps with its mark.
+TEST(CommandDriverTest, ALogThatChangesAfterTheCheckFailsAtItsTurn) {
+  struct Case {
+    const char* name;
+    std::function<void(FakeFileSystem&)> change;
+    const char* message;
+  };
+  std::unique_ptr<platform::File> holder;
+  const Case cases[] = {
+      {"gone", [](FakeFileSystem& fs) { fs.removeFile("/b.log"); },
+       "tessarine: b.log: file not found (error 63)"},
+      {"folder",
+       [](FakeFileSystem& fs) {
+         fs.removeFile("/b.log");
+         fs.addDirectory("/b.log");
+       },
+       "tessarine: b.log: file not found (error 63)"},
+      {"taken",
+       [&holder](FakeFileSystem& fs) {
+         int error = 0;
+         holder = fs.open("/b.log", platform::Access::ReadWrite,
+                          platform::Share::Exclusive, false, &error);
+         ASSERT_TRUE(holder) << error;
+       },
+       "tessarine: b.log: permission denied or in use by another program "
+       "(error 75)"},
+      {"unreadable",
+       [](FakeFileSystem& fs) {
+         fs.failOpensOf("/b.log", err::kPermissionDenied);
+       },
+       "tessarine: b.log: permission denied (error 70)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileSystem fs;
+    fs.setFile("/a.log", logOf("A"));
+    fs.setFile("/b.log", logOf("B"));
+    // While a.log is read, after the check of both.
+    bool changed = false;
+    fs.beforeRead([&](uint64_t) {
+      if (!std::exchange(changed, true)) c.change(fs);
+    });
+    RecordingHost host;
+    CommandOptions options;
+    options.logs = {"a.log", "b.log"};
+    options.output = "out";
+    EXPECT_EQ(CommandDriver(fs, host, "tessarine").run(options), 1);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(host.lines, std::vector<std::string>{c.message});
+    const std::string out = *fs.fileBytes("/out.ren");
+    EXPECT_NE(out.find("guest            A"), std::string::npos);
+    EXPECT_EQ(out.find("guest            B"), std::string::npos);
+    EXPECT_EQ(out.rfind("#E\r\n\r\n\x1A"), out.size() - 7) << out;
+    holder.reset();
   }
 }
 

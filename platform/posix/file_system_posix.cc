@@ -354,17 +354,22 @@ class PosixFileSystem : public FileSystem {
     return file;
   }
 
-  // Opened for reading as the default does, without the sharing marks:
-  // they do not change which file it is.
+  // Looked at without opening it (opening a device may act on it, and
+  // the sharing marks do not change which file it is), as opening it for
+  // reading would find it: a file the user may not read is not found.
   std::optional<std::string> identityOf(const std::string& full) override {
-    const int fd =
-        ::open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
+    const std::optional<NamedFile> named = namedFile(full);
+    if (!named) return std::nullopt;
+    return named->identity;
+  }
+
+  std::optional<NamedFile> namedFile(const std::string& full) override {
     struct stat st;
-    const bool known = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    ::close(fd);
-    if (!known) return std::nullopt;
-    return identityText(st);
+    if (::stat(full.c_str(), &st) != 0 || S_ISDIR(st.st_mode) ||
+        ::faccessat(AT_FDCWD, full.c_str(), R_OK, AT_EACCESS) != 0) {
+      return std::nullopt;
+    }
+    return NamedFile{identityText(st), static_cast<uint64_t>(st.st_size)};
   }
 
   FileKind kindOf(const std::string& full) override {

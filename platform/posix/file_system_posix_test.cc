@@ -1,6 +1,8 @@
 // The POSIX file system: paths, reading and writing, what an open's errors
 // and permissions mean, folders and the directory search.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,6 +94,63 @@ TEST_F(PosixFileSystemTest, IdentityOfTheFileANameNames) {
   EXPECT_EQ(fs->identityOf(path("log")), held->identity());
   EXPECT_EQ(log->identity(), id);
   EXPECT_NE(fs->identityOf(path("log")), id);
+}
+
+// The file a name names, with its size, is found without opening it, as
+// opening it for reading (the sharing marks apart) finds it: the identity
+// and size of the file opened, and nothing where that opening fails.
+TEST_F(PosixFileSystemTest, TheNamedFileIsWhatOpeningItFinds) {
+  write("log", "twelve bytes");
+  write("empty", "");
+  write("held", "x");
+  std::filesystem::create_directory(path("sub"));
+  int error = 0;
+  auto holder = fs->open(path("held"), Access::ReadWrite, Share::Exclusive,
+                         false, &error);
+  ASSERT_TRUE(holder) << error;
+  for (const char* name :
+       {"log", "empty", "held", "sub", "missing", "sub/missing", "log/x"}) {
+    SCOPED_TRACE(name);
+    const std::optional<FileSystem::NamedFile> named =
+        fs->namedFile(path(name));
+    const int fd = ::open(path(name).c_str(), O_RDONLY | O_NONBLOCK);
+    struct stat st {};
+    const bool found = fd >= 0 && ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    if (fd >= 0) ::close(fd);
+    ASSERT_EQ(named.has_value(), found);
+    EXPECT_EQ(fs->identityOf(path(name)).has_value(), found);
+    if (!found) continue;
+    EXPECT_EQ(named->identity,
+              std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino));
+    EXPECT_EQ(named->size, static_cast<uint64_t>(st.st_size));
+  }
+  EXPECT_EQ(fs->namedFile(path("held"))->identity, holder->identity());
+  EXPECT_EQ(fs->namedFile(path("log"))->size, 12u);
+}
+
+// A file the user may not read is not found by its name, as an ordinary
+// user sees it (in a child process, as below).
+TEST_F(PosixFileSystemTest, AnUnreadableFileIsNotFoundByItsName) {
+  write("file", "x");
+  ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+  ASSERT_EQ(chmod(path("file").c_str(), 0), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (!becomeOrdinaryUser()) _exit(2);
+    if (access(path("file").c_str(), R_OK) == 0) _exit(4);
+    _exit(fs->namedFile(path("file")) || fs->identityOf(path("file")) ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  ASSERT_NE(WEXITSTATUS(status), 2)
+      << "cannot give up the superuser's privileges";
+  ASSERT_NE(WEXITSTATUS(status), 4) << "the permissions do not stop this user";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the unreadable file was found";
+  // The owner, who may read it again, finds it.
+  ASSERT_EQ(chmod(path("file").c_str(), 0600), 0);
+  EXPECT_TRUE(fs->namedFile(path("file")));
 }
 
 TEST_F(PosixFileSystemTest, OpenErrorsMapToRunTimeNumbers) {

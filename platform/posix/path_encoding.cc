@@ -245,6 +245,12 @@ std::optional<std::string> EncodingFileSystem::identityOf(
   return native ? inner_->identityOf(*native) : std::nullopt;
 }
 
+std::optional<FileSystem::NamedFile> EncodingFileSystem::namedFile(
+    const std::string& full) {
+  std::optional<std::string> native = nativePath(full);
+  return native ? inner_->namedFile(*native) : std::nullopt;
+}
+
 int EncodingFileSystem::removeFile(const std::string& full) {
   std::optional<std::string> native = nativePath(full);
   return native ? inner_->removeFile(*native) : 75;

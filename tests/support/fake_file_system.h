@@ -118,6 +118,8 @@ class FakeFileSystem : public platform::FileSystem {
   // Number of handles open on this file right now.
   int openCount(std::string_view name) const;
   uint64_t readCalls() const { return readCalls_; }
+  // Calls of exists().
+  uint64_t existsCalls() const { return existsCalls_; }
   uint64_t writeCalls() const { return writeCalls_; }
   uint64_t seekCalls() const { return seekCalls_; }
   uint64_t truncateCalls() const { return truncateCalls_; }
@@ -190,6 +192,7 @@ class FakeFileSystem : public platform::FileSystem {
   int removals_ = 0;
 
   uint64_t readCalls_ = 0;
+  uint64_t existsCalls_ = 0;
   uint64_t writeCalls_ = 0;
   uint64_t seekCalls_ = 0;
   uint64_t truncateCalls_ = 0;

@@ -18,6 +18,7 @@ using namespace fake;
 // --- Files -------------------------------------------------------------------
 
 bool FakeFileSystem::exists(const std::string& full) {
+  ++existsCalls_;
   Node* n = find(full);
   return n && !n->directory;
 }
