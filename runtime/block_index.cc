@@ -258,13 +258,12 @@ struct BlockIndex::Pass {
       const size_t w = words - 1;
       const size_t count = size - w * 64;
       const uint64_t inBlock = kAll >> (64 - count);
-      // A last word shorter than 64 bytes is looked at in a copy, its
-      // places past the block's end NUL bytes that are not counted.
+      // A last word shorter than 64 bytes is looked at in a copy whose
+      // places past the block's end hold NUL bytes: the first of them is
+      // at size, which is what firstNul gives when the block has none.
       alignas(64) char last[64] = {};
       std::memcpy(last, data + w * 64, count);
-      WordBytes found = Isa::word(last);
-      found.nul &= inBlock;
-      word(w, found, 0, inBlock);
+      word(w, Isa::word(last), 0, inBlock);
     }
     // The block's last line stops a run unless it ends with the block (a
     // lone CR there stops it already).
