@@ -92,19 +92,20 @@ struct Sse2 {
 
 #if defined(TESS_X86_DISPATCH)
 // A byte is in [low, high] when taking low from it leaves at most
-// high - low (unsigned); AVX2 compares unsigned bytes through their
-// minimum.
+// high - low (unsigned).
 struct Avx2 {
   [[gnu::target("avx2")]] static uint64_t mask(__m256i matches) {
     return static_cast<uint32_t>(_mm256_movemask_epi8(matches));
   }
-  [[gnu::target("avx2")]] static __m256i inRange(__m256i bytes, int low,
+  // The top bit of each byte outside [low, high]: taking low from a byte
+  // leaves at most high - low (unsigned) when it is in the range, and
+  // adding 0x7F - (high - low) to that, saturated at 0xFF, reaches 0x80
+  // exactly when it is not.
+  [[gnu::target("avx2")]] static __m256i outside(__m256i bytes, int low,
                                                  int high) {
-    const __m256i from =
-        _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(low)));
-    return _mm256_cmpeq_epi8(
-        _mm256_min_epu8(from, _mm256_set1_epi8(static_cast<char>(high - low))),
-        from);
+    return _mm256_adds_epu8(
+        _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(low))),
+        _mm256_set1_epi8(static_cast<char>(0x7F - (high - low))));
   }
   [[gnu::target("avx2")]] static uint64_t join(__m256i low, __m256i high) {
     return mask(low) | mask(high) << 32;
@@ -112,10 +113,11 @@ struct Avx2 {
   [[gnu::target("avx2")]] static __m256i equal(__m256i part, char byte) {
     return _mm256_cmpeq_epi8(part, _mm256_set1_epi8(byte));
   }
-  [[gnu::target("avx2")]] static __m256i leads(__m256i part) {
+  // The top bit of each byte that is not a lead-range byte.
+  [[gnu::target("avx2")]] static __m256i notLeads(__m256i part) {
     using namespace platform;
-    return _mm256_or_si256(inRange(part, kLeadLowFirst, kLeadLowLast),
-                           inRange(part, kLeadHighFirst, kLeadHighLast));
+    return _mm256_and_si256(outside(part, kLeadLowFirst, kLeadLowLast),
+                            outside(part, kLeadHighFirst, kLeadHighLast));
   }
   // The two halves of a word; NUL bytes are looked for half by half only in
   // the rare word that has one, found through the halves' least bytes.
@@ -128,7 +130,7 @@ struct Avx2 {
     return {join(equal(low, '\r'), equal(high, '\r')),
             join(equal(low, '\n'), equal(high, '\n')),
             hasNul ? join(equal(low, '\0'), equal(high, '\0')) : 0,
-            join(leads(low), leads(high))};
+            ~join(notLeads(low), notLeads(high))};
   }
 };
 
