@@ -221,13 +221,15 @@ bool mayNotStartWithHash(std::string_view rest) {
 }
 
 // Random blocks made of the bytes the index looks at, many of them at the
-// 64-byte steps: CR, LF, CR LF, NUL, lead-range bytes, the first bytes the
-// tests look at, and plain text between.
+// 64-byte steps: CR, LF, CR LF, NUL, the lead-range bytes at the ranges'
+// edges and those just outside them, the first bytes the tests look at,
+// and plain text between.
 std::string edgyBlock(std::mt19937& random, size_t size) {
   static const std::vector<std::string> pieces = {
       "\r",       "\n",       "\r\n", std::string(1, '\0'),
       "\x81",     "\x9f",     "\xe0", "\xfc",
-      "\x80",     "#",        "-",    "/",
+      "\x80",     "\xa0",     "\xdf", "\xfd",
+      "\xff",     "#",        "-",    "/",
       "\x81\x84", "\x81\x9f", "a",    "ab/de/g"};
   const auto plainOneIn = static_cast<uint32_t>(1 + random() % 8);
   std::string data;
