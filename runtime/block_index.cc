@@ -318,6 +318,15 @@ void BlockIndex::fillFirstStops(size_t words) {
   }
 }
 
+bool BlockIndex::failsTest(const char* data, size_t start,
+                           bool (*passes)(std::string_view)) const {
+  // The line's CR, every word's CR places being known by now: a line
+  // without its CR LF here stops the run anyway.
+  const size_t end = crFrom(start);
+  return end + 1 < size_ && data[end + 1] == '\n' &&
+         !passes(std::string_view(data + start, end - start));
+}
+
 void BlockIndex::testLines(const char* data, size_t words,
                            const LineTest& test) {
   const auto passes = test.passes;
@@ -332,14 +341,9 @@ void BlockIndex::testLines(const char* data, size_t words,
       const size_t start =
           w * 64 + static_cast<size_t>(std::countr_zero(asked));
       const std::string_view rest(data + start, size - start);
-      if (mayFail == nullptr || mayFail(rest)) {
-        // The line's CR LF, looked for in its bytes: a line without it
-        // here stops the run anyway.
-        const size_t end = rest.find('\r');
-        if (end != std::string_view::npos && end + 1 < rest.size() &&
-            rest[end + 1] == '\n' && !passes(rest.substr(0, end))) {
-          failed |= asked & -asked;
-        }
+      if ((mayFail == nullptr || mayFail(rest)) &&
+          failsTest(data, start, passes)) {
+        failed |= asked & -asked;
       }
       asked &= asked - 1;
     } while (asked != 0);

@@ -71,6 +71,10 @@ class BlockIndex {
   // The lines of words [0, words) that the first look picks put to the
   // test, and then firstStopFrom_ of those words.
   void testLines(const char* data, size_t words, const LineTest& test);
+  // Whether the line at start, picked by the first look, fails the test.
+  // Out of line: the first look picks few lines.
+  [[gnu::noinline]] bool failsTest(const char* data, size_t start,
+                                   bool (*passes)(std::string_view)) const;
 
   Scan scan_;
   size_t size_ = 0;
