@@ -263,7 +263,7 @@ struct BlockIndex::Pass {
       // A last word shorter than 64 bytes is looked at in a copy whose
       // places past the block's end hold NUL bytes: the first of them is
       // at size, which is what firstNul gives when the block has none.
-      alignas(64) char last[64] = {};
+      char last[64] = {};
       std::memcpy(last, data + w * 64, count);
       word(w, Isa::word(last), 0, inBlock);
     }
