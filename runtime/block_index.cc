@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #include "runtime/byte_string.h"
 
@@ -29,39 +30,6 @@ bool bitAt(const std::array<uint64_t, n>& bits, size_t at) {
   return (bits[at >> 6] >> (at & 63)) & 1;
 }
 
-// Where the bytes that build needs stand in a block's words: CR, LF, NUL
-// and the lead range.
-struct Places {
-  uint64_t* cr;
-  uint64_t* lf;
-  uint64_t* lead;
-  uint64_t firstNulWord = 0;  // the NUL bytes of the first word that has any
-  size_t firstNulAt = 0;      // that word's first byte, or the block's size
-};
-
-// The word of data[at, at + count), count <= 64, one byte at a time.
-void placeBytes(const char* data, size_t at, size_t count, Places& out) {
-  const size_t w = at / 64;
-  uint64_t nul = 0;
-  out.cr[w] = out.lf[w] = out.lead[w] = 0;
-  for (size_t i = 0; i < count; ++i) {
-    const uint64_t bit = uint64_t{1} << i;
-    const char byte = data[at + i];
-    if (byte == '\r') out.cr[w] |= bit;
-    if (byte == '\n') out.lf[w] |= bit;
-    if (byte == '\0') nul |= bit;
-    if (isLeadByte(static_cast<unsigned char>(byte))) out.lead[w] |= bit;
-  }
-  if (nul != 0 && out.firstNulWord == 0) {
-    out.firstNulWord = nul;
-    out.firstNulAt = at;
-  }
-}
-
-void placeWordsOneByOne(const char* data, size_t words, Places& out) {
-  for (size_t w = 0; w < words; ++w) placeBytes(data, w * 64, 64, out);
-}
-
 // The CR, LF, NUL and lead-range bytes of one word.
 struct WordBytes {
   uint64_t cr;
@@ -70,80 +38,99 @@ struct WordBytes {
   uint64_t lead;
 };
 
-// The full words of a block, with the vectors of Isa: Isa::word gives the
-// bytes of a word that every index needs. It takes and gives no vector, so
-// that this loop, inlined into a function built for Isa, needs no vector
-// instructions of its own.
-template <class Isa>
-[[gnu::always_inline]] inline void placeWords(const char* data, size_t words,
-                                              Places& out) {
-  for (size_t w = 0; w < words; ++w) {
-    const WordBytes found = Isa::word(data + w * 64);
-    out.cr[w] = found.cr;
-    out.lf[w] = found.lf;
-    out.lead[w] = found.lead;
-    if (found.nul != 0 && out.firstNulWord == 0) {
-      out.firstNulWord = found.nul;
-      out.firstNulAt = w * 64;
-    }
-  }
-}
-
-#if defined(__SSE2__)
-struct Sse2 {
-  static uint64_t mask(__m128i matches) {
-    return static_cast<uint32_t>(_mm_movemask_epi8(matches));
-  }
+// The scans of a word: Isa::word gives the bytes of 64 that every index
+// needs. It takes and gives no vector, so that the pass, inlined into a
+// function built for Isa, needs no vector instructions of its own.
+struct Bytes {
   static WordBytes word(const char* at) {
     WordBytes found{};
-    for (int part = 0; part < 64; part += 16) {
-      const __m128i bytes =
-          _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + part));
-      found.cr |= mask(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))) << part;
-      found.lf |= mask(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))) << part;
-      found.nul |= mask(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())) << part;
-      found.lead |= uint64_t{leadByteMask(bytes)} << part;
+    for (size_t i = 0; i < 64; ++i) {
+      const uint64_t bit = uint64_t{1} << i;
+      const char byte = at[i];
+      if (byte == '\r') found.cr |= bit;
+      if (byte == '\n') found.lf |= bit;
+      if (byte == '\0') found.nul |= bit;
+      if (isLeadByte(static_cast<unsigned char>(byte))) found.lead |= bit;
     }
     return found;
+  }
+};
+
+#if defined(__SSE2__)
+// Each kind of byte in the four parts of a word, the parts' masks joined.
+// NUL bytes are looked for part by part only in the rare word that has
+// one, found through the parts' least bytes.
+struct Sse2 {
+  template <class PartMask>
+  [[gnu::always_inline]] static uint64_t join(const __m128i (&parts)[4],
+                                              PartMask partMask) {
+    return uint64_t{partMask(parts[0])} | uint64_t{partMask(parts[1])} << 16 |
+           uint64_t{partMask(parts[2])} << 32 |
+           uint64_t{partMask(parts[3])} << 48;
+  }
+  static uint32_t equal(__m128i part, char byte) {
+    return static_cast<uint32_t>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(part, _mm_set1_epi8(byte))));
+  }
+  static WordBytes word(const char* at) {
+    const __m128i parts[4] = {
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16)),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 32)),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 48))};
+    const auto crs = [](__m128i part) { return equal(part, '\r'); };
+    const auto lfs = [](__m128i part) { return equal(part, '\n'); };
+    const auto nuls = [](__m128i part) { return equal(part, '\0'); };
+    const __m128i least = _mm_min_epu8(_mm_min_epu8(parts[0], parts[1]),
+                                       _mm_min_epu8(parts[2], parts[3]));
+    return {join(parts, crs), join(parts, lfs),
+            nuls(least) != 0 ? join(parts, nuls) : 0,
+            join(parts, [](__m128i part) { return leadByteMask(part); })};
   }
 };
 #endif
 
 #if defined(TESS_X86_DISPATCH)
 // A byte is in [low, high] when taking low from it leaves at most
-// high - low (unsigned); AVX2 compares unsigned bytes through their
-// minimum.
+// high - low (unsigned).
 struct Avx2 {
   [[gnu::target("avx2")]] static uint64_t mask(__m256i matches) {
     return static_cast<uint32_t>(_mm256_movemask_epi8(matches));
   }
-  [[gnu::target("avx2")]] static __m256i inRange(__m256i bytes, int low,
+  // The top bit of each byte outside [low, high]: taking low from a byte
+  // leaves at most high - low (unsigned) when it is in the range, and
+  // adding 0x7F - (high - low) to that, saturated at 0xFF, reaches 0x80
+  // exactly when it is not.
+  [[gnu::target("avx2")]] static __m256i outside(__m256i bytes, int low,
                                                  int high) {
-    const __m256i from =
-        _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(low)));
-    return _mm256_cmpeq_epi8(
-        _mm256_min_epu8(from, _mm256_set1_epi8(static_cast<char>(high - low))),
-        from);
+    return _mm256_adds_epu8(
+        _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(low))),
+        _mm256_set1_epi8(static_cast<char>(0x7F - (high - low))));
   }
+  [[gnu::target("avx2")]] static uint64_t join(__m256i low, __m256i high) {
+    return mask(low) | mask(high) << 32;
+  }
+  [[gnu::target("avx2")]] static __m256i equal(__m256i part, char byte) {
+    return _mm256_cmpeq_epi8(part, _mm256_set1_epi8(byte));
+  }
+  // The top bit of each byte that is not a lead-range byte.
+  [[gnu::target("avx2")]] static __m256i notLeads(__m256i part) {
+    using namespace platform;
+    return _mm256_and_si256(outside(part, kLeadLowFirst, kLeadLowLast),
+                            outside(part, kLeadHighFirst, kLeadHighLast));
+  }
+  // The two halves of a word; NUL bytes are looked for half by half only in
+  // the rare word that has one, found through the halves' least bytes.
   [[gnu::target("avx2")]] static WordBytes word(const char* at) {
-    WordBytes found{};
-    for (int part = 0; part < 64; part += 32) {
-      const __m256i bytes =
-          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + part));
-      found.cr |= mask(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')))
-                  << part;
-      found.lf |= mask(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')))
-                  << part;
-      found.nul |= mask(_mm256_cmpeq_epi8(bytes, _mm256_setzero_si256()))
-                   << part;
-      found.lead |=
-          mask(_mm256_or_si256(
-              inRange(bytes, platform::kLeadLowFirst, platform::kLeadLowLast),
-              inRange(bytes, platform::kLeadHighFirst,
-                      platform::kLeadHighLast)))
-          << part;
-    }
-    return found;
+    const __m256i low =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    const __m256i high =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32));
+    const bool hasNul = mask(equal(_mm256_min_epu8(low, high), '\0')) != 0;
+    return {join(equal(low, '\r'), equal(high, '\r')),
+            join(equal(low, '\n'), equal(high, '\n')),
+            hasNul ? join(equal(low, '\0'), equal(high, '\0')) : 0,
+            ~join(notLeads(low), notLeads(high))};
   }
 };
 
@@ -165,24 +152,7 @@ struct Avx512 {
   }
 };
 
-[[gnu::target("avx512bw")]] void placeWordsAvx512(const char* data,
-                                                  size_t words, Places& out) {
-  placeWords<Avx512>(data, words, out);
-}
-
-[[gnu::target("avx2")]] void placeWordsAvx2(const char* data, size_t words,
-                                            Places& out) {
-  placeWords<Avx2>(data, words, out);
-}
 #endif
-
-void placeWordsSse2(const char* data, size_t words, Places& out) {
-#if defined(__SSE2__)
-  placeWords<Sse2>(data, words, out);
-#else
-  placeWordsOneByOne(data, words, out);
-#endif
-}
 
 // The places that follow an odd run of lead-range bytes, in one word of
 // the lead-range mask. The bytes of a run pair up from its first byte, so
@@ -225,96 +195,179 @@ BlockIndex::Scan BlockIndex::widestScan() {
   return Scan::Bytes;
 }
 
-void BlockIndex::build(const char* data, size_t size, const LineTest& test) {
-  size_ = size;
-  const size_t words = (size + 63) / 64;
-  Places places{cr_.data(), lf_.data(), lead_.data()};
-  places.firstNulAt = size;
-  switch (scan_) {
+// Inline: the pass over the words calls nothing.
+[[gnu::always_inline]] inline void BlockIndex::stopLineAt(size_t place) {
+  size_t w = place >> 6;
+  uint64_t starts = starts_[w] & (kAll >> (63 - (place & 63)));
+  while (starts == 0) {
+    if (w == 0) return;  // the block's first line, whose start is unknown
+    starts = starts_[--w];
+  }
+  setBit(stops_, w * 64 + 63 - static_cast<size_t>(std::countl_zero(starts)));
+}
+
+// The words of a block in three loops. The first finds each word's bytes and
+// turns them at once into its CR places, line starts and the stops its
+// bytes show; it calls nothing, so that its vectors stay in registers. The
+// lines as line reading takes them: a CR ends a line, and an LF right after
+// it belongs to that end. Before the block's first CR no line start is
+// known. A line stops a run when it does not end by CR LF, when it ends
+// inside a double-byte character, or when it starts at a place the test
+// marks and fails the test; the first two are found from a place in the
+// line, whose start is the last start at or before that place. The second
+// puts the test to the lines that start in each word, and a last one, from
+// the last word back, finds the first stop from each word on.
+struct BlockIndex::Pass {
+  template <class Isa>
+  [[gnu::always_inline]] static void run(BlockIndex& index, const char* data,
+                                         size_t size, const LineTest& test) {
+    index.size_ = size;
+    index.firstNul_ = size;
+    const size_t words = (size + 63) / 64;
+    const bool noLinePasses = test.passes == nullptr;
+    const uint64_t stopEveryStart = noLinePasses ? kAll : 0;
+    // What a word hands to the next: the line start that its last CR or
+    // CR LF puts at the next word's first place, and whether that place
+    // follows an odd run of lead-range bytes.
+    uint64_t startsCarried = 0;
+    uint64_t oddRunCarried = 0;
+    const auto word = [&](size_t w, const WordBytes& found, uint64_t nextLf,
+                          uint64_t inBlock) __attribute__((always_inline)) {
+      if (found.nul != 0 && index.firstNul_ == size) {
+        index.firstNul_ =
+            w * 64 + static_cast<size_t>(std::countr_zero(found.nul));
+      }
+      const uint64_t cr = found.cr;
+      index.cr_[w] = cr;
+      const uint64_t crLf = cr & ((found.lf >> 1) | (nextLf << 63));
+      const uint64_t loneCr = cr & ~crLf;
+      const uint64_t starts =
+          ((loneCr << 1) | (crLf << 2) | startsCarried) & inBlock;
+      startsCarried = (loneCr >> 63) | (crLf >> 62);
+      index.starts_[w] = starts;
+      index.stops_[w] = starts & stopEveryStart;
+      const uint64_t cutEnds = followsOddRun(found.lead, oddRunCarried) & cr;
+      for (uint64_t bad = loneCr | cutEnds; bad != 0; bad &= bad - 1) {
+        index.stopLineAt(w * 64 + static_cast<size_t>(std::countr_zero(bad)));
+      }
+    };
+    // The first place of the next word tells whether a word's last CR is
+    // a CR LF.
+    for (size_t w = 0; w + 1 < words; ++w) {
+      word(w, Isa::word(data + w * 64), data[w * 64 + 64] == '\n', kAll);
+    }
+    if (words > 0) {
+      const size_t w = words - 1;
+      const size_t count = size - w * 64;
+      const uint64_t inBlock = kAll >> (64 - count);
+      // A last word shorter than 64 bytes is looked at in a copy whose
+      // places past the block's end hold NUL bytes: the first of them is
+      // at size, which is what firstNul gives when the block has none.
+      char last[64] = {};
+      std::memcpy(last, data + w * 64, count);
+      word(w, Isa::word(last), 0, inBlock);
+    }
+    // The block's last line stops a run unless it ends with the block (a
+    // lone CR there stops it already).
+    if (size > 0 && data[size - 1] != '\r' &&
+        !(size >= 2 && data[size - 2] == '\r' && data[size - 1] == '\n')) {
+      index.stopLineAt(size - 1);
+    }
+    index.firstStopFrom_[words] = static_cast<uint32_t>(size);
+    if (noLinePasses) {
+      index.fillFirstStops(words);
+    } else {
+      index.testLines(data, words, test);
+    }
+  }
+
 #if defined(TESS_X86_DISPATCH)
-    case Scan::Avx512:
-      placeWordsAvx512(data, size / 64, places);
-      break;
-    case Scan::Avx2:
-      placeWordsAvx2(data, size / 64, places);
-      break;
+  [[gnu::target("avx512bw")]] static void runAvx512(BlockIndex& index,
+                                                    const char* data,
+                                                    size_t size,
+                                                    const LineTest& test) {
+    run<Avx512>(index, data, size, test);
+  }
+  [[gnu::target("avx2")]] static void runAvx2(BlockIndex& index,
+                                              const char* data, size_t size,
+                                              const LineTest& test) {
+    run<Avx2>(index, data, size, test);
+  }
 #endif
-    case Scan::Sse2:
-      placeWordsSse2(data, size / 64, places);
-      break;
-    default:
-      placeWordsOneByOne(data, size / 64, places);
-      break;
+  static void runSse2(BlockIndex& index, const char* data, size_t size,
+                      const LineTest& test) {
+#if defined(__SSE2__)
+    run<Sse2>(index, data, size, test);
+#else
+    run<Bytes>(index, data, size, test);
+#endif
   }
-  if (size % 64 != 0) placeBytes(data, size / 64 * 64, size % 64, places);
-  firstNul_ =
-      places.firstNulWord != 0
-          ? places.firstNulAt +
-                static_cast<size_t>(std::countr_zero(places.firstNulWord))
-          : size;
-  // The lines as line reading takes them: a CR ends a line, and an LF
-  // right after it belongs to that end. Before the block's first CR no line
-  // start is known. A line stops a run when it does not end by CR LF, when
-  // it ends inside a double-byte character, or when it starts at a place
-  // the test marks and fails the test; such a line is found from a place
-  // in it, and its start is the last start at or before that place.
-  const auto stopLineAt = [this](size_t place) {
-    size_t w = place >> 6;
-    uint64_t starts = starts_[w] & (kAll >> (63 - (place & 63)));
-    while (starts == 0) {
-      if (w == 0) return;  // the block's first line, whose start is unknown
-      starts = starts_[--w];
-    }
-    setBit(stops_, w * 64 + 63 - static_cast<size_t>(std::countl_zero(starts)));
-  };
-  uint64_t startsCarried = 0;
-  uint64_t oddRunCarried = 0;
-  for (size_t w = 0; w < words; ++w) {
-    const uint64_t nextLf = w + 1 < words ? (lf_[w + 1] & 1) : 0;
-    const uint64_t cr = cr_[w];
-    const uint64_t crLf = cr & ((lf_[w] >> 1) | (nextLf << 63));
-    const uint64_t loneCr = cr & ~crLf;
-    uint64_t starts = (loneCr << 1) | (crLf << 2) | startsCarried;
-    startsCarried = (loneCr >> 63) | (crLf >> 62);
-    if (w + 1 == words && size % 64 != 0) {
-      starts &= (uint64_t{1} << (size % 64)) - 1;
-    }
-    starts_[w] = starts;
-    stops_[w] = test.passes == nullptr ? starts : 0;
-    const uint64_t cutEnds = followsOddRun(lead_[w], oddRunCarried) & cr;
-    for (uint64_t bad = loneCr | cutEnds; bad != 0; bad &= bad - 1) {
-      stopLineAt(w * 64 + static_cast<size_t>(std::countr_zero(bad)));
-    }
-    if (test.passes == nullptr) continue;
-    for (uint64_t asked = starts; asked != 0; asked &= asked - 1) {
-      const size_t start =
-          w * 64 + static_cast<size_t>(std::countr_zero(asked));
-      if (test.mayFail != nullptr &&
-          !test.mayFail(std::string_view(data + start, size - start))) {
-        continue;
-      }
-      const size_t end = crFrom(start);
-      // A line without its CR LF here stops the run anyway.
-      if (end + 1 < size && data[end + 1] == '\n' &&
-          !test.passes(std::string_view(data + start, end - start))) {
-        setBit(stops_, start);
-      }
-    }
+  static void runBytes(BlockIndex& index, const char* data, size_t size,
+                       const LineTest& test) {
+    run<Bytes>(index, data, size, test);
   }
-  // The block's last line stops a run unless it ends with the block (a
-  // lone CR there stops it already).
-  if (size > 0 && data[size - 1] != '\r' &&
-      !(size >= 2 && data[size - 2] == '\r' && data[size - 1] == '\n')) {
-    stopLineAt(size - 1);
-  }
-  // The first stop from each word on.
-  size_t stop = size;
-  firstStopFrom_[words] = static_cast<uint32_t>(size);
+};
+
+void BlockIndex::fillFirstStops(size_t words) {
+  size_t stop = size_;
   for (size_t w = words; w-- > 0;) {
     if (stops_[w] != 0) {
       stop = w * 64 + static_cast<size_t>(std::countr_zero(stops_[w]));
     }
     firstStopFrom_[w] = static_cast<uint32_t>(stop);
+  }
+}
+
+bool BlockIndex::failsTest(const char* data, size_t start,
+                           bool (*passes)(std::string_view)) const {
+  // The line's CR, every word's CR places being known by now: a line
+  // without its CR LF here stops the run anyway.
+  const size_t end = crFrom(start);
+  return end + 1 < size_ && data[end + 1] == '\n' &&
+         !passes(std::string_view(data + start, end - start));
+}
+
+void BlockIndex::testLines(const char* data, size_t words,
+                           const LineTest& test) {
+  const auto passes = test.passes;
+  const auto mayFail = test.mayFail;
+  const size_t size = size_;
+  for (size_t w = 0; w < words; ++w) {
+    // A line that stops a run already needs no test.
+    uint64_t asked = starts_[w] & ~stops_[w];
+    if (asked == 0) continue;
+    uint64_t failed = 0;
+    do {
+      const size_t start =
+          w * 64 + static_cast<size_t>(std::countr_zero(asked));
+      const std::string_view rest(data + start, size - start);
+      if ((mayFail == nullptr || mayFail(rest)) &&
+          failsTest(data, start, passes)) {
+        failed |= asked & -asked;
+      }
+      asked &= asked - 1;
+    } while (asked != 0);
+    stops_[w] |= failed;
+  }
+  fillFirstStops(words);
+}
+
+void BlockIndex::build(const char* data, size_t size, const LineTest& test) {
+  switch (scan_) {
+#if defined(TESS_X86_DISPATCH)
+    case Scan::Avx512:
+      Pass::runAvx512(*this, data, size, test);
+      break;
+    case Scan::Avx2:
+      Pass::runAvx2(*this, data, size, test);
+      break;
+#endif
+    case Scan::Sse2:
+      Pass::runSse2(*this, data, size, test);
+      break;
+    default:
+      Pass::runBytes(*this, data, size, test);
+      break;
   }
 }
 

@@ -62,6 +62,19 @@ class BlockIndex {
 
  private:
   static constexpr size_t kWords = kMaxBytes / 64;
+  // The pass of build over the block's words, with the vectors of a scan.
+  struct Pass;
+  // The stop of the line that place is in, unless it is the block's first.
+  void stopLineAt(size_t place);
+  // firstStopFrom_ of words [0, words) from their stops.
+  void fillFirstStops(size_t words);
+  // The lines of words [0, words) that the first look picks put to the
+  // test, and then firstStopFrom_ of those words.
+  void testLines(const char* data, size_t words, const LineTest& test);
+  // Whether the line at start, picked by the first look, fails the test.
+  // Out of line: the first look picks few lines.
+  [[gnu::noinline]] bool failsTest(const char* data, size_t start,
+                                   bool (*passes)(std::string_view)) const;
 
   Scan scan_;
   size_t size_ = 0;
@@ -76,9 +89,6 @@ class BlockIndex {
   // Set at the start of a line that does not pass: it does not end by
   // CR LF within the block, or it fails the test.
   std::array<uint64_t, kWords> stops_;
-  // Scratch for build: the LF bytes and the lead-range bytes.
-  std::array<uint64_t, kWords> lf_;
-  std::array<uint64_t, kWords> lead_;
   // For each word, the first line start at or after it whose line does
   // not pass, or size_ (one more entry for the end).
   std::array<uint32_t, kWords + 1> firstStopFrom_;

@@ -142,6 +142,176 @@ TEST_P(BlockIndexTest, RunsOfPassingLinesAreTheLinesOneAfterTheOther) {
   EXPECT_EQ(index->passingLinesEnd(3, lines.size()), 3u);
 }
 
+// The index written out one byte at a time, from what line reading and
+// the test say of each line: the answers every index must give.
+class ByteAtATimeIndex {
+ public:
+  ByteAtATimeIndex(const std::string& data, const LineTest& test)
+      : data_(data), passes_(data.size() + 1, false) {
+    for (size_t start = 1; start < data.size(); ++start) {
+      if (lineStartsAt(data, start)) passes_[start] = linePasses(start, test);
+    }
+  }
+
+  size_t firstNul() const {
+    size_t at = 0;
+    while (at < data_.size() && data_[at] != '\0') ++at;
+    return at;
+  }
+
+  size_t crFrom(size_t from) const {
+    size_t at = from;
+    while (at < data_.size() && data_[at] != '\r') ++at;
+    return std::min(at, data_.size());
+  }
+
+  // Line after line from from, while each passes and its CR LF ends at or
+  // before limit.
+  size_t passingLinesEnd(size_t from, size_t limit) const {
+    if (!lineStartsAt(data_, from)) return from;
+    size_t at = from;
+    while (at < data_.size() && passes_[at]) {
+      const size_t next = crFrom(at) + 2;
+      if (next > limit) break;
+      at = next;
+    }
+    return at;
+  }
+
+ private:
+  // Whether the line that starts at start ends by CR LF in the block, does
+  // not end inside a double-byte character (the characters walked from the
+  // line's start), and passes the test where its first look asks for it.
+  bool linePasses(size_t start, const LineTest& test) const {
+    const size_t end = crFrom(start);
+    if (end + 1 >= data_.size() || data_[end + 1] != '\n') return false;
+    size_t at = start;
+    while (at < end) {
+      const bool lead = isLeadByte(static_cast<unsigned char>(data_[at]));
+      if (lead && at + 1 == end) return false;
+      at += lead ? 2 : 1;
+    }
+    if (test.passes == nullptr) return false;
+    const std::string_view rest = std::string_view(data_).substr(start);
+    if (test.mayFail != nullptr && !test.mayFail(rest)) return true;
+    return test.passes(rest.substr(0, end - start));
+  }
+
+  const std::string& data_;
+  std::vector<bool> passes_;
+};
+
+// A line fails when it starts with "#", "-" or 0x81 0x84, or has "/" three
+// or five bytes on.
+bool startsPlainly(std::string_view line) {
+  return !(line.starts_with('#') || line.starts_with('-') ||
+           line.starts_with("\x81\x84") ||
+           (line.size() > 3 && line[3] == '/') ||
+           (line.size() > 5 && line[5] == '/'));
+}
+
+// Its first look from the line's first bytes: the same places.
+bool mayNotStartPlainly(std::string_view rest) {
+  return !startsPlainly(rest.substr(0, 6));
+}
+
+// A first look that lets through lines that fail: the index must trust it.
+bool mayNotStartWithHash(std::string_view rest) {
+  return rest.starts_with('#');
+}
+
+// Random blocks made of the bytes the index looks at, many of them at the
+// 64-byte steps: CR, LF, CR LF, NUL, the lead-range bytes at the ranges'
+// edges and those just outside them, the first bytes the tests look at,
+// and plain text between.
+std::string edgyBlock(std::mt19937& random, size_t size) {
+  static const std::vector<std::string> pieces = {
+      "\r",       "\n",       "\r\n", std::string(1, '\0'),
+      "\x81",     "\x9f",     "\xe0", "\xfc",
+      "\x80",     "\xa0",     "\xdf", "\xfd",
+      "\xff",     "#",        "-",    "/",
+      "\x81\x84", "\x81\x9f", "a",    "ab/de/g"};
+  const auto plainOneIn = static_cast<uint32_t>(1 + random() % 8);
+  std::string data;
+  while (data.size() < size) {
+    if (random() % plainOneIn != 0) {
+      data += pieces[random() % pieces.size()];
+    } else {
+      data += std::string(random() % 40, random() % 2 == 0 ? 'a' : '\x82');
+      data += "\r\n";
+    }
+  }
+  data.resize(size);
+  // Around some 64-byte steps, pieces laid over the step itself.
+  for (size_t step = 64; step + 2 < size; step += 64) {
+    if (random() % 2 != 0) continue;
+    const std::string& piece = pieces[random() % pieces.size()];
+    const size_t at = step - random() % 3;
+    data.replace(at, std::min(piece.size(), size - at), piece, 0,
+                 std::min(piece.size(), size - at));
+  }
+  return data;
+}
+
+void expectSameAsByteAtATime(const BlockIndex& index, const std::string& data,
+                             const LineTest& test, size_t fromStep,
+                             std::mt19937& random) {
+  const ByteAtATimeIndex reference(data, test);
+  const size_t size = data.size();
+  ASSERT_EQ(index.size(), size);
+  ASSERT_EQ(index.firstNul(), reference.firstNul());
+  for (size_t from = 0; from <= size; ++from) {
+    ASSERT_EQ(index.crFrom(from), reference.crFrom(from)) << from;
+  }
+  for (size_t from = 0; from <= size; from += fromStep) {
+    std::vector<size_t> limits = {size, from + random() % (size - from + 1)};
+    if (fromStep == 1 && lineStartsAt(data, from)) {
+      for (size_t limit = 0; limit <= size; ++limit) limits.push_back(limit);
+    }
+    for (const size_t limit : limits) {
+      ASSERT_EQ(index.passingLinesEnd(from, limit),
+                reference.passingLinesEnd(from, limit))
+          << "from " << from << " to " << limit << " in "
+          << ::testing::PrintToString(data);
+    }
+  }
+}
+
+TEST_P(BlockIndexTest, EveryAnswerIsTheByteAtATimeIndexs) {
+  const LineTest tests[] = {{&startsPlainly, &mayNotStartPlainly},
+                            {&startsPlainly, &mayNotStartWithHash},
+                            {&hasNoX, nullptr},
+                            {}};
+  std::mt19937 random(6502);
+  auto index = std::make_unique<BlockIndex>(GetParam());
+  for (size_t size = 0; size <= 200; ++size) {
+    for (int round = 0; round < 8; ++round) {
+      const std::string data = edgyBlock(random, size);
+      const LineTest& test = tests[round % 4];
+      index->build(data.data(), data.size(), test);
+      expectSameAsByteAtATime(*index, data, test, 1, random);
+    }
+  }
+  // Blocks at and near the largest, and one in which every line passes.
+  for (const size_t size :
+       {BlockIndex::kMaxBytes, BlockIndex::kMaxBytes - 1,
+        BlockIndex::kMaxBytes - 2, BlockIndex::kMaxBytes - 63}) {
+    for (const LineTest& test : tests) {
+      const std::string data = edgyBlock(random, size);
+      index->build(data.data(), data.size(), test);
+      expectSameAsByteAtATime(*index, data, test, 3, random);
+    }
+  }
+  std::string passing;
+  while (passing.size() < BlockIndex::kMaxBytes - 100) {
+    passing += std::string(2 * (random() % 50), '\x82') + "\r\n";
+  }
+  index->build(passing.data(), passing.size(), tests[0]);
+  EXPECT_EQ(index->passingLinesEnd(passing.find('\n') + 1, passing.size()),
+            passing.size());
+  expectSameAsByteAtATime(*index, passing, tests[0], 101, random);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryScan, BlockIndexTest,
                          ::testing::ValuesIn(scans()));
 
