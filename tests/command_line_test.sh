@@ -295,6 +295,37 @@ log_position() {  # pid
     fi
   done
 }
+# The program started through this script writes its process number to a
+# file and stops itself before it starts: a test lets it go on in short
+# steps, so that it stands where the test needs it however busy the
+# machine.
+printf '#!/bin/sh\necho $$ > "$1"\nkill -STOP $$\nshift\nexec "$@"\n' \
+  > with-pid.sh
+# The process number in the pid file once that process has stopped itself.
+stopped_pid() {  # pid file
+  local pid=""
+  for _ in $(seq 3000); do
+    pid=$(cat "$1" 2> /dev/null)
+    [[ -n $pid && $(awk '{ print $3 }' /proc/"$pid"/stat 2> /dev/null) == T ]] &&
+      break
+    sleep 0.01
+  done
+  echo "$pid"
+}
+# Lets the stopped program run in short steps, stopped again after each
+# (the shell's own builtins between, no new process), until its output is
+# longer than size; fails when it is not.
+step_until() {  # pid, output, size
+  local size=0 k
+  for _ in $(seq 20000); do
+    kill -CONT "$1" || break
+    for ((k = 0; k < 100; k++)); do :; done
+    kill -STOP "$1"
+    size=$(stat -c %s "$2" 2> /dev/null || echo 0)
+    [[ $size -gt $3 ]] && return
+  done
+  fail "$2: the output did not pass $3 bytes in steps (at $size)"
+}
 # The output of a.log alone: once an output of a.log and big.log is longer,
 # records of big.log have been written to it.
 "$program" -o alone.ren a.log 2> /dev/null || fail "a.log alone"
@@ -303,15 +334,11 @@ alone_size=$(stat -c %s alone.ren)
 # output holds records of big.log, checks that it still stands inside
 # big.log, sends the signal and lets it go on. Leaves the exit code in $rc.
 signal_run() {  # signal, output
-  rm -f "$2"
-  "$program" -o "$2" a.log big.log 2> /dev/null &
+  rm -f "$2" "$2.pid"
+  sh with-pid.sh "$2.pid" "$program" -o "$2" a.log big.log 2> /dev/null &
   local pid=$! size=0
-  for _ in $(seq 3000); do
-    size=$(stat -c %s "$2" 2> /dev/null || echo 0)
-    [[ $size -gt $alone_size ]] && break
-    sleep 0.01
-  done
-  kill -STOP "$pid"
+  [[ $(stopped_pid "$2.pid") == "$pid" ]] || fail "$1: the program did not stop itself"
+  step_until "$pid" "$2" "$alone_size"
   local position
   position=$(log_position "$pid")
   size=$(stat -c %s "$2" 2> /dev/null || echo 0)
@@ -338,17 +365,10 @@ expect_closed int.ren
 
 # --- A log cut short while it is read gives an error, not a short result ---
 cp big.log cut.log
-"$program" -o cut.ren a.log cut.log 2> cut.err &
+sh with-pid.sh cut.pid "$program" -o cut.ren a.log cut.log 2> cut.err &
 pid=$!
-held=""
-for _ in $(seq 1000); do
-  if [[ $(stat -c %s cut.ren 2> /dev/null || echo 0) -gt 0 ]]; then
-    kill -STOP "$pid" && held=1
-    break
-  fi
-  sleep 0.01
-done
-[[ -n "$held" ]] || fail "cut log: the conversion was not caught running"
+[[ $(stopped_pid cut.pid) == "$pid" ]] || fail "cut log: the program did not stop itself"
+step_until "$pid" cut.ren 0
 truncate -s $((big_size / 2)) cut.log
 kill -CONT "$pid"
 wait "$pid"
@@ -366,17 +386,49 @@ run -v -o verbose.ren a.log c.log
 grep -qE '^tessarine: 2 logs, 5 messages, [0-9]+ bytes written to verbose.ren in [0-9.]+ s$' \
   err.txt || fail "-v: no summary in [$(cat err.txt)]"
 if command -v tmux > /dev/null; then
+  # Holds the program while its progress line shows: stepped until its
+  # output is longer than the given size (big.log has started), stopped for
+  # longer than the 0.1 s between two draws, and stepped until another
+  # megabyte is written (the next draw comes within a few thousand
+  # statements), it stands stopped inside big.log. Leaves its process
+  # number in $held.
+  hold_showing_progress() {  # pid file, output, size
+    local pid first position
+    pid=$(stopped_pid "$1")
+    step_until "$pid" "$2" "$3"
+    first=$(stat -c %s "$2")
+    sleep 0.2
+    step_until "$pid" "$2" $((first + 1000000))
+    position=$(log_position "$pid")
+    [[ -n "$position" && $position -lt $big_size ]] ||
+      fail "$2: could not hold the program inside big.log (at [$position])"
+    held=$pid
+  }
+  # The screen of a tmux session once it shows what the pattern matches
+  # (the program held, so it stays), or after 10 s.
+  screen_showing() {  # session, pattern
+    for _ in $(seq 500); do
+      screen=$(tmuxc capture-pane -p -t "$1")
+      [[ "$screen" =~ $2 ]] && return
+      sleep 0.02
+    done
+  }
+  # The session's screen once the command in it has ended.
+  screen_at_exit() {  # session
+    for _ in $(seq 9000); do
+      screen=$(tmuxc capture-pane -p -t "$1")
+      [[ "$screen" == *"exit "* ]] && return
+      sleep 0.02
+    done
+  }
   tmuxc new-session -d -s cli -x 80 -y 24 \
-    "cd '$work' && '$program' -o tty.ren a.log big.log; echo \"exit \$?\"; sleep 60"
-  seen=""
-  # Up to about three minutes: a sanitizer build converts slowly.
-  for _ in $(seq 6000); do
-    screen=$(tmuxc capture-pane -p -t cli)
-    [[ "$screen" == *"[2/2] big.log"*"messages"*"MB/s"* ]] && seen=progress
-    [[ "$screen" == *"exit "* ]] && break
-    sleep 0.02
-  done
-  [[ $seen == progress ]] || fail "tmux: no progress line seen"
+    "cd '$work' && sh with-pid.sh cli.pid '$program' -o tty.ren a.log big.log; echo \"exit \$?\"; sleep 60"
+  hold_showing_progress cli.pid tty.ren "$alone_size"
+  screen_showing cli '\[2/2\] big\.log.*messages.*MB/s'
+  [[ "$screen" == *"[2/2] big.log"*"messages"*"MB/s"* ]] ||
+    fail "tmux: no progress line while held: [$screen]"
+  kill -CONT "$held"
+  screen_at_exit cli
   [[ "$screen" == *"exit 0"* ]] || fail "tmux: the command did not end: [$screen]"
   grep -qE '^tessarine: 2 logs, 400003 messages, [0-9]+ bytes written to tty.ren in' \
     <<< "$screen" || fail "tmux: no summary: [$screen]"
@@ -384,19 +436,17 @@ if command -v tmux > /dev/null; then
   # In Japanese at 40 columns (the locale need not be installed): the
   # progress line is cut to the width between characters.
   tmuxc new-session -d -s narrow -x 40 -y 10 \
-    "cd '$work' && env -u LC_ALL LANG=ja_JP.UTF-8 '$program' -o tty-ja.ren big.log; echo \"exit \$?\"; sleep 60"
-  seen=""
-  for _ in $(seq 6000); do
-    screen=$(tmuxc capture-pane -p -t narrow)
-    row=$(grep -F '[1/1] big.log' <<< "$screen")
-    # Cut inside the rate: 38 or 39 cells (発, 言 and 件 take two each).
-    [[ "$row" =~ ^\[1/1\]\ big\.log\ +[0-9]+%\ +発言\ [0-9]+\ 件\ +[0-9.]+$ ]] &&
-      (( ${#row} + 3 >= 38 && ${#row} + 3 <= 39 )) && seen=progress
-    [[ "$screen" == *"exit "* ]] && break
-    sleep 0.02
-  done
-  [[ $seen == progress ]] ||
-    fail "narrow: no Japanese progress line cut at 39 cells seen: [$screen]"
+    "cd '$work' && env -u LC_ALL LANG=ja_JP.UTF-8 sh with-pid.sh narrow.pid '$program' -o tty-ja.ren big.log; echo \"exit \$?\"; sleep 60"
+  hold_showing_progress narrow.pid tty-ja.ren 0
+  screen_showing narrow '\[1/1\] big\.log'
+  row=$(grep -F '[1/1] big.log' <<< "$screen")
+  # Cut after the count, somewhere in the rate and its unit "MB/s", to 38
+  # or 39 cells (発, 言 and 件 take two each).
+  [[ "$row" =~ ^\[1/1\]\ big\.log\ +[0-9]+%\ +発言\ [0-9]+\ 件\ +[0-9.]+(\ (M(B(/s?)?)?)?)?$ ]] &&
+    (( ${#row} + 3 >= 38 && ${#row} + 3 <= 39 )) ||
+    fail "narrow: no Japanese progress line cut at 39 cells while held: [$screen]"
+  kill -CONT "$held"
+  screen_at_exit narrow
   [[ "$screen" == *"exit 0"* ]] || fail "narrow: the command did not end: [$screen]"
   # The session stays (ending the last one would end the server while the
   # next one starts); the exit trap ends the server.
