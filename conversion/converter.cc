@@ -44,6 +44,8 @@ void Converter::convertLog(const ByteString& logPath) {
     // A log cut or replaced while it was read has not been read whole.
     files_.checkInputUnchanged(kLogChannel);
     takeLogReading();
+    // What the log looked like may tell why it gave no message.
+    logReading_.look = files_.inputLook(kLogChannel);
     if (observer_ != nullptr) observer_->noMessages(logPath, logReading_);
     return;
   }

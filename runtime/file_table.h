@@ -58,7 +58,11 @@ class FileTable {
   // which is read for it if no line has been read yet. A failing read
   // leaves the reading undecided; its error is raised by the next readLine,
   // where reading the block would have raised it.
+  // Its look (LogReading::look) is left Plain: inputLook takes it.
   LogReading inputReading(int64_t channel);
+  // What the input channel's first block looked like (LogReading::look),
+  // taken now: it tells only why a log gave no message.
+  LogLook inputLook(int64_t channel);
   // The characters of the input channel that were not Shift-JIS and were
   // replaced by the mark 〓 so far.
   uint64_t replacedCharacters(int64_t channel) const;
@@ -221,6 +225,9 @@ class FileTable {
     bool decided = false;
     uint16_t pendingError = 0;  // of the decision's read, not yet raised
     LogReading reading;
+    // The first block's bytes that the decision looked at, kept for
+    // inputLook.
+    std::string firstBlock;
     std::unique_ptr<LogDecoder> decoder;
     std::string raw;
     std::string copied;  // copyConvertedLines' lines

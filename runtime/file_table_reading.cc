@@ -15,7 +15,8 @@ void FileTable::Channel::decide() {
   if (begin == end && position == 0) refill();
   decided = true;
   const std::string_view first(buffer.get(), end);
-  reading = decideLogReading(first, end >= size, choice);
+  reading = decideHowToRead(first, end >= size, choice);
+  firstBlock.assign(first.substr(0, kDecisionBytes));
   if (reading.encoding != LogEncoding::ShiftJis) {
     decoder = std::make_unique<LogDecoder>(reading.encoding);
   }
@@ -186,6 +187,12 @@ LogReading FileTable::inputReading(int64_t channel) {
     }
   }
   return ch.reading;
+}
+
+LogLook FileTable::inputLook(int64_t channel) {
+  const LogReading reading = inputReading(channel);
+  const Channel& ch = openChannel(channel);
+  return ch.decided ? decideLook(ch.firstBlock, reading) : LogLook::Plain;
 }
 
 uint64_t FileTable::replacedCharacters(int64_t channel) const {

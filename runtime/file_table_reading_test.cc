@@ -44,6 +44,8 @@ class FileTableReadingTest : public ::testing::TestWithParam<bool> {
       got.push_back(line.str());
     }
     reading = files.inputReading(1);
+    // Taken apart, as the converter takes it for a log without messages.
+    reading.look = files.inputLook(1);
     replaced = files.replacedCharacters(1);
     files.closeFiles();
     return got;

@@ -136,6 +136,13 @@ LineEnds decideLineEnds(std::string_view block) {
 
 LogReading decideLogReading(std::string_view block, bool whole,
                             LogChoice choice) {
+  LogReading reading = decideHowToRead(block, whole, choice);
+  reading.look = decideLook(block, reading);
+  return reading;
+}
+
+LogReading decideHowToRead(std::string_view block, bool whole,
+                           LogChoice choice) {
   LogReading reading;
   reading.encodingDecided = choice.encoding == LogEncoding::Auto;
   reading.encoding =
@@ -143,17 +150,21 @@ LogReading decideLogReading(std::string_view block, bool whole,
   reading.lineEndsDecided = choice.lineEnds == LineEnds::Auto;
   reading.lineEnds =
       reading.lineEndsDecided ? decideLineEnds(block) : choice.lineEnds;
-  // What the log looked like matters only when it was read as Shift-JIS:
-  // the look is taken when no message is found, which is rare.
-  if (reading.encoding == LogEncoding::ShiftJis) {
-    reading.look =
-        lookByMasks(block.substr(0, kDecisionBytes), reading.lineEnds);
-  } else if (reading.lineEnds == LineEnds::Cr) {
-    const LogLook look =
-        lookByMasks(block.substr(0, kDecisionBytes), LineEnds::Cr);
-    if (look == LogLook::LfEnds) reading.look = look;
-  }
   return reading;
+}
+
+LogLook decideLook(std::string_view block, const LogReading& reading) {
+  // What the log looked like matters only when it was read as Shift-JIS,
+  // or with CR ends when it has LF ends.
+  if (reading.encoding == LogEncoding::ShiftJis) {
+    return lookByMasks(block.substr(0, kDecisionBytes), reading.lineEnds);
+  }
+  if (reading.lineEnds == LineEnds::Cr &&
+      lookByMasks(block.substr(0, kDecisionBytes), LineEnds::Cr) ==
+          LogLook::LfEnds) {
+    return LogLook::LfEnds;
+  }
+  return LogLook::Plain;
 }
 
 }  // namespace tess

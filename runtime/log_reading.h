@@ -62,5 +62,12 @@ LineEnds decideLineEnds(std::string_view block);
 // The reading of a log from its first block and the user's choice.
 LogReading decideLogReading(std::string_view block, bool whole,
                             LogChoice choice);
+// decideLogReading without the look (left Plain): what reading the log
+// needs. The look tells only why a log gave no message, and takes a walk
+// over the whole block.
+LogReading decideHowToRead(std::string_view block, bool whole,
+                           LogChoice choice);
+// The look of decideLogReading for a log read as decided.
+LogLook decideLook(std::string_view block, const LogReading& reading);
 
 }  // namespace tess
