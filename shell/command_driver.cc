@@ -208,9 +208,10 @@ int CommandDriver::run(const CommandOptions& options) {
   };
   const std::function<void()> progressHook =
       progress ? std::function<void()>(drawProgress) : std::function<void()>();
+  const std::function<int()> stopSignal = [this] { return host_.stopSignal(); };
   CommandStatements::Shared shared;
-  CommandStatements fileStatements(host_, progressHook, shared);
-  CommandStatements printStatements(host_, progressHook, shared);
+  CommandStatements fileStatements(stopSignal, progressHook, shared);
+  CommandStatements printStatements(stopSignal, progressHook, shared);
   auto warn = [&](const std::string& line) {
     if (progress) host_.status("");
     host_.message(line);

@@ -4,10 +4,10 @@
 
 namespace tess {
 
-CommandStatements::CommandStatements(CommandHost& host,
+CommandStatements::CommandStatements(const std::function<int()>& stopSignal,
                                      const std::function<void()>& progress,
                                      Shared& shared)
-    : host_(host), progress_(progress), shared_(shared) {
+    : stopSignal_(stopSignal), progress_(progress), shared_(shared) {
   setQuietStarts(&shared_.quiet);
 }
 
@@ -23,7 +23,7 @@ void CommandStatements::take(unsigned count) {
     return first % interval == 0 || first % interval + count > interval;
   };
   if (reaches(kStopInterval)) {
-    if (const int signal = host_.stopSignal()) throw CommandStop{signal};
+    if (const int signal = stopSignal_()) throw CommandStop{signal};
   }
   if (progress_ && reaches(kClockInterval)) progress_();
   // Nothing is looked at before the next multiple of the stop interval

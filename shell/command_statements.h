@@ -9,7 +9,6 @@
 #include <functional>
 
 #include "runtime/statements.h"
-#include "shell/command_driver.h"
 
 namespace tess {
 
@@ -33,8 +32,10 @@ class CommandStatements : public StatementObserver {
     QuietStarts quiet{.runTakesOne = false};
   };
 
-  CommandStatements(CommandHost& host, const std::function<void()>& progress,
-                    Shared& shared);
+  // stopSignal: 0, or the number of a signal that asks the command to
+  // stop; progress redraws the progress line (may be empty).
+  CommandStatements(const std::function<int()>& stopSignal,
+                    const std::function<void()>& progress, Shared& shared);
 
   void statementStart(uint32_t /*line*/) override { take(1); }
   // A run of statements looks at the stop request and the clock, at its
@@ -51,7 +52,7 @@ class CommandStatements : public StatementObserver {
  private:
   void take(unsigned count);
 
-  CommandHost& host_;
+  const std::function<int()>& stopSignal_;
   const std::function<void()>& progress_;
   Shared& shared_;
 };

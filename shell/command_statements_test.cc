@@ -4,19 +4,13 @@
 
 #include <random>
 
-#include "shell/command_test_host.h"
-
 namespace tess {
 namespace {
 
-// A host that counts how often the stop request is looked at.
-class CountingHost : public testing::RecordingCommandHost {
- public:
-  int stopSignal() override {
-    ++looks;
-    return stop;
-  }
+// A stop request that counts how often it is looked at.
+struct CountingHost {
   int looks = 0;
+  int stop = 0;
 };
 
 // Random statement starts and runs of both observers, told the way the
@@ -29,11 +23,15 @@ TEST(CommandStatements, LooksAtTheStopAndTheClockWhereTheCountSays) {
   std::mt19937 random(2207);
   for (int round = 0; round < 20; ++round) {
     CountingHost host;
+    const std::function<int()> stopSignal = [&] {
+      ++host.looks;
+      return host.stop;
+    };
     int progressCalls = 0;
     const std::function<void()> progress = [&] { ++progressCalls; };
     CommandStatements::Shared shared;
-    CommandStatements files(host, progress, shared);
-    CommandStatements prints(host, progress, shared);
+    CommandStatements files(stopSignal, progress, shared);
+    CommandStatements prints(stopSignal, progress, shared);
     StatementObserver* const observers[] = {&files, &prints};
     uint64_t statements = 0;
     int looks = 0;
