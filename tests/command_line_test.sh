@@ -284,12 +284,12 @@ expect_closed edited.ren
 # --- Signals: the output closed with its mark, exit 128 + signal ----------
 make_log big.log 400000
 big_size=$(stat -c %s big.log)
-# The read position of the program in big.log, or nothing when it does not
-# have it open.
-log_position() {  # pid
+# The read position of the program in a log (big.log unless named), or
+# nothing when it does not have it open.
+log_position() {  # pid[, log]
   local fd
   for fd in /proc/"$1"/fd/*; do
-    if [[ $(readlink "$fd") == "$work/big.log" ]]; then
+    if [[ $(readlink "$fd") == "$work/${2:-big.log}" ]]; then
       awk '/^pos:/ { print $2 }' /proc/"$1"/fdinfo/"${fd##*/}"
       return
     fi
@@ -368,7 +368,12 @@ cp big.log cut.log
 sh with-pid.sh cut.pid "$program" -o cut.ren a.log cut.log 2> cut.err &
 pid=$!
 [[ $(stopped_pid cut.pid) == "$pid" ]] || fail "cut log: the program did not stop itself"
-step_until "$pid" cut.ren 0
+# Held once records of cut.log are written: it has then taken the log's size
+# (a cut before that is a shorter log, not a change) and read little of it.
+step_until "$pid" cut.ren "$alone_size"
+position=$(log_position "$pid" cut.log)
+[[ -n "$position" && $position -lt $((big_size / 2)) ]] ||
+  fail "cut log: could not hold the program in the first half of the log (at [$position])"
 truncate -s $((big_size / 2)) cut.log
 kill -CONT "$pid"
 wait "$pid"
