@@ -100,6 +100,12 @@ class FileSystem {
   // Errors use the open table (access denied and sharing conflicts: 75).
   virtual std::unique_ptr<File> open(const std::string& full, Access access,
                                      Share share, bool create, int* error) = 0;
+  // For a resolved path found to name an ordinary file: the error an open
+  // for reading would give now, 0 when it would succeed, found without
+  // opening the file where the platform can tell (the path, the folders on
+  // the way, the file's permission). Another opener's sharing may then show
+  // only when the file is opened. The default opens the file and closes it.
+  virtual int readError(const std::string& full);
   // Opens the file at full for writing it anew, in place: an existing file
   // is opened as it is (never deleted and made again; a symbolic link is
   // followed and stays), a missing one is created (the target of a dangling
@@ -155,6 +161,14 @@ class FileSystem {
   virtual size_t maxPathBytes() const { return kPlatformMaxPathBytes; }
   virtual char preferredSeparator() const = 0;
 };
+
+inline int FileSystem::readError(const std::string& full) {
+  int error = 0;
+  std::unique_ptr<File> file =
+      open(full, Access::Read, Share::DenyNone, false, &error);
+  if (file) file->close();
+  return error;
+}
 
 inline std::optional<std::string> FileSystem::identityOf(
     const std::string& full) {

@@ -123,24 +123,19 @@ int CommandDriver::run(const CommandOptions& options) {
       usable = false;
       continue;
     }
-    // Each log is opened for reading once here: a log that cannot be read
-    // (its permission, a folder on the way, a loop of links, a missing
-    // file) says why before anything is written.
+    // A log that cannot be read (its permission, a folder on the way, a
+    // loop of links, a missing file) says why before anything is written.
+    // It is not opened before its turn where the system can tell without:
+    // another program's hold on it then shows at its turn.
     int error = 0;
-    std::unique_ptr<File> file = kind == PathKind::Ordinary
-                                     ? fs_.open(fullLogs[i], Access::Read,
-                                                Share::DenyNone, false, &error)
-                                     : nullptr;
-    if (file) {
-      file->close();
-      continue;
+    if (kind == PathKind::Ordinary) {
+      error = fs_.readError(fullLogs[i]);
+      if (error == 0) continue;
     }
     usable = false;
     if (kind == PathKind::Missing) {
       // What is missing: the file, a folder, or the way to it.
-      if (fs_.fullPath(log, &fullLogs[i])) {
-        fs_.open(fullLogs[i], Access::Read, Share::DenyNone, false, &error);
-      }
+      if (fs_.fullPath(log, &fullLogs[i])) error = fs_.readError(fullLogs[i]);
       if (error == 0 || error == err::kBadFileName) {
         error = error == 0 ? err::kFileNotFound : error;
       }

@@ -36,11 +36,11 @@ std::string logOf(const char* title) {
          "body\r\n";
 }
 
-// What a log costs the command: each log is opened once to check it, once
-// at its turn to convert it, and looked up by its name once more to see it
-// unchanged; the output is opened for writing once for the whole command,
-// looked up by its name at each later log, and its end never read back.
-// One read a log: none past the length the log had when it was opened.
+// What a log costs the command: each log is checked without being opened,
+// opened once at its turn to convert it, and looked up by its name once more
+// to see it unchanged; the output is opened for writing once for the whole
+// command, looked up by its name at each later log, and its end never read
+// back. One read a log: none past the length the log had when it was opened.
 TEST(CommandDriverTest, EachLogIsOpenedAtItsTurnAndTheOutputOnce) {
   for (const bool background : {false, true}) {
     SCOPED_TRACE(background ? "read ahead" : "read at once");
@@ -60,11 +60,9 @@ TEST(CommandDriverTest, EachLogIsOpenedAtItsTurnAndTheOutputOnce) {
       const char* path;
       bool writes;
     };
+    // Every log is checked before anything is written, none opened.
+    EXPECT_EQ(fs.readErrorCalls(), 3u);
     const Open expected[] = {
-        // Every log is checked before anything is written.
-        {"/a.log", false},
-        {"/b.log", false},
-        {"/c.log", false},
         // a.log at its turn, the output written anew, a.log looked up.
         {"/a.log", false},
         {"/out.ren", true},
@@ -171,6 +169,33 @@ TEST(CommandDriverTest, ALogThatChangesAfterTheCheckFailsAtItsTurn) {
     EXPECT_EQ(out.rfind("#E\r\n\r\n\x1A"), out.size() - 7) << out;
     holder.reset();
   }
+}
+
+// A log another program holds against reading when the command starts is
+// found at its turn, not at the check (which opens nothing): the logs before
+// it are converted, and the output keeps their records with its mark.
+TEST(CommandDriverTest, ALogHeldByAnotherProgramFailsAtItsTurn) {
+  FakeFileSystem fs;
+  fs.setFile("/a.log", logOf("A"));
+  fs.setFile("/b.log", logOf("B"));
+  int error = 0;
+  std::unique_ptr<platform::File> holder =
+      fs.open("/b.log", platform::Access::ReadWrite, platform::Share::Exclusive,
+              false, &error);
+  ASSERT_TRUE(holder) << error;
+  RecordingHost host;
+  CommandOptions options;
+  options.logs = {"a.log", "b.log"};
+  options.output = "out";
+  EXPECT_EQ(CommandDriver(fs, host, "tessarine").run(options), 1);
+  EXPECT_EQ(host.lines,
+            std::vector<std::string>{
+                "tessarine: b.log: permission denied or in use by another "
+                "program (error 75)"});
+  const std::string out = *fs.fileBytes("/out.ren");
+  EXPECT_NE(out.find("guest            A"), std::string::npos);
+  EXPECT_EQ(out.find("guest            B"), std::string::npos);
+  EXPECT_EQ(out.rfind("#E\r\n\r\n\x1A"), out.size() - 7) << out;
 }
 
 // A stop request in the middle of a later log: the output, kept open since

@@ -354,6 +354,15 @@ class PosixFileSystem : public FileSystem {
     return file;
   }
 
+  // Asked of the system without opening the file; the sharing marks of
+  // other programs are found by the open itself.
+  int readError(const std::string& full) override {
+    if (::faccessat(AT_FDCWD, full.c_str(), R_OK, AT_EACCESS) == 0) return 0;
+    int code = errno;
+    if (code == ENOENT && !folderExists(full)) code = ENOTDIR;
+    return deniedReason(code, full, Access::Read);
+  }
+
   // Looked at without opening it (opening a device may act on it, and
   // the sharing marks do not change which file it is), as opening it for
   // reading would find it: a file the user may not read is not found.

@@ -128,6 +128,27 @@ TEST_F(PosixFileSystemTest, TheNamedFileIsWhatOpeningItFinds) {
   EXPECT_EQ(fs->namedFile(path("log"))->size, 12u);
 }
 
+// Whether a file may be read is asked without opening it, and gives the
+// error that opening it for reading gives; only another opener's hold shows
+// at the open alone.
+TEST_F(PosixFileSystemTest, TheReadErrorIsTheErrorOfOpeningForReading) {
+  write("log", "twelve bytes");
+  write("held", "x");
+  std::filesystem::create_symlink(path("loop"), path("loop"));
+  int error = 0;
+  auto holder = fs->open(path("held"), Access::ReadWrite, Share::Exclusive,
+                         false, &error);
+  ASSERT_TRUE(holder) << error;
+  for (const char* name : {"log", "missing", "nofolder/x", "log/x", "loop"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(fs->readError(path(name)),
+              openError(path(name), Access::Read, Share::DenyNone));
+  }
+  EXPECT_EQ(fs->readError(path("log")), 0);
+  EXPECT_EQ(fs->readError(path("held")), 0);
+  EXPECT_EQ(openError(path("held"), Access::Read, Share::DenyNone), 75);
+}
+
 // A file the user may not read is not found by its name, as an ordinary
 // user sees it (in a child process, as below).
 TEST_F(PosixFileSystemTest, AnUnreadableFileIsNotFoundByItsName) {
@@ -214,6 +235,10 @@ TEST_F(PosixFileSystemTest, PermissionsSayWhatWasRefused) {
           c.full, c.access,
           c.access == Access::Read ? Share::DenyNone : Share::DenyWrite, false,
           &error);
+      // Asked without opening, reading gives the same error.
+      if (c.access == Access::Read && fs->readError(c.full) != error) {
+        error = -2;
+      }
       if (::write(fds[1], &error, sizeof error) != sizeof error) _exit(3);
     }
     _exit(0);

@@ -120,6 +120,8 @@ class FakeFileSystem : public platform::FileSystem {
   uint64_t readCalls() const { return readCalls_; }
   // Calls of exists().
   uint64_t existsCalls() const { return existsCalls_; }
+  // Calls of readError().
+  uint64_t readErrorCalls() const { return readErrorCalls_; }
   uint64_t writeCalls() const { return writeCalls_; }
   uint64_t seekCalls() const { return seekCalls_; }
   uint64_t truncateCalls() const { return truncateCalls_; }
@@ -137,6 +139,9 @@ class FakeFileSystem : public platform::FileSystem {
   std::unique_ptr<platform::File> openForReplacing(const std::string& full,
                                                    platform::Share share,
                                                    int* error) override;
+  // As the POSIX file system: without opening the file, so another
+  // opener's sharing is not seen; the injected open failures are.
+  int readError(const std::string& full) override;
   platform::FileKind kindOf(const std::string& full) override;
   int removeFile(const std::string& full) override;
   bool samePath(const std::string& a, const std::string& b) override;
@@ -193,6 +198,7 @@ class FakeFileSystem : public platform::FileSystem {
 
   uint64_t readCalls_ = 0;
   uint64_t existsCalls_ = 0;
+  uint64_t readErrorCalls_ = 0;
   uint64_t writeCalls_ = 0;
   uint64_t seekCalls_ = 0;
   uint64_t truncateCalls_ = 0;

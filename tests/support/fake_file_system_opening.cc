@@ -73,6 +73,20 @@ std::unique_ptr<platform::File> FakeFileSystem::open(const std::string& full,
   return file;
 }
 
+int FakeFileSystem::readError(const std::string& full) {
+  ++readErrorCalls_;
+  const std::string k = key(full);
+  if (auto it = openFailures_.find(k); it != openFailures_.end()) {
+    return it->second;
+  }
+  if (auto it = nodes_.find(k); it != nodes_.end()) {
+    return it->second->directory ? kDenied : 0;
+  }
+  if (isRoot(full)) return kDenied;
+  Node* parent = find(parentOf(full));
+  return parent && parent->directory ? kNotFound : kBadPath;
+}
+
 std::unique_ptr<platform::File> FakeFileSystem::openForReplacing(
     const std::string& full, Share share, int* error) {
   auto fail = [&](int e) -> std::unique_ptr<platform::File> {
