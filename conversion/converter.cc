@@ -49,6 +49,8 @@ void Converter::convertLog(const ByteString& logPath) {
     if (observer_ != nullptr) observer_->noMessages(logPath, logReading_);
     return;
   }
+  // A log with a message needs no look: its first block need not be kept.
+  files_.dropInputLook(kLogChannel);
   try {
     writeRecords();
   } catch (...) {

@@ -3,6 +3,7 @@
 // test, writing, closing (with the end-of-file mark) and deletion.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -63,6 +64,10 @@ class FileTable {
   // What the input channel's first block looked like (LogReading::look),
   // taken now: it tells only why a log gave no message.
   LogLook inputLook(int64_t channel);
+  // The input channel's look will not be asked for (its log gave a
+  // message): its first block is not kept once a later block is read.
+  // inputLook then finds nothing to look at (Plain).
+  void dropInputLook(int64_t channel);
   // The characters of the input channel that were not Shift-JIS and were
   // replaced by the mark 〓 so far.
   uint64_t replacedCharacters(int64_t channel) const;
@@ -225,9 +230,11 @@ class FileTable {
     bool decided = false;
     uint16_t pendingError = 0;  // of the decision's read, not yet raised
     LogReading reading;
-    // The first block's bytes that the decision looked at, kept for
-    // inputLook.
+    // The first block's bytes that the decision looked at, for inputLook:
+    // in the buffer while it holds the first block (keepFirstBlock), copied
+    // here when a later block is read unless the look was dropped first.
     std::string firstBlock;
+    bool keepFirstBlock = false;
     std::unique_ptr<LogDecoder> decoder;
     std::string raw;
     std::string copied;  // copyConvertedLines' lines
@@ -272,6 +279,11 @@ class FileTable {
     // Reads the next block after the buffered input; false at the
     // physical end of the file.
     bool refill();
+    // The first block's bytes that the decision looks at, while the buffer
+    // holds that block.
+    std::string_view firstBlockInBuffer() const {
+      return {buffer.get(), std::min(end, kDecisionBytes)};
+    }
     // Index of the first NUL byte in buffer[from, end), or end.
     size_t nulFrom(size_t from) const;
     // Appends the next span bytes of the input to out, dropping NUL bytes,

@@ -20,6 +20,11 @@ void FileTable::Channel::readAhead() {
 }
 
 bool FileTable::Channel::refill() {
+  // The first block leaves the buffer: its bytes are kept if still wanted.
+  if (keepFirstBlock) {
+    firstBlock.assign(firstBlockInBuffer());
+    keepFirstBlock = false;
+  }
   begin = end = nul = 0;
   size_t got = 0;
   if (io == nullptr || !transfer.started) {

@@ -16,7 +16,8 @@ void FileTable::Channel::decide() {
   decided = true;
   const std::string_view first(buffer.get(), end);
   reading = decideHowToRead(first, end >= size, choice);
-  firstBlock.assign(first.substr(0, kDecisionBytes));
+  firstBlock.clear();
+  keepFirstBlock = true;
   if (reading.encoding != LogEncoding::ShiftJis) {
     decoder = std::make_unique<LogDecoder>(reading.encoding);
   }
@@ -192,7 +193,16 @@ LogReading FileTable::inputReading(int64_t channel) {
 LogLook FileTable::inputLook(int64_t channel) {
   const LogReading reading = inputReading(channel);
   const Channel& ch = openChannel(channel);
-  return ch.decided ? decideLook(ch.firstBlock, reading) : LogLook::Plain;
+  if (!ch.decided) return LogLook::Plain;
+  return decideLook(ch.keepFirstBlock ? ch.firstBlockInBuffer()
+                                      : std::string_view(ch.firstBlock),
+                    reading);
+}
+
+void FileTable::dropInputLook(int64_t channel) {
+  Channel& ch = openChannel(channel);
+  ch.keepFirstBlock = false;
+  ch.firstBlock.clear();
 }
 
 uint64_t FileTable::replacedCharacters(int64_t channel) const {

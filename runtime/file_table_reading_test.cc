@@ -113,6 +113,34 @@ TEST_P(FileTableReadingTest, LfEndsAcrossBlocks) {
   EXPECT_EQ(reading.lineEnds, LineEnds::Lf);
 }
 
+// The look is taken from the first block when it is asked for at the end,
+// the blocks read after it whatever they hold; once dropped, it is not kept.
+TEST_P(FileTableReadingTest, TheLookIsTheFirstBlocksAfterLaterBlocks) {
+  std::string log;
+  while (log.size() < 200000) log += "line with an LF end\n";
+  log += "tail\r\n";
+  const LogChoice crEnds{LogEncoding::Auto, LineEnds::Cr};
+  read(log, crEnds);
+  EXPECT_EQ(reading.look, LogLook::LfEnds);
+  // A first block of CR LF lines, then LF lines only.
+  std::string mixed;
+  while (mixed.size() < 70000) mixed += "line with a CR LF end\r\n";
+  while (mixed.size() < 200000) mixed += "line with an LF end\n";
+  read(mixed, crEnds);
+  EXPECT_EQ(reading.look, LogLook::Plain);
+
+  fs.setFile("/t.log", log);
+  files.setLogChoice(crEnds);
+  files.openFile("/t.log", FileMode::Input, ShareMode::Default, 1);
+  ByteString line;
+  files.readLine(1, line);
+  EXPECT_EQ(files.inputLook(1), LogLook::LfEnds);  // still in the buffer
+  files.dropInputLook(1);
+  while (!files.atEndOfFile(1)) files.readLine(1, line);
+  EXPECT_EQ(files.inputLook(1), LogLook::Plain);
+  files.closeFiles();
+}
+
 TEST_P(FileTableReadingTest, OtherEncodingsAreReadAsShiftJis) {
   // あいうえお亜, and 〜 in both of UTF-8's mappings.
   const std::string sjis = "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8\x88\x9F";
