@@ -76,7 +76,8 @@ std::string formatSeconds(double seconds) {
 }  // namespace
 
 PathKind CommandHost::fileKind(FileSystem& fs, const std::string& full,
-                               uint64_t* size) {
+                               uint64_t* size, std::string* identity) {
+  (void)identity;
   DirEntry entry;
   if (!fs.findFirst(full, &entry)) return PathKind::Missing;
   if (entry.directory) return PathKind::Folder;
@@ -107,12 +108,14 @@ int CommandDriver::run(const CommandOptions& options) {
   const size_t count = options.logs.size();
   std::vector<std::string> fullLogs(count);
   std::vector<uint64_t> logSizes(count);
+  std::vector<std::string> logIdentities(count);
   bool usable = true;
   for (size_t i = 0; i < count; ++i) {
     const std::string& log = options.logs[i];
-    const PathKind kind = fs_.fullPath(log, &fullLogs[i])
-                              ? host_.fileKind(fs_, fullLogs[i], &logSizes[i])
-                              : PathKind::Missing;
+    const PathKind kind =
+        fs_.fullPath(log, &fullLogs[i])
+            ? host_.fileKind(fs_, fullLogs[i], &logSizes[i], &logIdentities[i])
+            : PathKind::Missing;
     if (kind == PathKind::Folder) {
       sayError(log, err::kIsAFolder);
       usable = false;
@@ -149,12 +152,16 @@ int CommandDriver::run(const CommandOptions& options) {
   const bool outputResolved = fs_.fullPath(output, &fullOutput);
   if (outputResolved) {
     uint64_t ignored = 0;
-    if (host_.fileKind(fs_, fullOutput, &ignored) == PathKind::Folder) {
+    std::string identity;
+    if (host_.fileKind(fs_, fullOutput, &ignored, &identity) ==
+        PathKind::Folder) {
       sayError(output, err::kIsAFolder);
       return kExitError;
     }
+    // Another name of one of the logs (a link) is that log too.
     for (size_t i = 0; i < count; ++i) {
-      if (host_.sameFile(fs_, fullOutput, fullLogs[i])) {
+      if ((!identity.empty() && identity == logIdentities[i]) ||
+          fs_.samePath(fullOutput, fullLogs[i])) {
         say(output, texts(Text::OutputIsLog));
         return kExitError;
       }

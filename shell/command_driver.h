@@ -58,17 +58,13 @@ class CommandHost {
     (void)output;
     (void)reading;
   }
-  // True when the two resolved paths name the same file. The default asks
-  // the file system, which compares the paths.
-  virtual bool sameFile(platform::FileSystem& fs, const std::string& a,
-                        const std::string& b) {
-    return fs.samePath(a, b);
-  }
-  // What the resolved path names, and the size of an ordinary file. The
-  // default asks the file system's directory search, which tells files
-  // from folders only.
+  // What the resolved path names, the size of an ordinary file and, where
+  // the host can tell, what identifies the file that the path names (each
+  // name of a file gives the same; left empty otherwise). The default asks
+  // the file system's directory search, which tells files from folders
+  // only.
   virtual PathKind fileKind(platform::FileSystem& fs, const std::string& full,
-                            uint64_t* size);
+                            uint64_t* size, std::string* identity);
 };
 
 class CommandDriver {

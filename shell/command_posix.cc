@@ -121,21 +121,11 @@ class PosixCommandHost : public CommandHost {
     if (stop_ == 0) stop_ = signals_.quitSignal();
     return stop_;
   }
-  // Also another name of the same file (a link).
-  bool sameFile(platform::FileSystem& fs, const std::string& a,
-                const std::string& b) override {
-    struct stat first {};
-    struct stat second {};
-    if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-        first.st_dev == second.st_dev && first.st_ino == second.st_ino) {
-      return true;
-    }
-    return fs.samePath(a, b);
-  }
   PathKind fileKind(platform::FileSystem&, const std::string& full,
-                    uint64_t* size) override {
+                    uint64_t* size, std::string* identity) override {
     struct stat st {};
     if (::stat(full.c_str(), &st) != 0) return PathKind::Missing;
+    *identity = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
     if (S_ISDIR(st.st_mode)) return PathKind::Folder;
     if (!S_ISREG(st.st_mode)) return PathKind::Other;
     *size = static_cast<uint64_t>(st.st_size);

@@ -192,9 +192,10 @@ int kindError(mode_t mode) {
 
 // Non-blocking was only for the open itself (a FIFO must not hang it). The
 // status flags the file was opened with, less that one: the others that
-// F_SETFL sets were not asked for, so none is dropped.
-void blockFromNowOn(int fd, int openFlags) {
-  ::fcntl(fd, F_SETFL, openFlags & ~O_NONBLOCK);
+// F_SETFL sets were not asked for, so none is dropped. An ordinary file's
+// reads and writes do not look at it: it is left as it is there.
+void blockFromNowOn(int fd, int openFlags, mode_t mode) {
+  if (!S_ISREG(mode)) ::fcntl(fd, F_SETFL, openFlags & ~O_NONBLOCK);
 }
 
 bool sameTime(const struct timespec& a, const struct timespec& b) {
@@ -291,7 +292,7 @@ class PosixFileSystem : public FileSystem {
       *error = errorAtOpen(EISDIR);
       return nullptr;
     }
-    blockFromNowOn(fd, flags);
+    blockFromNowOn(fd, flags, st.st_mode);
     if (beforeClaim_) beforeClaim_(full);
     if (int e = claimSharing(fd, access, share)) {
       *error = e;
@@ -337,7 +338,7 @@ class PosixFileSystem : public FileSystem {
     auto file = std::make_unique<PosixFile>(fd, opened);
     // Something else may have taken the path since the look above.
     if (!S_ISREG(opened.st_mode)) return refuse(kindError(opened.st_mode));
-    blockFromNowOn(fd, flags);
+    blockFromNowOn(fd, flags, opened.st_mode);
     if (beforeClaim_) beforeClaim_(full);
     if (int e = claimSharing(fd, Access::Write, share)) return refuse(e);
     // A file that changed before the claim, or that the path no longer
