@@ -122,8 +122,7 @@ class FileSystem {
   virtual FileKind kindOf(const std::string& full) = 0;
   // What identifies the file that the resolved path names now (its
   // File::identity()); nothing when no file is there or it may not be read.
-  // The default opens it for reading.
-  virtual std::optional<std::string> identityOf(const std::string& full);
+  std::optional<std::string> identityOf(const std::string& full);
   // The file that the resolved path names now, as identityOf finds it, with
   // its size. The default opens it for reading.
   struct NamedFile {
@@ -172,13 +171,9 @@ inline int FileSystem::readError(const std::string& full) {
 
 inline std::optional<std::string> FileSystem::identityOf(
     const std::string& full) {
-  int error = 0;
-  std::unique_ptr<File> file =
-      open(full, Access::Read, Share::DenyNone, false, &error);
-  if (!file) return std::nullopt;
-  std::string id = file->identity();
-  file->close();
-  return id;
+  std::optional<NamedFile> named = namedFile(full);
+  if (!named) return std::nullopt;
+  return std::move(named->identity);
 }
 
 inline std::optional<FileSystem::NamedFile> FileSystem::namedFile(

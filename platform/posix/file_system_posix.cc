@@ -367,12 +367,6 @@ class PosixFileSystem : public FileSystem {
   // Looked at without opening it (opening a device may act on it, and
   // the sharing marks do not change which file it is), as opening it for
   // reading would find it: a file the user may not read is not found.
-  std::optional<std::string> identityOf(const std::string& full) override {
-    const std::optional<NamedFile> named = namedFile(full);
-    if (!named) return std::nullopt;
-    return named->identity;
-  }
-
   std::optional<NamedFile> namedFile(const std::string& full) override {
     struct stat st;
     if (::stat(full.c_str(), &st) != 0 || S_ISDIR(st.st_mode) ||

@@ -239,10 +239,10 @@ FileKind EncodingFileSystem::kindOf(const std::string& full) {
   return native ? inner_->kindOf(*native) : FileKind::Missing;
 }
 
-std::optional<std::string> EncodingFileSystem::identityOf(
-    const std::string& full) {
+int EncodingFileSystem::readError(const std::string& full) {
+  // As open: a name with no native form cannot exist here.
   std::optional<std::string> native = nativePath(full);
-  return native ? inner_->identityOf(*native) : std::nullopt;
+  return native ? inner_->readError(*native) : 55;
 }
 
 std::optional<FileSystem::NamedFile> EncodingFileSystem::namedFile(

@@ -70,8 +70,8 @@ class EncodingFileSystem : public FileSystem {
   std::unique_ptr<File> openForReplacing(const std::string& full, Share share,
                                          int* error) override;
   FileKind kindOf(const std::string& full) override;
-  std::optional<std::string> identityOf(const std::string& full) override;
   std::optional<NamedFile> namedFile(const std::string& full) override;
+  int readError(const std::string& full) override;
   int removeFile(const std::string& full) override;
   bool samePath(const std::string& a, const std::string& b) override;
   int changeDirectory(std::string_view path) override;

@@ -86,12 +86,18 @@ TEST_F(EncodingFileSystemTest, ListsOpensAndCreatesInShiftJis) {
   EXPECT_TRUE(disk->hasFile("/jp/出力/新.ren"));
   // A new output is claimed under its native name, and what it is asked of
   // is answered for that name.
-  ASSERT_NE(fs->openForReplacing(sjis("/jp/出力/替.ren"), Share::DenyWrite,
-                                 &error),
-            nullptr);
+  ASSERT_NE(
+      fs->openForReplacing(sjis("/jp/出力/替.ren"), Share::DenyWrite, &error),
+      nullptr);
   EXPECT_TRUE(disk->hasFile("/jp/出力/替.ren"));
   EXPECT_EQ(fs->kindOf(sjis("/jp/" + kUtf8Name)), FileKind::Regular);
   EXPECT_EQ(fs->kindOf(sjis("/jp/出力")), FileKind::Directory);
+  // Whether a log may be read is asked under its native name, unopened.
+  const size_t opens = disk->opens().size();
+  EXPECT_EQ(fs->readError(sjis("/jp/" + kUtf8Name)), 0);
+  EXPECT_EQ(fs->readError(sjis("/jp/無い.log")), 63);
+  EXPECT_EQ(disk->readErrorCalls(), 2u);
+  EXPECT_EQ(disk->opens().size(), opens);
 
   EXPECT_EQ(fs->changeDirectory(sjis("/jp/出力")), 0);
   EXPECT_EQ(fs->currentDirectory(), sjis("/jp/出力"));
