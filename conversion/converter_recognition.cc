@@ -10,6 +10,7 @@
 #include "conversion/converter.h"
 #include "conversion/field_helpers.h"
 #include "conversion/log_markers.inc"
+#include "runtime/half_width.h"
 #include "runtime/numbers.h"
 
 namespace tess {

@@ -11,6 +11,7 @@
 
 #include "conversion/conversion_test_doubles.h"
 #include "conversion/field_helpers.h"
+#include "runtime/half_width.h"
 
 namespace tess {
 namespace {

@@ -182,13 +182,8 @@ void upperAsciiInPlace(ByteString& s);
 void trimTrailingBlanksInPlace(ByteString& s);
 ByteString trimLeadingBlanks(const ByteString& s);
 ByteString trimTrailingBlanks(const ByteString& s);
-ByteString toHalfWidth(const ByteString& s);
 // The number of bytes that trimLeadingBlanks removes from the front of text.
 size_t leadingBlankBytes(std::string_view text);
-// lowerAscii(toHalfWidth(the bytes of text from byte `from` on)), written
-// over text from its first byte: text is cut to the result. The two steps
-// are taken in one walk over the characters, with no second string.
-void toHalfWidthLowerAsciiInPlace(std::string& text, size_t from);
 
 ByteString bytesFromCodes(std::initializer_list<int64_t> codes);
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "runtime/byte_string.h"
+#include "runtime/half_width.h"
 #include "tests/support/sjis.h"
 
 namespace tess {
