@@ -230,6 +230,7 @@ int CommandDriver::run(const CommandOptions& options) {
   });
   ConversionAssembly conversion(
       fs_, {&fileStatements, &printStatements, host_.screen(), &boxes});
+  conversion.setCountClock(host_.countClock());
   FileTable& files = conversion.files();
   Printer& printer = conversion.printer();
   const Converter& converter = conversion.converter();

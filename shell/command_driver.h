@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "conversion/screen_progress.h"
 #include "platform/file_system.h"
 #include "runtime/log_reading.h"
 #include "runtime/screen.h"
@@ -50,6 +51,9 @@ class CommandHost {
   // The window on which the conversion shows its count and conference
   // lines; none by default (they are dropped).
   virtual ScreenWindow* screen() { return nullptr; }
+  // What paces the running count on that window; none: every count is
+  // drawn.
+  virtual CountClock* countClock() { return nullptr; }
   // Both files of a run are open (the window shows the run's lines);
   // reading: how the log is read.
   virtual void runStarted(const std::string& log, const std::string& output,

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "conversion/conversion_test_doubles.h"
+#include "conversion/screen_progress.h"
 #include "platform/wildcard.h"
 #include "runtime/runtime_error.h"
 #include "shell/command_test_host.h"
@@ -196,6 +198,55 @@ TEST(CommandDriverTest, ALogHeldByAnotherProgramFailsAtItsTurn) {
   EXPECT_NE(out.find("guest            A"), std::string::npos);
   EXPECT_EQ(out.find("guest            B"), std::string::npos);
   EXPECT_EQ(out.rfind("#E\r\n\r\n\x1A"), out.size() - 7) << out;
+}
+
+// A host with a window and the clock that paces the running count on it.
+class WindowHost : public RecordingHost {
+ public:
+  explicit WindowHost(CountClock* clock) : clock_(clock) {}
+  ScreenWindow* screen() override { return &window; }
+  CountClock* countClock() override { return clock_; }
+
+  testing::RecordingWindow window;
+
+ private:
+  CountClock* clock_;
+};
+
+// The count of a long log is drawn at the pace of the host's clock, not at
+// every message (drawing it costs a window's conversion as much as the
+// conversion itself); the count the pass ends with is the same.
+TEST(CommandDriverTest, TheWindowsCountIsPacedByTheHostsClock) {
+  struct StoppedClock : CountClock {
+    int64_t microseconds() override { return 0; }
+  };
+  FakeFileSystem fs;
+  std::string many;
+  for (int i = 0; i < 40; ++i) many += logOf("B");
+  fs.setFile("/many.log", many);
+  CommandOptions options;
+  options.logs = {"many.log"};
+  // Each count is drawn at the start of its row.
+  auto countsDrawn = [](const testing::RecordingWindow& window) {
+    return window.positions().size();
+  };
+
+  WindowHost everyCount(nullptr);
+  options.output = "every";
+  ASSERT_EQ(CommandDriver(fs, everyCount, "tessarine").run(options), 0);
+  StoppedClock stopped;
+  WindowHost paced(&stopped);
+  options.output = "paced";
+  ASSERT_EQ(CommandDriver(fs, paced, "tessarine").run(options), 0);
+
+  EXPECT_EQ(fs.fileBytes("/every.ren"), fs.fileBytes("/paced.ren"));
+  const int row = everyCount.window.currentRow();
+  EXPECT_EQ(paced.window.currentRow(), row);
+  EXPECT_EQ(paced.window.row(row), everyCount.window.row(row));
+  EXPECT_NE(paced.window.row(row).find("40"), std::string::npos)
+      << paced.window.row(row);
+  EXPECT_GE(countsDrawn(everyCount.window), 40u);
+  EXPECT_LE(countsDrawn(paced.window), 3u) << paced.window.transcript();
 }
 
 // A stop request in the middle of a later log: the output, kept open since

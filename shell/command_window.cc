@@ -8,6 +8,7 @@
 #include "runtime/file_table.h"
 #include "runtime/print.h"
 #include "runtime/runtime_error.h"
+#include "shell/coarse_count_clock.h"
 #include "shell/command_driver.h"
 #include "shell/run_driver.h"
 #include "shell/statement_pump.h"
@@ -76,6 +77,8 @@ class WindowCommandHost : public CommandHost {
   // True when the window was closed or a break asked the command to stop.
   bool stopped() const { return stop_ != 0; }
   ScreenWindow* screen() override { return &window_; }
+  // The count is drawn at the pace of the dialogs' runs.
+  CountClock* countClock() override { return &countClock_; }
   void runStarted(const std::string& log, const std::string& output,
                   const LogReading& reading) override {
     printRunBanner(printer_);
@@ -108,6 +111,7 @@ class WindowCommandHost : public CommandHost {
   ui::FrontEnd& ui_;
   StatementPump pump_;
   TextWindow window_;
+  CoarseCountClock countClock_;
   FileTable files_;  // no channel is opened: the printer needs a table
   Printer printer_;
   std::string box_;

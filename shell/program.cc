@@ -9,6 +9,7 @@
 #include "runtime/file_table.h"
 #include "runtime/print.h"
 #include "runtime/runtime_error.h"
+#include "shell/coarse_count_clock.h"
 #include "shell/dialogs.h"
 #include "shell/run_driver.h"
 #include "shell/shell_texts.inc"
@@ -18,19 +19,6 @@
 namespace tess {
 
 namespace {
-
-// The pace of the running count, read from the statements' cheap clock: a
-// reading of the fine clock for every message would cost the window's
-// pass more than the count is worth.
-class CoarseCountClock : public CountClock {
- public:
-  int64_t microseconds() override {
-    return static_cast<int64_t>(clock_()) * 1000;
-  }
-
- private:
-  MillisecondClock clock_ = steadyClock();
-};
 
 // The program's module name in reports: its name and the extension of its
 // main source file.
