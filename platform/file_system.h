@@ -120,11 +120,9 @@ class FileSystem {
                                                  Share share, int* error) = 0;
   // What the resolved path names.
   virtual FileKind kindOf(const std::string& full) = 0;
-  // What identifies the file that the resolved path names now (its
-  // File::identity()); nothing when no file is there or it may not be read.
-  std::optional<std::string> identityOf(const std::string& full);
-  // The file that the resolved path names now, as identityOf finds it, with
-  // its size. The default opens it for reading.
+  // The file that the resolved path names now: what identifies it (its
+  // File::identity()) and its size; nothing when no file is there or it may
+  // not be read. The default opens it for reading.
   struct NamedFile {
     std::string identity;
     uint64_t size = 0;
@@ -167,13 +165,6 @@ inline int FileSystem::readError(const std::string& full) {
       open(full, Access::Read, Share::DenyNone, false, &error);
   if (file) file->close();
   return error;
-}
-
-inline std::optional<std::string> FileSystem::identityOf(
-    const std::string& full) {
-  std::optional<NamedFile> named = namedFile(full);
-  if (!named) return std::nullopt;
-  return std::move(named->identity);
 }
 
 inline std::optional<FileSystem::NamedFile> FileSystem::namedFile(

@@ -136,15 +136,15 @@ void FileTable::checkInputUnchanged(int64_t channel,
   statement(where, [&] {
     const Channel& ch = openChannel(channel);
     if (ch.mode != FileMode::Input) raiseError(err::kBadFileMode);
-    uint64_t now = 0;
-    bool same = ch.file->size(&now) == 0 && now == ch.size;
-    if (same) {
-      // The path may name another file now (one written anew and renamed
-      // over the log): the file it names is compared.
-      const std::optional<std::string> named = fs_.identityOf(ch.path);
-      same = named && *named == ch.file->identity();
+    // The path may name another file now (one written anew and renamed
+    // over the log): the file it names is compared, and when it is the log
+    // its size is the log's own.
+    const std::optional<platform::FileSystem::NamedFile> named =
+        fs_.namedFile(ch.path);
+    if (!named || named->identity != ch.file->identity() ||
+        named->size != ch.size) {
+      raiseError(err::kLogChanged);
     }
-    if (!same) raiseError(err::kLogChanged);
   });
 }
 
