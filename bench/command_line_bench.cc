@@ -6,8 +6,14 @@
 // first, opening each log and appending to the output per log, as a session
 // does) show as the ratio of the two times.
 //
+// The floor of each command is timed the same way: a process that opens,
+// reads and closes each log in turn, in blocks of the conversion's size,
+// and writes as many bytes as the program's output. Its ratio is what the
+// system itself charges for many files over one.
+//
 //   command_line_bench PROGRAM [logs] [kib-per-log]
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,9 +76,60 @@ double timedRun(const std::string& program, const fs::path& folder,
 
 constexpr int kRounds = 5;
 
+// The file channels' buffer: the conversion reads and writes in blocks of
+// this size.
+constexpr size_t kBlockBytes = 65536;
+
+// The floor's process: the logs read one after another and, into the new
+// file out, outputPerLogByte bytes written for each byte read, in whole
+// blocks (the rest at the end).
+int floorRun(double outputPerLogByte, const char* out,
+             const std::vector<const char*>& logs) {
+  const int output =
+      ::open(out, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (output < 0) return 1;
+  std::vector<char> block(kBlockBytes);
+  std::vector<char> pending(kBlockBytes);
+  size_t filled = 0;
+  double owed = 0;
+  for (const char* log : logs) {
+    const int in = ::open(log, O_RDONLY | O_CLOEXEC);
+    if (in < 0) return 1;
+    ssize_t n = 0;
+    while ((n = ::read(in, block.data(), block.size())) > 0) {
+      owed += static_cast<double>(n) * outputPerLogByte;
+      for (size_t from = 0; owed >= 1;) {
+        const size_t take =
+            std::min<size_t>({static_cast<size_t>(owed), kBlockBytes - filled,
+                              static_cast<size_t>(n) - from});
+        std::copy_n(block.data() + from, take, pending.data() + filled);
+        filled += take;
+        owed -= static_cast<double>(take);
+        from = (from + take) % static_cast<size_t>(n);
+        if (filled == kBlockBytes) {
+          if (::write(output, pending.data(), filled) !=
+              static_cast<ssize_t>(filled)) {
+            return 1;
+          }
+          filled = 0;
+        }
+      }
+    }
+    ::close(in);
+    if (n < 0) return 1;
+  }
+  const bool written =
+      ::write(output, pending.data(), filled) == static_cast<ssize_t>(filled);
+  return ::close(output) == 0 && written ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 4 && std::string(argv[1]) == "--floor") {
+    return floorRun(std::atof(argv[2]), argv[3],
+                    std::vector<const char*>(argv + 4, argv + argc));
+  }
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s PROGRAM [logs] [kib-per-log]\n", argv[0]);
     return 2;
@@ -114,6 +171,33 @@ int main(int argc, char** argv) {
                                  {"-q", "-o", "one.ren", "BIG.LOG"}, &cpu));
     oneCpu = std::min(oneCpu, cpu);
   }
+  // The floors, with the outputs' sizes the program wrote.
+  const std::string self = fs::canonical("/proc/self/exe").string();
+  auto floorArgs = [&](const char* output,
+                       const std::vector<std::string>& logsOf,
+                       uint64_t logBytes) {
+    const double perByte = static_cast<double>(fs::file_size(folder / output)) /
+                           static_cast<double>(logBytes);
+    std::vector<std::string> args = {"--floor", std::to_string(perByte),
+                                     std::string("floor-") + output};
+    args.insert(args.end(), logsOf.begin(), logsOf.end());
+    return args;
+  };
+  const std::vector<std::string> manyFloorArgs =
+      floorArgs("many.ren",
+                std::vector<std::string>(manyArgs.begin() + 3, manyArgs.end()),
+                manyBytes);
+  const std::vector<std::string> oneFloorArgs =
+      floorArgs("one.ren", {"BIG.LOG"}, big.size());
+  double manyFloor = 1e9, manyFloorCpu = 1e9, oneFloor = 1e9, oneFloorCpu = 1e9;
+  for (int round = 0; round < kRounds; ++round) {
+    double cpu = 0;
+    manyFloor =
+        std::min(manyFloor, timedRun(self, folder, manyFloorArgs, &cpu));
+    manyFloorCpu = std::min(manyFloorCpu, cpu);
+    oneFloor = std::min(oneFloor, timedRun(self, folder, oneFloorArgs, &cpu));
+    oneFloorCpu = std::min(oneFloorCpu, cpu);
+  }
   const double mb = static_cast<double>(manyBytes) / 1e6;
   const double bigMb = static_cast<double>(big.size()) / 1e6;
   std::printf(
@@ -124,6 +208,16 @@ int main(int argc, char** argv) {
               bigMb, one, bigMb / one, oneCpu);
   std::printf("ratio: %.2f wall, %.2f processor (aim: at most 1.30)\n",
               many / one, manyCpu / oneCpu);
+  std::printf(
+      "the floor (the same reads and writes, nothing converted): %.3f s "
+      "wall for the %d logs, %.3f s for the one; ratio %.2f wall, %.2f "
+      "processor\n",
+      manyFloor, logs, oneFloor, manyFloor / oneFloor,
+      manyFloorCpu / oneFloorCpu);
+  std::printf(
+      "each log costs the command %.1f us of wall time more than one big "
+      "log does; the floor, %.1f us\n",
+      (many - one) / logs * 1e6, (manyFloor - oneFloor) / logs * 1e6);
   fs::remove_all(folder);
   return 0;
 }
