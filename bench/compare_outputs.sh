@@ -1,7 +1,8 @@
 #!/bin/bash
 # Converts the same logs with two builds of the program and compares what
-# they write, byte for byte, and their exit codes: a change made for speed
-# must leave the outputs as they are.
+# they write, byte for byte, what they say on standard error and their exit
+# codes: a change made for speed must leave the outputs as they are. A
+# conversion that takes more than five minutes counts as a difference.
 #
 #   bench/compare_outputs.sh [--corpus DIR]... OLD_PROGRAM NEW_PROGRAM
 #
@@ -50,27 +51,40 @@ mkdir "$work/logs" "$work/old" "$work/new"
 compared=0
 differences=0
 
-differ() {  # case, what
-  echo "DIFFERS: $1: $2"
+differ() {  # case, what...
+  local name=$1
+  shift
+  echo "DIFFERS: $name: $*"
   differences=$((differences + 1))
 }
 
 # Runs both programs with the same arguments (after -q -o OUT) and compares
-# their exit codes and outputs.
+# their exit codes, standard errors (each output's folder named alike) and
+# outputs.
 compare() {  # case name, program arguments...
   local name=$1
   shift
   rm -f "$work/old/out.ren" "$work/new/out.ren"
   # The two programs run side by side.
-  "$old" -q -o "$work/old/out.ren" "$@" > /dev/null 2>&1 &
+  timeout 300 "$old" -q -o "$work/old/out.ren" "$@" > /dev/null \
+    2> "$work/old/stderr" &
   local old_pid=$!
-  "$new" -q -o "$work/new/out.ren" "$@" > /dev/null 2>&1
+  timeout 300 "$new" -q -o "$work/new/out.ren" "$@" > /dev/null \
+    2> "$work/new/stderr"
   local new_rc=$?
   wait "$old_pid"
   local old_rc=$?
   compared=$((compared + 1))
+  if [[ $old_rc -eq 124 || $new_rc -eq 124 ]]; then
+    differ "$name" "a conversion did not end within five minutes"
+  fi
   if [[ $old_rc -ne $new_rc ]]; then
     differ "$name" "exit code $old_rc, now $new_rc"
+  fi
+  if ! cmp -s <(sed "s|$work/old/|OUT/|g" "$work/old/stderr") \
+    <(sed "s|$work/new/|OUT/|g" "$work/new/stderr"); then
+    differ "$name" "standard error '$(head -c 300 "$work/old/stderr")'," \
+      "now '$(head -c 300 "$work/new/stderr")'"
   fi
   if [[ -e $work/old/out.ren && -e $work/new/out.ren ]]; then
     local where
