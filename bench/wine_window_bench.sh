@@ -21,8 +21,9 @@
 # program's own time.
 #
 # Then the big log is given as an argument (the command line in the
-# window), timed from the start to the summary box and by the watcher; it
-# should take at most 1.2 times as long as through the dialogs.
+# window), three times, timed from the start to the summary box and by the
+# watcher; the fastest should take at most 1.2 times as long as the fastest
+# through the dialogs.
 #
 # Usage: bench/wine_window_bench.sh BUILD_DIR [MEGABYTES [SHAPE]]
 #   BUILD_DIR  a cross build configured with TESSARINE_BENCH=ON
@@ -245,11 +246,16 @@ convert_as_argument() {
   program_pid=""
   awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
 }
-argument=$(convert_as_argument 1997BIG.LOG)
-cmp "$work/1997BIG.LOG.ren" "$work/headless.ren" || {
-  echo "the command line's output differs from the headless one" >&2
-  exit 1
-}
+# Three times, into a new output each time; the fastest counts.
+for round in 1 2 3; do
+  rm -f "$work/1997BIG.LOG.ren"
+  convert_as_argument 1997BIG.LOG >>"$work/argument.txt"
+  cmp "$work/1997BIG.LOG.ren" "$work/headless.ren" || {
+    echo "the command line's output differs from the headless one" >&2
+    exit 1
+  }
+done
+argument=$(fastest "$work/argument.txt")
 
 alone=$(awk '{ for (i = 1; i <= NF; ++i) if ($i == "in") print $(i + 1) }' \
   "$work/headless.txt" | sort -g | head -n 1)
@@ -275,8 +281,9 @@ printf 'in the window: %.2f s from the save dialog OK to the next open dialog, %
 awk -v w="$window" -v d="$dialogs" -v a="$alone" 'BEGIN {
   printf "  the difference: %.2f s, %.2f times the headless program'"'"'s own timing\n", w - d, (w - d) / a
 }'
-printf 'as an argument: %.2f s (start to summary box)\n' "$argument"
+printf 'as an argument: %.2f s (start to summary box), the fastest of 3\n' \
+  "$argument"
 awk -v w="$window_watched" \
-  -v c="$(cat "$work/argument-output.txt")" 'BEGIN {
+  -v c="$(fastest "$work/argument-output.txt")" 'BEGIN {
   printf "from the output begun to the output closed: %.2f s through the dialogs, %.2f s as an argument: %.2f times\n", w, c, c / w
 }'
