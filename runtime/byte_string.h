@@ -136,6 +136,9 @@ inline uint32_t leadByteMask(__m128i bytes) {
 // counted 16 bytes at a time where the processor can: in Japanese text it
 // is often several bytes long, and its end would be hard to foresee.
 inline bool endsInLoneLeadByte(std::string_view text) {
+  if (text.empty() || !isLeadByte(static_cast<unsigned char>(text.back()))) {
+    return false;
+  }
   size_t end = text.size();  // the run is text[end, text.size())
 #if defined(__SSE2__)
   while (end >= 16) {
