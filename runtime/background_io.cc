@@ -1,7 +1,6 @@
 #include "runtime/background_io.h"
 
 #include <algorithm>
-#include <mutex>
 #include <utility>
 
 #include "platform/worker_thread.h"
@@ -15,7 +14,7 @@ BackgroundIo::BackgroundIo(WorkerStarter startWorker)
 
 BackgroundIo::~BackgroundIo() {
   {
-    std::lock_guard<platform::WorkerMutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
   }
   queued_.notify_one();
@@ -43,7 +42,7 @@ void BackgroundIo::start(Transfer& transfer) {
   transfer.done.store(false, std::memory_order_relaxed);
   transfer.started = true;
   {
-    std::lock_guard<platform::WorkerMutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex_);
     queue_.push_back(&transfer);
     queued_count_.store(queue_.size(), std::memory_order_release);
   }
@@ -62,12 +61,12 @@ void BackgroundIo::wait(Transfer& transfer) {
     if (transfer.done.load(std::memory_order_acquire)) return;
     pause();
   }
-  std::unique_lock<platform::WorkerMutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_);
   finished_.wait(lock, [&] { return transfer.done.load(); });
 }
 
 bool BackgroundIo::runHere(Transfer& transfer) {
-  std::unique_lock<platform::WorkerMutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_);
   if (busy_ ||
       std::find(queue_.begin(), queue_.end(), &transfer) == queue_.end()) {
     return false;
@@ -107,7 +106,7 @@ void BackgroundIo::run(Transfer& t) {
 }
 
 void BackgroundIo::work() {
-  std::unique_lock<platform::WorkerMutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     if ((queue_.empty() || busy_) && !stopping_) {
       lock.unlock();

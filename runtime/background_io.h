@@ -9,13 +9,14 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "platform/file_system.h"
-#include "platform/worker_sync.h"
 #include "runtime/block_index.h"
 
 namespace tess {
@@ -71,9 +72,9 @@ class BackgroundIo {
   static void run(Transfer& transfer);
   void work();
 
-  platform::WorkerMutex mutex_;
-  platform::WorkerCondition queued_;
-  platform::WorkerCondition finished_;
+  std::mutex mutex_;
+  std::condition_variable queued_;
+  std::condition_variable finished_;
   std::deque<Transfer*> queue_;
   std::atomic<size_t> queued_count_{0};
   WorkerStarter startWorker_;
