@@ -57,12 +57,13 @@ void StatementPump::takeStart(uint32_t line) {
       // dialog or box, which serves the window's input itself: the
       // interval starts again, so that what the user typed to close the box
       // reaches the statements after it as it would without the hold. Only
-      // once in a row, so that slow statements still pump.
+      // once until the next pump: a log read from a slow drive holds the
+      // program at every block, with quick statements between the holds,
+      // and the window must still answer.
       restarted_ = true;
       lastPump_ = now;
       return;
     }
-    if (!held) restarted_ = false;
     if (now - lastPump_ < kPumpIntervalMs) return;
   }
   pumped_ = true;

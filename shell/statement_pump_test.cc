@@ -16,7 +16,8 @@ using testing::FakeFrontEnd;
 
 // The first statement pumps; after that the time since the last pump
 // decides, however many statements run. A hold between two statement starts
-// (a modal dialog serves the input itself) starts the interval again, once.
+// (a modal dialog serves the input itself) starts the interval again, once
+// until the next pump.
 TEST(StatementPump, PumpsAtTheFirstStatementAndThenEveryTenMilliseconds) {
   FakeFrontEnd ui;
   FakeClock time;
@@ -37,10 +38,12 @@ TEST(StatementPump, PumpsAtTheFirstStatementAndThenEveryTenMilliseconds) {
       {1, 1, 3},   // 10 ms after the hold
       {30, 1, 3},  // slow statements: the first restarts the interval,
       {30, 1, 4},  // the next one pumps
-      {25, 1, 4},  // two dialogs with quick statements between them:
-      {1, 2, 4},
-      {25, 1, 4},  // each restarts the interval
-      {10, 1, 5},
+      {25, 1, 4},  // two holds with quick statements between them and
+      {1, 2, 4},   // no pump: the first restarts the interval, the second
+      {25, 1, 5},  // pumps
+      {10, 1, 5},  // a hold after a pump restarts it again
+      {1, 1, 5},
+      {9, 1, 6},
   };
   uint32_t line = 0;
   for (const Step& step : steps) {
@@ -93,6 +96,34 @@ TEST(StatementPump, BreakAndCloseEndTheRunAtTheNextPump) {
     EXPECT_EQ(reason, quit ? ProgramEnd::Reason::WindowClosed
                            : ProgramEnd::Reason::BreakRequested);
   }
+}
+
+// A log read from a slow drive holds the program at every block, and the
+// block's statements are quick: the window is still pumped, and a close
+// ends the run.
+TEST(StatementPump, AProgramHeldAtEveryBlockStillPumps) {
+  FakeFrontEnd ui;
+  FakeClock time;
+  ui::PumpEvents close;
+  close.quit = true;
+  ui.setPumpEvents(12, close);
+  StatementPump pump(ui, time.clock());
+  uint32_t line = 0;
+  int blocks = 0;
+  bool closed = false;
+  try {
+    while (blocks < 100) {
+      time.advance(16);  // waiting for the next block
+      ++blocks;
+      for (int i = 0; i < 200; ++i) pump.statementStart(++line);
+    }
+  } catch (const ProgramEnd& end) {
+    closed = end.reason == ProgramEnd::Reason::WindowClosed;
+  }
+  EXPECT_TRUE(closed);
+  // The first statement pumps, then every second block.
+  EXPECT_EQ(ui.pumpCalls(), 12);
+  EXPECT_EQ(blocks, 23);
 }
 
 // A pump that counts the starts it is told of.
