@@ -21,6 +21,9 @@ FileDialogModel::FileDialogModel(platform::FileSystem& fs,
   }
   initialName_ = request_.fileName;
   name_.set(initialName_);
+  // The offered name is selected, as in the system's own dialogs: a name
+  // typed as the dialog opens replaces it.
+  name_.selectAll();
   // A name with wildcards in the name box lists what it matches.
   if (platform::hasWildcards(initialName_) &&
       initialName_.find('/') == std::string::npos) {

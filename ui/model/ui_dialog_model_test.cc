@@ -232,6 +232,17 @@ TEST_F(FileDialogModelTest, NamesAreCheckedWithNotices) {
   EXPECT_EQ(m.press(key(KeyName::None)), DialogOutcome::Open);
 }
 
+// A person types the log's name as the dialog opens: it takes the place
+// of the offered pattern.
+TEST_F(FileDialogModelTest, ANameTypedAsTheDialogOpensReplacesTheOfferedOne) {
+  FileDialogModel m(fs, request);
+  EXPECT_TRUE(m.name().allSelected());
+  m.press(text("1996.log"));
+  EXPECT_EQ(m.name().text(), "1996.log");
+  EXPECT_EQ(m.press(key(KeyName::Enter)), DialogOutcome::Chosen);
+  EXPECT_EQ(m.result(), "/logs/1996.log");
+}
+
 TEST_F(FileDialogModelTest, ReplacingAnExistingFileIsConfirmed) {
   request.fileMustExist = false;
   request.overwritePrompt = true;

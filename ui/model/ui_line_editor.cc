@@ -49,6 +49,7 @@ std::string fitSjis(std::string_view text, size_t cells, bool keepEnd) {
 void LineEditor::set(std::string text) {
   text_ = std::move(text);
   cursor_ = text_.size();
+  allSelected_ = false;
 }
 
 size_t LineEditor::previous(size_t i) const {
@@ -61,6 +62,29 @@ size_t LineEditor::previous(size_t i) const {
 }
 
 bool LineEditor::apply(const DialogKey& key) {
+  if (allSelected_) {
+    switch (key.name) {
+      case KeyName::Text:
+      case KeyName::Backspace:
+      case KeyName::Delete:
+      case KeyName::CtrlU:
+      case KeyName::CtrlK:
+      case KeyName::CtrlW:
+        // The selection goes; typed text stands in its place.
+        allSelected_ = false;
+        text_ = key.name == KeyName::Text ? key.text : std::string();
+        cursor_ = text_.size();
+        return true;
+      default:
+        break;
+    }
+  }
+  const bool handled = applyToText(key);
+  if (handled) allSelected_ = false;
+  return handled;
+}
+
+bool LineEditor::applyToText(const DialogKey& key) {
   switch (key.name) {
     case KeyName::Text:
       text_.insert(cursor_, key.text);

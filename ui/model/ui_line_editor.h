@@ -24,6 +24,11 @@ std::string fitSjis(std::string_view text, size_t cells, bool keepEnd = false);
 class LineEditor {
  public:
   void set(std::string text);  // the cursor goes to the end
+  // The whole text selected, as a dialog offers its name: typed text takes
+  // its place and a deleting key clears it; a moving key only ends the
+  // selection. Any key the editor handles ends it.
+  void selectAll() { allSelected_ = !text_.empty(); }
+  bool allSelected() const { return allSelected_; }
   const std::string& text() const { return text_; }
   size_t cursor() const { return cursor_; }
   // Handles the editing keys (Text, Left, Right, Home, End, Backspace,
@@ -35,8 +40,10 @@ class LineEditor {
 
  private:
   size_t previous(size_t i) const;
+  bool applyToText(const DialogKey& key);
   std::string text_;
   size_t cursor_ = 0;
+  bool allSelected_ = false;
 };
 
 }  // namespace tess::ui

@@ -51,6 +51,37 @@ TEST(LineEditorTest, EditsLikeAShellPrompt) {
   EXPECT_FALSE(e.apply(key(KeyName::Up)));
 }
 
+// An offered name, selected: what is typed replaces it, a deleting key
+// clears it, and a moving key keeps it and ends the selection.
+TEST(LineEditorTest, ASelectedNameGivesWayToWhatIsTyped) {
+  LineEditor e;
+  e.set("19*.*");
+  e.selectAll();
+  e.apply(text("f"));
+  e.apply(text("s.log"));
+  EXPECT_EQ(e.text(), "fs.log");
+  EXPECT_EQ(e.cursor(), 6u);
+  EXPECT_FALSE(e.allSelected());
+  for (KeyName deleting : {KeyName::Backspace, KeyName::Delete, KeyName::CtrlU,
+                           KeyName::CtrlK, KeyName::CtrlW}) {
+    e.set("kanbel.ren");
+    e.selectAll();
+    e.apply(key(deleting));
+    EXPECT_EQ(e.text(), "");
+  }
+  e.set("kanbel.ren");
+  e.selectAll();
+  e.apply(key(KeyName::Left));
+  EXPECT_FALSE(e.allSelected());
+  e.apply(text("X"));
+  EXPECT_EQ(e.text(), "kanbel.reXn");
+  // A key the editor does not handle leaves the selection.
+  e.set("kanbel.ren");
+  e.selectAll();
+  EXPECT_FALSE(e.apply(key(KeyName::Enter)));
+  EXPECT_TRUE(e.allSelected());
+}
+
 TEST(LineEditorTest, VisiblePartFollowsTheCursor) {
   LineEditor e;
   e.set("0123456789");

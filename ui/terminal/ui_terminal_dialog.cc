@@ -118,8 +118,12 @@ void TerminalFrontEnd::drawDialog(const FileDialogRequest& request,
   size_t cursorCell = 0;
   const std::string field =
       model.name().visible(static_cast<size_t>(fieldWidth), &cursorCell);
+  // The offered name, selected, stands out as the list's highlight does.
+  const bool nameSelected =
+      model.focus() == DialogFocus::Name && model.name().allSelected();
   putText(y, fieldX, field, fieldWidth,
-          colors_ ? COLOR_PAIR(kFieldPair) : A_UNDERLINE);
+          nameSelected ? (colors_ ? selectionAttr : A_REVERSE)
+                       : (colors_ ? COLOR_PAIR(kFieldPair) : A_UNDERLINE));
   const int fieldY = y++;
 
   const auto& entries = model.entries();
