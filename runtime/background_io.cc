@@ -1,6 +1,7 @@
 #include "runtime/background_io.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "platform/worker_thread.h"
@@ -10,7 +11,8 @@ namespace tess {
 BackgroundIo::BackgroundIo() : BackgroundIo(platform::startWorkerThread) {}
 
 BackgroundIo::BackgroundIo(WorkerStarter startWorker)
-    : startWorker_(std::move(startWorker)) {}
+    : startWorker_(std::move(startWorker)),
+      spins_(std::thread::hardware_concurrency() != 1) {}
 
 BackgroundIo::~BackgroundIo() {
   {
@@ -23,15 +25,36 @@ BackgroundIo::~BackgroundIo() {
 
 namespace {
 
-// A transfer of a block takes some tens of microseconds: a thread that
-// waits for one, or for the next, first looks this many times before it
-// sleeps, since waking a sleeping thread may cost more than the transfer.
-constexpr int kSpins = 2000;
+// A transfer of a block takes some tens of microseconds, and the program
+// starts the next one after about as long: a thread that waits for one, or
+// for the next, first looks for this long before it sleeps, since putting a
+// thread to sleep and waking it costs more than the transfer (a round trip
+// through the system, on some platforms through a server process). With a
+// single processor the looking would only keep the other thread from
+// running: the thread sleeps at once.
+constexpr auto kSpinTime = std::chrono::microseconds(300);
+// The clock is read once in this many looks.
+constexpr int kLooksPerClockRead = 64;
 
 inline void pause() {
 #if defined(__x86_64__) || defined(__i386__)
   __builtin_ia32_pause();
 #endif
+}
+
+// True when ready() became true while looking, false when the time ran out.
+template <class Ready>
+bool lookFor(bool spins, Ready ready) {
+  if (!spins) return ready();
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point until = Clock::now() + kSpinTime;
+  for (;;) {
+    for (int i = 0; i < kLooksPerClockRead; ++i) {
+      if (ready()) return true;
+      pause();
+    }
+    if (Clock::now() >= until) return ready();
+  }
 }
 
 }  // namespace
@@ -57,9 +80,9 @@ void BackgroundIo::wait(Transfer& transfer) {
   if (!transfer.started) return;
   if (transfer.done.load(std::memory_order_acquire)) return;
   if (runHere(transfer)) return;
-  for (int i = 0; i < kSpins; ++i) {
-    if (transfer.done.load(std::memory_order_acquire)) return;
-    pause();
+  if (lookFor(spins_,
+              [&] { return transfer.done.load(std::memory_order_acquire); })) {
+    return;
   }
   std::unique_lock<std::mutex> lock(mutex_);
   finished_.wait(lock, [&] { return transfer.done.load(); });
@@ -110,10 +133,9 @@ void BackgroundIo::work() {
   for (;;) {
     if ((queue_.empty() || busy_) && !stopping_) {
       lock.unlock();
-      for (int i = 0; i < kSpins; ++i) {
-        if (queued_count_.load(std::memory_order_acquire) != 0) break;
-        pause();
-      }
+      lookFor(spins_, [&] {
+        return queued_count_.load(std::memory_order_acquire) != 0;
+      });
       lock.lock();
     }
     // While the program's thread runs transfers itself, the ones after

@@ -78,6 +78,9 @@ class BackgroundIo {
   std::deque<Transfer*> queue_;
   std::atomic<size_t> queued_count_{0};
   WorkerStarter startWorker_;
+  // Whether a waiting thread looks for a while before it sleeps: not with
+  // a single processor.
+  const bool spins_;
   bool stopping_ = false;
   // A transfer is running (in the worker, or in a waiting thread).
   bool busy_ = false;

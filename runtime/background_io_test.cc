@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__linux__)
+#include <pthread.h>
+#include <time.h>
+#endif
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -292,6 +297,44 @@ TEST(BackgroundIoTest, AReadFailureIsReportedWhereReadingAtOnceReportsIt) {
     }
   }
 }
+
+#if defined(__linux__)
+// The processor time a thread has used so far.
+std::chrono::nanoseconds threadCpuTime(std::thread::native_handle_type thread) {
+  clockid_t clock{};
+  EXPECT_EQ(::pthread_getcpuclockid(thread, &clock), 0);
+  struct timespec used {};
+  EXPECT_EQ(::clock_gettime(clock, &used), 0);
+  return std::chrono::seconds(used.tv_sec) +
+         std::chrono::nanoseconds(used.tv_nsec);
+}
+
+TEST(BackgroundIoTest, AnIdleWorkerSleeps) {
+  // After a transfer the worker looks for the next one for a moment and
+  // then sleeps: a program that waits in a dialog, or between two runs,
+  // keeps no processor busy.
+  std::thread::native_handle_type worker{};
+  BackgroundIo io([&](std::function<void()> body) {
+    std::thread thread(std::move(body));
+    worker = thread.native_handle();
+    return thread;
+  });
+  RecordingFile file;
+  char data[8] = {};
+  BackgroundIo::Transfer transfer;
+  transfer.file = &file;
+  transfer.data = data;
+  transfer.size = sizeof data;
+  for (int round = 0; round < 3; ++round) {
+    io.start(transfer);
+    io.wait(transfer);
+    const std::chrono::nanoseconds before = threadCpuTime(worker);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_LT(threadCpuTime(worker) - before, std::chrono::milliseconds(40))
+        << "round " << round;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace tess
