@@ -83,9 +83,11 @@ inline bool mayNotPassUnchanged(std::string_view rest) {
          (rest.size() > 5 && rest[5] == '/');
 }
 
-// The test that the body loop's shortcut puts to the log's lines.
-inline constexpr LineTest kUnchangedLineTest{&passesUnchanged,
-                                             &mayNotPassUnchanged};
+// The test that the body loop's shortcut puts to the log's lines. Its
+// picking bytes are mayNotPassUnchanged's first bytes and its "/".
+inline constexpr LineTest kUnchangedLineTest{
+    &passesUnchanged, &mayNotPassUnchanged,
+    PickingBytes{"#-\x81", '/', {3, 5}, 2}};
 
 class Converter {
  public:

@@ -38,10 +38,20 @@ struct WordBytes {
   uint64_t lead;
 };
 
+// Where a word holds the first bytes and the later byte of a test's
+// picking bytes.
+struct PickedBytes {
+  uint64_t first;
+  uint64_t later;
+};
+
 // The scans of a word: Isa::word gives the bytes of 64 that every index
 // needs. It takes and gives no vector, so that the pass, inlined into a
-// function built for Isa, needs no vector instructions of its own.
+// function built for Isa, needs no vector instructions of its own. A scan
+// whose kLooksAtPickingBytes is true finds a test's picking bytes too
+// (Isa::picked).
 struct Bytes {
+  static constexpr bool kLooksAtPickingBytes = false;
   static WordBytes word(const char* at) {
     WordBytes found{};
     for (size_t i = 0; i < 64; ++i) {
@@ -61,6 +71,7 @@ struct Bytes {
 // NUL bytes are looked for part by part only in the rare word that has
 // one, found through the parts' least bytes.
 struct Sse2 {
+  static constexpr bool kLooksAtPickingBytes = false;
   template <class PartMask>
   [[gnu::always_inline]] static uint64_t join(const __m128i (&parts)[4],
                                               PartMask partMask) {
@@ -94,6 +105,7 @@ struct Sse2 {
 // A byte is in [low, high] when taking low from it leaves at most
 // high - low (unsigned).
 struct Avx2 {
+  static constexpr bool kLooksAtPickingBytes = false;
   [[gnu::target("avx2")]] static uint64_t mask(__m256i matches) {
     return static_cast<uint32_t>(_mm256_movemask_epi8(matches));
   }
@@ -150,6 +162,16 @@ struct Avx512 {
         inRange(bytes, platform::kLeadLowFirst, platform::kLeadLowLast) |
             inRange(bytes, platform::kLeadHighFirst, platform::kLeadHighLast)};
   }
+  static constexpr bool kLooksAtPickingBytes = true;
+  [[gnu::target("avx512bw")]] static PickedBytes picked(
+      const char* at, const std::array<char, 4>& first, char later) {
+    const __m512i bytes = _mm512_loadu_si512(at);
+    return {_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(first[0])) |
+                _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(first[1])) |
+                _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(first[2])) |
+                _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(first[3])),
+            _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(later))};
+  }
 };
 
 #endif
@@ -186,6 +208,17 @@ bool BlockIndex::canScan(Scan scan) {
   if (scan == Scan::Sse2) return true;
 #endif
   return scan == Scan::Bytes;
+}
+
+bool BlockIndex::looksAtPickingBytes(Scan scan) {
+#if defined(TESS_X86_DISPATCH)
+  if (scan == Scan::Avx512) return Avx512::kLooksAtPickingBytes;
+  if (scan == Scan::Avx2) return Avx2::kLooksAtPickingBytes;
+#endif
+#if defined(__SSE2__)
+  if (scan == Scan::Sse2) return Sse2::kLooksAtPickingBytes;
+#endif
+  return Bytes::kLooksAtPickingBytes;
 }
 
 BlockIndex::Scan BlockIndex::widestScan() {
@@ -231,8 +264,42 @@ struct BlockIndex::Pass {
     // follows an odd run of lead-range bytes.
     uint64_t startsCarried = 0;
     uint64_t oddRunCarried = 0;
+    // The places of a word whose line the test's picking bytes give to
+    // mayFail. Only a scan that compares 64 bytes in one step looks at
+    // them: the narrower ones would spend more on the comparisons than the
+    // lines they spare cost mayFail, and give every line to it. The bytes
+    // are laid out in four first bytes and two places, the missing ones
+    // repeating the first, so that each word takes the same steps.
+    const PickingBytes& picking = test.picking;
+    const bool picksAll =
+        !Isa::kLooksAtPickingBytes || noLinePasses || picking.picksAll();
+    const uint64_t firstOn = picking.first.empty() ? 0 : kAll;
+    const uint64_t laterOn = picking.laterCount == 0 ? 0 : kAll;
+    std::array<char, 4> first{};
+    for (size_t i = 0; i < first.size(); ++i) {
+      first[i] = picking.first.empty()
+                     ? '\0'
+                     : picking.first[std::min(i, picking.first.size() - 1)];
+    }
+    const unsigned on0 = picking.laterAt[0];
+    const unsigned on1 = picking.laterCount > 1 ? picking.laterAt[1] : on0;
+    // A place whose byte `on` places on is in the next word is picked: that
+    // byte is not looked at here.
+    const uint64_t nearTheEnd = (~(kAll >> on0) | ~(kAll >> on1)) & laterOn;
+    const auto picked = [&](const char* at) __attribute__((always_inline)) {
+      if constexpr (Isa::kLooksAtPickingBytes) {
+        if (picksAll) return kAll;
+        const PickedBytes found = Isa::picked(at, first, picking.later);
+        return (found.first & firstOn) | ((found.later & laterOn) >> on0) |
+               ((found.later & laterOn) >> on1) | nearTheEnd;
+      } else {
+        (void)at;
+        return kAll;
+      }
+    };
     const auto word = [&](size_t w, const WordBytes& found, uint64_t nextLf,
-                          uint64_t inBlock) __attribute__((always_inline)) {
+                          uint64_t inBlock, uint64_t asked)
+        __attribute__((always_inline)) {
       if (found.nul != 0 && index.firstNul_ == size) {
         index.firstNul_ =
             w * 64 + static_cast<size_t>(std::countr_zero(found.nul));
@@ -246,6 +313,7 @@ struct BlockIndex::Pass {
       startsCarried = (loneCr >> 63) | (crLf >> 62);
       index.starts_[w] = starts;
       index.stops_[w] = starts & stopEveryStart;
+      index.asked_[w] = starts & asked;
       const uint64_t cutEnds = followsOddRun(found.lead, oddRunCarried) & cr;
       for (uint64_t bad = loneCr | cutEnds; bad != 0; bad &= bad - 1) {
         index.stopLineAt(w * 64 + static_cast<size_t>(std::countr_zero(bad)));
@@ -254,7 +322,8 @@ struct BlockIndex::Pass {
     // The first place of the next word tells whether a word's last CR is
     // a CR LF.
     for (size_t w = 0; w + 1 < words; ++w) {
-      word(w, Isa::word(data + w * 64), data[w * 64 + 64] == '\n', kAll);
+      const char* at = data + w * 64;
+      word(w, Isa::word(at), at[64] == '\n', kAll, picked(at));
     }
     if (words > 0) {
       const size_t w = words - 1;
@@ -265,7 +334,7 @@ struct BlockIndex::Pass {
       // at size, which is what firstNul gives when the block has none.
       char last[64] = {};
       std::memcpy(last, data + w * 64, count);
-      word(w, Isa::word(last), 0, inBlock);
+      word(w, Isa::word(last), 0, inBlock, picked(last));
     }
     // The block's last line stops a run unless it ends with the block (a
     // lone CR there stops it already).
@@ -333,8 +402,9 @@ void BlockIndex::testLines(const char* data, size_t words,
   const auto mayFail = test.mayFail;
   const size_t size = size_;
   for (size_t w = 0; w < words; ++w) {
-    // A line that stops a run already needs no test.
-    uint64_t asked = starts_[w] & ~stops_[w];
+    // A line that stops a run already needs no test, nor does one that
+    // the test's bytes do not pick.
+    uint64_t asked = asked_[w] & ~stops_[w];
     if (asked == 0) continue;
     uint64_t failed = 0;
     do {

@@ -13,11 +13,31 @@
 
 namespace tess {
 
+// A cheaper first look at lines than LineTest::mayFail, which the scans
+// take for 64 bytes at once: mayFail can be true only for a line whose
+// first byte is one of `first` (at most four), or whose byte `later` stands
+// at one of the first `laterCount` places of `laterAt` (bytes on from its
+// start, each below 64). No bytes and no places: it picks every line.
+struct PickingBytes {
+  std::string_view first;
+  char later = 0;
+  std::array<uint8_t, 2> laterAt{};
+  size_t laterCount = 0;
+
+  constexpr bool picksAll() const { return first.empty() && laterCount == 0; }
+};
+
 // The test that the lines of a block must pass for passingLinesEnd. A line
 // that ends inside a double-byte character never passes. Its functions
 // must touch nothing but what they are given: they may run on the worker
 // thread.
 struct LineTest {
+  constexpr LineTest() = default;
+  constexpr LineTest(bool (*passesLine)(std::string_view),
+                     bool (*mayFailFrom)(std::string_view) = nullptr,
+                     PickingBytes pickingBytes = {})
+      : passes(passesLine), mayFail(mayFailFrom), picking(pickingBytes) {}
+
   // Whether a line passes, from its bytes without the terminator. Null: no
   // line passes.
   bool (*passes)(std::string_view line) = nullptr;
@@ -28,6 +48,8 @@ struct LineTest {
   // character, which the index finds itself; true when `passes` must
   // decide. Null: every line is given to `passes`.
   bool (*mayFail)(std::string_view rest) = nullptr;
+  // The lines given to mayFail: the others pass as when it is false.
+  PickingBytes picking;
 };
 
 class BlockIndex {
@@ -41,6 +63,9 @@ class BlockIndex {
   static bool canScan(Scan scan);
   // The widest scan the processor can do.
   static Scan widestScan();
+  // Whether the scan looks at a test's picking bytes; the others give
+  // every line to LineTest::mayFail.
+  static bool looksAtPickingBytes(Scan scan);
 
   explicit BlockIndex(Scan scan = widestScan()) : scan_(scan) {}
 
@@ -89,6 +114,9 @@ class BlockIndex {
   // Set at the start of a line that does not pass: it does not end by
   // CR LF within the block, or it fails the test.
   std::array<uint64_t, kWords> stops_;
+  // Set at the start of a line that the test's picking bytes give to
+  // mayFail: every start when they pick every line.
+  std::array<uint64_t, kWords> asked_;
   // For each word, the first line start at or after it whose line does
   // not pass, or size_ (one more entry for the end).
   std::array<uint32_t, kWords + 1> firstStopFrom_;

@@ -277,17 +277,25 @@ void expectSameAsByteAtATime(const BlockIndex& index, const std::string& data,
   }
 }
 
+// The bytes of mayNotStartPlainly: its first bytes and its "/".
+constexpr PickingBytes kPlainStartBytes{"#-\x81", '/', {3, 5}, 2};
+
 TEST_P(BlockIndexTest, EveryAnswerIsTheByteAtATimeIndexs) {
-  const LineTest tests[] = {{&startsPlainly, &mayNotStartPlainly},
-                            {&startsPlainly, &mayNotStartWithHash},
-                            {&hasNoX, nullptr},
-                            {}};
+  const LineTest tests[] = {
+      {&startsPlainly, &mayNotStartPlainly},
+      {&startsPlainly, &mayNotStartWithHash},
+      {&hasNoX, nullptr},
+      {},
+      {&startsPlainly, &mayNotStartPlainly, kPlainStartBytes},
+      {&startsPlainly, nullptr, kPlainStartBytes},
+      {&startsWithoutHash, &mayStartWithHash, PickingBytes{"#", 'x', {1}, 1}},
+      {&startsWithoutHash, nullptr, PickingBytes{"#", 0, {}, 0}}};
   std::mt19937 random(6502);
   auto index = std::make_unique<BlockIndex>(GetParam());
   for (size_t size = 0; size <= 200; ++size) {
     for (int round = 0; round < 8; ++round) {
       const std::string data = edgyBlock(random, size);
-      const LineTest& test = tests[round % 4];
+      const LineTest& test = tests[round];
       index->build(data.data(), data.size(), test);
       expectSameAsByteAtATime(*index, data, test, 1, random);
     }
@@ -310,6 +318,46 @@ TEST_P(BlockIndexTest, EveryAnswerIsTheByteAtATimeIndexs) {
   EXPECT_EQ(index->passingLinesEnd(passing.find('\n') + 1, passing.size()),
             passing.size());
   expectSameAsByteAtATime(*index, passing, tests[0], 101, random);
+}
+
+// The lines given to mayFail, counted: the scans run on this thread.
+size_t firstLooks = 0;
+
+bool countedMayNotStartPlainly(std::string_view rest) {
+  ++firstLooks;
+  return mayNotStartPlainly(rest);
+}
+
+TEST_P(BlockIndexTest, OnlyTheLinesThePickingBytesPickAreLookedAt) {
+  // Lines of 64 bytes with their CR LF, so that each starts a word: the
+  // bytes picked near a word's end cannot pick them. Every fifth line
+  // starts with "#", every seventh has "/" five bytes on, and each has a
+  // "/" near its end, which picks no line start. A scan that does not look
+  // at the bytes gives every line to mayFail.
+  std::string block;
+  size_t picked = 0;
+  size_t lines = 0;
+  for (size_t line = 0; line < 500; ++line) {
+    std::string text(62, 'a');
+    const bool hash = line % 5 == 0;
+    const bool slash = line % 7 == 0;
+    if (hash) text[0] = '#';
+    if (slash) text[5] = '/';
+    text[61] = '/';
+    // The first line's start is not known to the index.
+    if (line > 0 && (hash || slash)) ++picked;
+    if (line > 0) ++lines;
+    block += text + "\r\n";
+  }
+  auto index = std::make_unique<BlockIndex>(GetParam());
+  firstLooks = 0;
+  index->build(block.data(), block.size(),
+               {&startsPlainly, &countedMayNotStartPlainly, kPlainStartBytes});
+  EXPECT_EQ(firstLooks,
+            BlockIndex::looksAtPickingBytes(GetParam()) ? picked : lines);
+  // The lines not picked pass: the run from the second line stops at the
+  // first that fails.
+  EXPECT_EQ(index->passingLinesEnd(64, block.size()), 5u * 64);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryScan, BlockIndexTest,
