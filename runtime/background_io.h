@@ -63,6 +63,12 @@ class BackgroundIo {
   void start(Transfer& transfer);
   // Waits until the transfer has run (at once for one not started).
   void wait(Transfer& transfer);
+  // True when no transfer runs or waits: one started now runs at once. A
+  // caller may write a buffer itself rather than queue it behind others.
+  bool idle() const {
+    return queued_count_.load(std::memory_order_acquire) == 0 &&
+           !busy_.load(std::memory_order_acquire);
+  }
 
  private:
   // Runs the transfer here, with the ones queued before it, when the
@@ -82,8 +88,9 @@ class BackgroundIo {
   // a single processor.
   const bool spins_;
   bool stopping_ = false;
-  // A transfer is running (in the worker, or in a waiting thread).
-  bool busy_ = false;
+  // A transfer is running (in the worker, or in a waiting thread). Set
+  // under the mutex; read without it by idle().
+  std::atomic<bool> busy_{false};
   std::thread worker_;
 };
 

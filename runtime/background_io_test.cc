@@ -138,6 +138,23 @@ TEST(BackgroundIoTest, AWaitedTransferNotTakenYetRunsInTheWaitingThread) {
   EXPECT_NE(file.threads[2], std::this_thread::get_id());
 }
 
+TEST(BackgroundIoTest, IdleOnlyWithNoTransferRunningOrWaiting) {
+  // The file channels write a full buffer themselves when the worker is
+  // not idle, rather than queue it behind the log's next block.
+  RecordingFile file;
+  char a[] = "first";
+  HeldWorker held;
+  BackgroundIo io(held.starter());
+  EXPECT_TRUE(io.idle());
+  BackgroundIo::Transfer write;
+  setTransfer(write, file, true, a, 5);
+  io.start(write);
+  EXPECT_FALSE(io.idle());  // waiting for the held worker
+  held.letGo();
+  io.wait(write);
+  EXPECT_TRUE(io.idle());
+}
+
 TEST(BackgroundIoTest, TransfersRunInOrderAndAllBeforeTheEnd) {
   RecordingFile file;
   file.failReads = 57;

@@ -51,6 +51,9 @@ int FileTable::Channel::flush() {
   if (io == nullptr) return wrote(file->write(buffer.get(), n));
   // The worker still holds the other buffer until its write is done.
   if (const int failed = finishTransfer()) return failed;
+  // A worker still busy with another transfer (the log's next block) would
+  // leave this thread waiting for it later: the buffer is written here.
+  if (!io->idle()) return wrote(file->write(buffer.get(), n));
   transfer.file = file.get();
   transfer.write = true;
   transfer.data = buffer.get();
