@@ -48,12 +48,12 @@ int FileTable::Channel::flush() {
   size_t n = std::exchange(end, 0);
   // A record end is marked between two puts: every byte up to recordEnd is
   // among the bytes written here or before.
-  if (io == nullptr) return wrote(file->write(buffer.get(), n));
-  // The worker still holds the other buffer until its write is done.
+  // A worker still holds the other buffer until its write is done.
   if (const int failed = finishTransfer()) return failed;
-  // A worker still busy with another transfer (the log's next block) would
-  // leave this thread waiting for it later: the buffer is written here.
-  if (!io->idle()) return wrote(file->write(buffer.get(), n));
+  // Without a worker the buffer is written here; so it is while the worker
+  // is busy with another transfer (the log's next block), which would
+  // leave this thread waiting for it later.
+  if (io == nullptr || !io->idle()) return wrote(file->write(buffer.get(), n));
   transfer.file = file.get();
   transfer.write = true;
   transfer.data = buffer.get();
