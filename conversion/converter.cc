@@ -100,8 +100,7 @@ void Converter::writeRecords() {
       files_.readLine(kLogChannel, currentLine_);
       examineLine();
     }
-    writeLine("#E");
-    writeLine("");
+    writer_.writeEnd();
     files_.markRecordEnd(kOutputChannel);
   } while (!files_.atEndOfFile(kLogChannel));
 }

@@ -25,9 +25,9 @@ constexpr std::string_view kAtTime = texts::kAtTime;
 constexpr std::string_view kDown = texts::kDown;
 constexpr std::string_view kUp = texts::kUp;
 
-// The bytes, the number and the first and last source lines of the head's
+// The bytes, the number and the first and last source lines of a run of
 // statements.
-struct HeadMeasure {
+struct StatementMeasure {
   template <PrintSeparator separator = PrintSeparator::EndOfStatement,
             size_t count>
   void add(const std::string_view (&parts)[count],
@@ -43,9 +43,9 @@ struct HeadMeasure {
   uint32_t lastLine = 0;
 };
 
-// The head's bytes copied behind each other from out on, where there is
-// room for all of them.
-struct HeadCopy {
+// The statements' bytes copied behind each other from out on, where there
+// is room for all of them.
+struct StatementCopy {
   template <PrintSeparator separator = PrintSeparator::EndOfStatement,
             size_t count>
   [[gnu::always_inline]] void add(const std::string_view (&parts)[count],
@@ -62,23 +62,35 @@ struct HeadCopy {
 }  // namespace
 
 void KanbelWriter::writeHead(const MessageRecord& r) {
+  writeStatements([&r](auto& sink) { addHeadStatements(r, sink); });
+}
+
+void KanbelWriter::writeEnd() {
+  writeStatements([](auto& sink) {
+    sink.add({"#E"});
+    sink.add({""});
+  });
+}
+
+template <typename AddStatements>
+void KanbelWriter::writeStatements(const AddStatements& addStatements) {
   // Each line is its own print statement; they reach the output together.
   // Their bytes are known before they are written: where the channel's
   // buffer has room for them and their statement starts can be taken as
   // one run, they are copied there in one pass.
-  HeadMeasure measure;
-  addHeadStatements(r, measure);
+  StatementMeasure measure;
+  addStatements(measure);
   if (char* const room = printer_.beginStatementBlock(
           channel_, measure.bytes, measure.firstLine, measure.lastLine,
           measure.statements)) {
-    HeadCopy copy{room};
-    addHeadStatements(r, copy);
+    StatementCopy copy{room};
+    addStatements(copy);
     printer_.endStatementBlock(channel_, measure.bytes);
     return;
   }
-  FileStatementRun head(printer_, channel_);
-  addHeadStatements(r, head);
-  head.finish();
+  FileStatementRun statements(printer_, channel_);
+  addStatements(statements);
+  statements.finish();
 }
 
 template <typename Sink>

@@ -139,10 +139,10 @@ ByteString randomField(std::mt19937& random) {
 }
 
 TEST(KanbelWriterBlockTest, SameBytesAndStartsAsStatementByStatement) {
-  // Heads are copied into the buffer in one block where they fit and their
-  // starts can be taken as one run (no observer, or one that takes runs),
-  // else printed statement by statement (an observer that wants each
-  // start): random records written all three ways.
+  // Heads and record ends are copied into the buffer in one block where
+  // they fit and their starts can be taken as one run (no observer, or one
+  // that takes runs), else printed statement by statement (an observer that
+  // wants each start): random records written all three ways.
   std::mt19937 random(31);
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE(round);
@@ -160,8 +160,12 @@ TEST(KanbelWriterBlockTest, SameBytesAndStartsAsStatementByStatement) {
             &r.headerLine, &r.dateLine}) {
         *field = randomField(random);
       }
+      // A head and, now and then, a record's end.
+      const bool end = random() % 2 == 0;
       for (ConverterHarness* h : {&block, &runs, &each}) {
-        KanbelWriter(h->printer, Converter::kOutputChannel).writeHead(r);
+        KanbelWriter writer(h->printer, Converter::kOutputChannel);
+        writer.writeHead(r);
+        if (end) writer.writeEnd();
       }
     }
     const std::string expected = each.output();
