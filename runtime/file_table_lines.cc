@@ -37,6 +37,23 @@ void FileTable::readLine(int64_t channel, ByteString& line,
     }
     // The mark 0x1A ends a line only as the file's very last byte.
     const uint64_t markOffset = ch.size - 1;
+    // The usual line: in the buffer with its CR and the byte after that,
+    // without a NUL, and not the file's last bytes. It is taken as the
+    // loop below would take it, in one copy.
+    if (ch.begin < ch.end) {
+      const size_t crAt = ch.index->crFrom(ch.begin);
+      const size_t span = crAt - ch.begin;
+      if (crAt + 1 < ch.end && ch.nul > crAt &&
+          markOffset - ch.position > span) {
+        const char* const data = ch.buffer.get() + ch.begin;
+        out.assign(data, span);
+        const size_t taken =
+            span + (static_cast<unsigned char>(data[span + 1]) == kLF ? 2 : 1);
+        ch.begin += taken;
+        ch.position += taken;
+        return;
+      }
+    }
     for (;;) {
       if (ch.begin == ch.end && !ch.refill()) {
         // The physical end before the size taken at open: the file was cut

@@ -105,6 +105,20 @@ TEST_F(FileTableTest, FinalMarkEndsTheLastLineOnlyAsTheLastByte) {
   EXPECT_EQ(readAll("A\rB\r"), (std::vector<std::string>{"A", "B"}));
 }
 
+TEST_F(FileTableTest, FinalMarkAtTheLengthAtOpenEndsTheLineOfAGrownLog) {
+  // The log grew after it was opened: the block read holds its new lines,
+  // but its last byte at open is still where the mark ends the line.
+  fs.setFile("/log", "A\r\nB\x1A");
+  files.openFile("/log", FileMode::Input, ShareMode::Default, 1);
+  fs.setFile("/log", "A\r\nB\x1A\r\nC\r\n");
+  ByteString line;
+  files.readLine(1, line);
+  EXPECT_EQ(line.str(), "A");
+  files.readLine(1, line);
+  EXPECT_EQ(line.str(), "B");
+  EXPECT_TRUE(files.atEndOfFile(1));
+}
+
 TEST_F(FileTableTest, EmptyFileIsAtItsEndAndReadingRaises54) {
   fs.setFile("/empty", "");
   files.openFile("/empty", FileMode::Input, ShareMode::Default, 2);
